@@ -1,0 +1,7 @@
+#include "unTools.h"
+
+namespace kavel {
+
+std::string ConnectGate;
+
+}  // namespace kavel

@@ -1,0 +1,51 @@
+#include "Cp936.h"
+#include "Trim.h"
+
+#include <gtest/gtest.h>
+
+using namespace kavel;
+
+TEST(Cp936, RoundTripsChineseAndAscii) {
+    const std::string utf8 = "Kavel升级成功，请更新Kavel.exe";
+    std::string gbk = Utf8ToCp936(utf8);
+    EXPECT_EQ(gbk.substr(0, 7), "Kavel\xC9\xFD");  // 升 = C9 FD
+    EXPECT_EQ(Cp936ToUtf8(gbk), utf8);
+}
+
+TEST(Cp936, TwoBytesPerChineseCharacter) {
+    EXPECT_EQ(Utf8ToCp936("中文").size(), 4u);
+    EXPECT_EQ(Utf8ToCp936("").size(), 0u);
+}
+
+TEST(Cp936, EuroSignIsTheSingleByte80) {
+    // Code page 936 proper (not plain GBK) maps U+20AC to 0x80.
+    EXPECT_EQ(Utf8ToCp936("€"), "\x80");
+    EXPECT_EQ(Cp936ToUtf8("\x80"), "€");
+}
+
+TEST(Cp936, UnmappableCharacterIsAnErrorNotALoss) {
+    EXPECT_THROW(Utf8ToCp936("a\xF0\x9F\x98\x80"), TextCodecError);  // emoji
+    EXPECT_EQ(Utf8ToCp936Lossy("a\xF0\x9F\x98\x80" "b"), "a?b");
+}
+
+TEST(Cp936, MalformedInputIsAnError) {
+    EXPECT_THROW(Utf8ToCp936("\xC3"), TextCodecError);          // truncated sequence
+    EXPECT_THROW(Utf8ToCp936("\xED\xA0\x80"), TextCodecError);  // UTF-16 surrogate
+    EXPECT_THROW(Cp936ToUtf8("\xD6"), TextCodecError);          // lead byte without trail
+    EXPECT_THROW(Cp936ToUtf8("\xFF\xFF"), TextCodecError);
+    EXPECT_EQ(Cp936ToUtf8Lossy("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
+}
+
+TEST(Trim, DropsBytesUpTo32OnBothEnds) {
+    struct Case {
+        std::string in, out;
+    } cases[] = {
+        {"", ""},
+        {" \t\r\n", ""},
+        {"  abc ", "abc"},
+        {std::string("\0\x01x y\x1F ", 7), "x y"},
+        {"\xD6\xD0 ", "\xD6\xD0"},  // bytes above 127 are kept
+        {"a", "a"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Trim(c.in), c.out) << c.in;
+}
