@@ -9,6 +9,8 @@
 
 namespace standin {
 
+__extension__ typedef __int128 Int128;  // 38 decimal digits fit; __extension__ keeps -Wpedantic quiet
+
 enum class TypeId { Char, VarChar, Text, Int, SmallInt, TinyInt, Bit, Numeric, Decimal, DateTime };
 
 struct SqlType {
@@ -20,7 +22,7 @@ struct SqlType {
 
 // Exact decimal: value = unscaled / 10^scale. precision and scale are those of the value's type.
 struct Decimal {
-    __int128 unscaled = 0;
+    Int128 unscaled = 0;
     int precision = 18;
     int scale = 0;
 };
