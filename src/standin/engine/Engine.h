@@ -58,6 +58,9 @@ struct Session {
 struct EngineOptions {
     bool fsync = false;                    // sync the log to disk before acknowledging
     std::filesystem::path traceFile;       // empty: no trace
+    // A checkpoint runs after the batch that brings the log to this size, so that opening the
+    // database never has to replay more than about this much.
+    std::uint64_t checkpointLogBytes = 64u << 20;
 };
 
 class Engine {

@@ -1,0 +1,114 @@
+#include "Trace.h"
+
+#include <fcntl.h>
+
+#include <algorithm>
+
+namespace standin {
+namespace {
+
+// Length of the valid UTF-8 sequence starting at s[0], or 0 when it is not one
+// (overlong forms, surrogates and code points above U+10FFFF are not valid).
+std::size_t Utf8SequenceLength(std::string_view s) {
+    const auto b0 = static_cast<unsigned char>(s[0]);
+    std::size_t n;
+    unsigned char lo = 0x80, hi = 0xBF;  // allowed range of the second byte
+    if (b0 < 0x80) return 1;
+    if (b0 >= 0xC2 && b0 <= 0xDF) n = 2;
+    else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        n = 3;
+        if (b0 == 0xE0) lo = 0xA0;
+        if (b0 == 0xED) hi = 0x9F;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        n = 4;
+        if (b0 == 0xF0) lo = 0x90;
+        if (b0 == 0xF4) hi = 0x8F;
+    } else {
+        return 0;
+    }
+    if (s.size() < n) return 0;
+    const auto b1 = static_cast<unsigned char>(s[1]);
+    if (b1 < lo || b1 > hi) return 0;
+    for (std::size_t i = 2; i < n; ++i)
+        if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) return 0;
+    return n;
+}
+
+}  // namespace
+
+void AppendJsonString(std::string& out, std::string_view text) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    out += '"';
+    while (!text.empty()) {
+        const auto c = static_cast<unsigned char>(text[0]);
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            case '\b': out += "\\b"; break;
+            case '\f': out += "\\f"; break;
+            default:
+                if (c < 0x20 || c == 0x7F) {
+                    out += "\\u00";
+                    out += kHex[c >> 4];
+                    out += kHex[c & 0xF];
+                } else if (c >= 0x80) {
+                    const std::size_t n = Utf8SequenceLength(text);
+                    if (n == 0) {
+                        out += "\\ufffd";
+                    } else {
+                        out.append(text.data(), n);
+                        text.remove_prefix(n - 1);
+                    }
+                } else {
+                    out += static_cast<char>(c);
+                }
+        }
+        text.remove_prefix(1);
+    }
+    out += '"';
+}
+
+const SqlMessage* FirstError(const BatchOutcome& outcome) {
+    for (const StatementOutcome& s : outcome.statements)
+        for (const SqlMessage& m : s.messages)
+            if (m.severity > 10) return &m;
+    return nullptr;
+}
+
+TraceWriter::TraceWriter(std::filesystem::path file)
+    : file_(std::move(file)), handle_(OpenFile(file_, O_WRONLY | O_CREAT | O_APPEND)) {
+    const std::string existing = ReadWholeFile(file_);
+    seq_ = static_cast<std::uint64_t>(std::count(existing.begin(), existing.end(), '\n'));
+    // A line cut short by a crash would run into the next one: end it first.
+    if (!existing.empty() && existing.back() != '\n') {
+        WriteAll(handle_, "\n", file_);
+        ++seq_;
+    }
+}
+
+void TraceWriter::Write(int session, std::string_view text, const SqlMessage* error) {
+    line_.clear();
+    line_ += "{\"seq\":";
+    line_ += std::to_string(++seq_);
+    line_ += ",\"session\":";
+    line_ += std::to_string(session);
+    line_ += ",\"text\":";
+    AppendJsonString(line_, text);
+    line_ += ",\"error\":";
+    if (error == nullptr) {
+        line_ += "null";
+    } else {
+        line_ += "{\"number\":";
+        line_ += std::to_string(error->number);
+        line_ += ",\"message\":";
+        AppendJsonString(line_, error->text);
+        line_ += '}';
+    }
+    line_ += "}\n";
+    WriteAll(handle_, line_, file_);
+}
+
+}  // namespace standin

@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "DatabaseFolder.h"
+#include "StorageTestSupport.h"
+
+namespace standin {
+namespace {
+
+using testing::TempDir;
+using testing::WriteBytes;
+
+std::string CreateError(const DatabaseFolder& folder) {
+    try {
+        folder.PrepareForCreate();
+    } catch (const std::runtime_error& e) {
+        return e.what();
+    }
+    return "";
+}
+
+std::string OpenError(const DatabaseFolder& folder) {
+    try {
+        folder.OpenAndLock();
+    } catch (const std::runtime_error& e) {
+        return e.what();
+    }
+    return "";
+}
+
+// A folder with every file in place (contents of snapshot and log are checked elsewhere).
+void MakeComplete(const DatabaseFolder& folder) {
+    std::filesystem::create_directories(folder.Dir());
+    WriteBytes(folder.SnapshotFile(), "s");
+    WriteBytes(folder.LogFile(), "l");
+    folder.WriteMarker();
+}
+
+TEST(DatabaseFolder, CreateAcceptsOnlyAbsentOrEmptyFolders) {
+    TempDir tmp;
+    const DatabaseFolder absent(tmp / "a" / "b");
+    EXPECT_EQ(CreateError(absent), "");
+    EXPECT_TRUE(std::filesystem::is_directory(absent.Dir()));
+    EXPECT_EQ(CreateError(absent), "") << "an empty folder is fine";
+
+    WriteBytes(tmp / "a" / "b" / "notes.txt", "mine");
+    EXPECT_NE(CreateError(absent).find("not empty (it holds 'notes.txt')"), std::string::npos);
+
+    const DatabaseFolder existing(tmp / "db");
+    MakeComplete(existing);
+    EXPECT_NE(CreateError(existing).find("already holds a database"), std::string::npos);
+
+    WriteBytes(tmp / "file", "x");
+    EXPECT_NE(CreateError(DatabaseFolder(tmp / "file")).find("is not a folder"), std::string::npos);
+}
+
+TEST(DatabaseFolder, OpenRefusesWhatIsNotACompleteDatabase) {
+    const struct {
+        const char* name;
+        void (*arrange)(const DatabaseFolder&);
+        const char* expect;
+    } cases[] = {
+        {"no folder", [](const DatabaseFolder&) {}, "does not exist"},
+        {"empty folder", [](const DatabaseFolder& f) { std::filesystem::create_directories(f.Dir()); },
+         "is not a sqlstandin database"},
+        {"creation interrupted",
+         [](const DatabaseFolder& f) {
+             MakeComplete(f);
+             std::filesystem::remove(f.MarkerFile());
+         },
+         "no marker"},
+        {"foreign marker",
+         [](const DatabaseFolder& f) {
+             MakeComplete(f);
+             WriteBytes(f.MarkerFile(), "hello");
+         },
+         "is not a sqlstandin format marker"},
+        {"newer format",
+         [](const DatabaseFolder& f) {
+             MakeComplete(f);
+             WriteBytes(f.MarkerFile(), "sqlstandin database\nformat 2\n");
+         },
+         "format this sqlstandin does not read (format 2"},
+        {"snapshot missing",
+         [](const DatabaseFolder& f) {
+             MakeComplete(f);
+             std::filesystem::remove(f.SnapshotFile());
+         },
+         "snapshot.bin' is missing"},
+        {"log missing",
+         [](const DatabaseFolder& f) {
+             MakeComplete(f);
+             std::filesystem::remove(f.LogFile());
+         },
+         "log.wal' is missing"},
+    };
+    for (const auto& c : cases) {
+        TempDir tmp;
+        const DatabaseFolder folder(tmp / "db");
+        c.arrange(folder);
+        EXPECT_NE(OpenError(folder).find(c.expect), std::string::npos) << c.name << ": " << OpenError(folder);
+    }
+}
+
+TEST(DatabaseFolder, OpenLocksAndClearsInterruptedReplacements) {
+    TempDir tmp;
+    const DatabaseFolder folder(tmp / "db");
+    MakeComplete(folder);
+    WriteBytes(folder.Dir() / "snapshot.bin.tmp", "half");
+    WriteBytes(folder.Dir() / "log.wal.tmp", "half");
+    WriteBytes(folder.Dir() / "README", "kept");
+    {
+        const FileHandle lock = folder.OpenAndLock();
+        EXPECT_FALSE(std::filesystem::exists(folder.Dir() / "snapshot.bin.tmp"));
+        EXPECT_FALSE(std::filesystem::exists(folder.Dir() / "log.wal.tmp"));
+        EXPECT_TRUE(std::filesystem::exists(folder.Dir() / "README"));
+        EXPECT_NE(OpenError(folder).find("in use by another sqlstandin process"), std::string::npos);
+    }
+    EXPECT_EQ(OpenError(folder), "") << "the lock goes with the handle";
+}
+
+}  // namespace
+}  // namespace standin

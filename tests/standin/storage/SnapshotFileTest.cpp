@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "SnapshotFile.h"
+#include "StorageTestSupport.h"
+
+namespace standin {
+namespace {
+
+std::string ErrorOf(std::string bytes) {
+    try {
+        DecodeSnapshot(std::move(bytes), "db/snapshot.bin");
+    } catch (const std::runtime_error& e) {
+        return e.what();
+    }
+    return "";
+}
+
+TEST(SnapshotFile, RoundTripThroughDisk) {
+    testing::TempDir dir;
+    const std::string payload = std::string("state\0with zero bytes\xFF", 23);
+    WriteSnapshotFile(dir / "snapshot.bin", 42, payload);
+    EXPECT_FALSE(std::filesystem::exists(dir / "snapshot.bin.tmp"));
+    const SnapshotContents read = ReadSnapshotFile(dir / "snapshot.bin");
+    EXPECT_EQ(read.generation, 42u);
+    EXPECT_EQ(read.payload, payload);
+
+    WriteSnapshotFile(dir / "snapshot.bin", 43, "newer");
+    EXPECT_EQ(ReadSnapshotFile(dir / "snapshot.bin").payload, "newer");
+}
+
+TEST(SnapshotFile, DamageIsNamed) {
+    const std::string good = EncodeSnapshot(5, "0123456789abcdef");
+    std::string flippedPayload = good;
+    flippedPayload[kSnapshotHeaderSize + 3] ^= 0x20;
+    std::string flippedHeader = good;
+    flippedHeader[8] ^= 1;
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* expect;
+    } cases[] = {
+        {"empty", "", "not a sqlstandin snapshot"},
+        {"foreign", std::string(64, 'x'), "not a sqlstandin snapshot"},
+        {"header only partly there", good.substr(0, 20), "not a sqlstandin snapshot"},
+        {"truncated", good.substr(0, good.size() - 1), "truncated"},
+        {"trailing bytes", good + "!", "holds 17"},
+        {"payload flipped", flippedPayload, "snapshot is damaged"},
+        {"header flipped", flippedHeader, "header is damaged"},
+    };
+    for (const auto& c : cases) {
+        const std::string error = ErrorOf(c.bytes);
+        EXPECT_NE(error.find(c.expect), std::string::npos) << c.name << ": " << error;
+        EXPECT_NE(error.find("db/snapshot.bin"), std::string::npos) << c.name << ": " << error;
+    }
+}
+
+}  // namespace
+}  // namespace standin

@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "Crc32c.h"
+#include "StorageTestSupport.h"
+#include "Wal.h"
+
+namespace standin {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+
+LoggedBatch Batch(std::string text, std::int32_t days = 40000, std::uint32_t ticks = 123, bool ansi = true) {
+    return LoggedBatch{AppliedStatement{std::move(text), DateTime{days, ticks}, ansi}};
+}
+
+std::string Log(const std::vector<LoggedBatch>& batches, std::uint64_t generation = 7) {
+    std::string bytes = EncodeWalHeader(generation);
+    for (const LoggedBatch& b : batches) AppendWalRecord(bytes, b);
+    return bytes;
+}
+
+std::vector<std::string> Texts(const WalScan& scan) {
+    std::vector<std::string> texts;
+    for (const LoggedBatch& b : scan.batches)
+        for (const AppliedStatement& s : b) texts.push_back(s.text);
+    return texts;
+}
+
+std::string ErrorOf(std::string_view bytes) {
+    try {
+        ScanWal(bytes, "db/log.wal");
+    } catch (const std::runtime_error& e) {
+        return e.what();
+    }
+    return "";
+}
+
+TEST(Crc32c, KnownValuesAndChaining) {
+    EXPECT_EQ(Crc32c("123456789", 9), 0xE3069283u);  // the standard check value
+    EXPECT_EQ(Crc32c("", 0), 0u);
+    const std::string text = "insert into t values (1, 'abc') -- a longer input crosses the 8-byte loop";
+    EXPECT_EQ(Crc32c(text.data() + 10, text.size() - 10, Crc32c(text.data(), 10)), Crc32c(text.data(), text.size()));
+}
+
+TEST(Wal, RoundTripKeepsEveryField) {
+    LoggedBatch two{AppliedStatement{"update t set c='\xD6\xD0' where id=1\r\n", DateTime{-53690, 0}, false},
+                    AppliedStatement{std::string("x\0y", 3), DateTime{2958463, 25919999}, true}};
+    const std::string bytes = Log({Batch("create table t (id int)"), two, LoggedBatch{}});
+    const WalScan scan = ScanWal(bytes, "log.wal");
+    EXPECT_EQ(scan.generation, 7u);
+    ASSERT_EQ(scan.batches.size(), 3u);
+    EXPECT_EQ(scan.validEnd, bytes.size());
+    EXPECT_EQ(scan.droppedTail, 0u);
+    ASSERT_EQ(scan.batches[1].size(), 2u);
+    const AppliedStatement& a = scan.batches[1][0];
+    EXPECT_EQ(a.text, two[0].text);
+    EXPECT_EQ(a.now.days, -53690);
+    EXPECT_EQ(a.now.ticks, 0u);
+    EXPECT_FALSE(a.ansiNullDefaultOn);
+    EXPECT_EQ(scan.batches[1][1].text, std::string("x\0y", 3));
+    EXPECT_EQ(scan.batches[1][1].now.ticks, 25919999u);
+    EXPECT_TRUE(scan.batches[1][1].ansiNullDefaultOn);
+    EXPECT_TRUE(scan.batches[2].empty());
+}
+
+// A crash while appending leaves a prefix of the last record: at every cut point the earlier
+// records survive and the partial one is dropped, never decoded.
+TEST(Wal, TornLastRecordIsDroppedAtEveryCutPoint) {
+    const std::string whole = Log({Batch("insert into t values (1)"), Batch("insert into t values (2)")});
+    const std::size_t lastStart = Log({Batch("insert into t values (1)")}).size();
+    for (std::size_t cut = lastStart; cut < whole.size(); ++cut) {
+        const WalScan scan = ScanWal(std::string_view(whole).substr(0, cut), "log.wal");
+        EXPECT_EQ(Texts(scan), std::vector<std::string>{"insert into t values (1)"}) << "cut at " << cut;
+        EXPECT_EQ(scan.validEnd, lastStart);
+        EXPECT_EQ(scan.droppedTail, cut - lastStart);
+    }
+}
+
+// After a machine crash the end of a file may read as zeros: a record that is zeros, or a damaged
+// last record followed only by zeros, is a torn write.
+TEST(Wal, ZeroFilledTailIsTornWrite) {
+    const std::string one = Log({Batch("a")});
+    EXPECT_EQ(Texts(ScanWal(one + std::string(4096, '\0'), "l")), std::vector<std::string>{"a"});
+
+    std::string damagedLast = Log({Batch("a"), Batch("b")});
+    damagedLast.back() ^= 0x40;
+    EXPECT_EQ(Texts(ScanWal(damagedLast + std::string(100, '\0'), "l")), std::vector<std::string>{"a"});
+    EXPECT_EQ(Texts(ScanWal(damagedLast, "l")), std::vector<std::string>{"a"});
+}
+
+TEST(Wal, DamageBeforeLaterRecordsRefusesToOpen) {
+    const std::string good = Log({Batch("first"), Batch("second"), Batch("third")});
+    const std::size_t headerEnd = kWalHeaderSize;
+    struct Case {
+        const char* name;
+        std::size_t offset;  // byte flipped
+        const char* expect;
+    } cases[] = {
+        {"payload of the first record", headerEnd + kWalRecordHeaderSize + 14, "record checksum mismatch"},
+        {"length of the first record", headerEnd, "record header checksum mismatch"},
+        {"checksum field of the second record", Log({Batch("first")}).size() + 5, "record header checksum"},
+    };
+    for (const Case& c : cases) {
+        std::string bytes = good;
+        bytes[c.offset] ^= 0x01;
+        const std::string error = ErrorOf(bytes);
+        EXPECT_NE(error.find(c.expect), std::string::npos) << c.name << ": " << error;
+        EXPECT_NE(error.find("db/log.wal"), std::string::npos) << error;
+        EXPECT_NE(error.find("damaged in the middle"), std::string::npos) << error;
+    }
+}
+
+TEST(Wal, ForeignOrDamagedHeaderIsRefused) {
+    std::string flipped = Log({});
+    flipped[9] ^= 1;  // generation
+    const struct {
+        std::string bytes;
+        const char* expect;
+    } cases[] = {
+        {"", "not a sqlstandin log"},
+        {"SSINWAL1", "not a sqlstandin log"},
+        {std::string("PK\x03\x04") + std::string(40, 'z'), "not a sqlstandin log"},
+        {flipped, "log header is damaged"},
+    };
+    for (const auto& c : cases) {
+        const std::string error = ErrorOf(c.bytes);
+        EXPECT_NE(error.find(c.expect), std::string::npos) << error;
+    }
+}
+
+TEST(Wal, WellFormedChecksumOverMalformedPayloadIsRefused) {
+    // A record whose checksums match but whose statement count overstates its contents.
+    std::string bytes = Log({Batch("abc")});
+    std::string payload = bytes.substr(kWalHeaderSize + kWalRecordHeaderSize);
+    payload[0] = 2;
+    std::string record;
+    record.resize(kWalRecordHeaderSize);
+    const auto put = [&](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) record[at + i] = static_cast<char>(v >> (8 * i));
+    };
+    put(0, static_cast<std::uint32_t>(payload.size()));
+    put(4, Crc32c(payload.data(), payload.size()));
+    put(8, Crc32c(record.data(), 8));
+    EXPECT_NE(ErrorOf(EncodeWalHeader(7) + record + payload).find("contents are malformed"), std::string::npos);
+}
+
+TEST(WalWriter, AppendsDurablyAndCutsTornTailOnReopen) {
+    TempDir dir;
+    const auto file = dir / "log.wal";
+    WalWriter::CreateEmpty(file, 3);
+    {
+        WalWriter writer(file, kWalHeaderSize, false);
+        writer.Append(Batch("one"));
+        writer.Append(Batch("two"));
+        EXPECT_EQ(writer.Size(), std::filesystem::file_size(file));
+    }
+    // Simulate a crash in the middle of a third append.
+    std::string torn = ReadBytes(file);
+    std::string third;
+    AppendWalRecord(third, Batch("three"));
+    WriteBytes(file, torn + third.substr(0, third.size() / 2));
+
+    const WalScan scan = ScanWal(ReadBytes(file), file);
+    EXPECT_EQ(scan.generation, 3u);
+    EXPECT_EQ(Texts(scan), (std::vector<std::string>{"one", "two"}));
+    {
+        WalWriter writer(file, scan.validEnd, true);
+        writer.Append(Batch("four"));
+    }
+    EXPECT_EQ(Texts(ScanWal(ReadBytes(file), file)), (std::vector<std::string>{"one", "two", "four"}));
+}
+
+}  // namespace
+}  // namespace standin
