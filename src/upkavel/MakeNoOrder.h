@@ -1,0 +1,22 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace kavel {
+
+// The sort key of a call number (lib_bianma.bm_noorder, char(26)).
+//
+// Takes and returns code page 936 bytes: every length and position counts bytes, and each byte is
+// mapped on its own, so the key is the same as the database computes on its char columns.
+//
+// The call number is split at its first '/'. The head is mapped byte by byte onto an alphabet that
+// sorts punctuation below digits and letters. A run of digits right after the '/' is padded with
+// leading zeros so that head, joining space, zeros and number fill 18 bytes: keys of one head then
+// sort by that number. A tail ending in ":n" or "=n" (one character after the separator) becomes
+// ":0n" / "=0n". The key holds only 'A'-'Z', '0'-'9', "!#$&*+-/" and at most one space, never a
+// quote, and is at most 26 bytes long.
+//
+// Never fails: every byte string, the empty one and invalid GBK included, gives a key.
+std::string MakeNoOrder(std::string_view callNumberCp936);
+
+}  // namespace kavel
