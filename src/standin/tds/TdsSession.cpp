@@ -1,0 +1,152 @@
+#include "TdsSession.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include "Login7.h"
+#include "Prelogin.h"
+#include "ProtocolError.h"
+#include "Replies.h"
+#include "SqlBatch.h"
+
+namespace standin::tds {
+
+namespace {
+
+bool IsSupportedVersion(std::uint32_t v) {
+    return v == kTds72 || v == kTds73A || v == kTds73B || v == kTds74;
+}
+
+std::string VersionText(std::uint32_t v) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "0x%08X", v);
+    return buf;
+}
+
+std::size_t NegotiatePacketSize(std::uint32_t requested) {
+    if (requested == 0) return kDefaultPacketSize;
+    return std::clamp<std::size_t>(requested, 512, kMaxPacketSize);
+}
+
+}  // namespace
+
+TdsSession::TdsSession(Engine& engine, ByteSource& in, ByteSink& out, std::uint16_t spid, SessionHooks hooks)
+    : engine_(engine), reader_(in), writer_(out), hooks_(std::move(hooks)) {
+    session_.spid = spid;
+    writer_.SetSpid(spid);
+    reader_.SetMaxMessageSize(kMaxLoginMessage);
+}
+
+void TdsSession::Send(const Bytes& reply) { writer_.Send(PacketType::Reply, reply); }
+
+bool TdsSession::OnPrelogin(const Message& m) {
+    if (phase_ != Phase::Prelogin) {
+        ending_ = "PRELOGIN sent twice or after LOGIN7";
+        return false;
+    }
+    const PreloginRequest request = ParsePrelogin(m.payload);
+    Send(BuildPreloginReply());
+    phase_ = Phase::Login;
+    if (request.encryption == kEncryptRequired) {
+        // The client insists on TLS, which the stand-in does not offer; it will hang up.
+        ending_ = "client requires encryption";
+    }
+    return true;
+}
+
+bool TdsSession::OnLogin(const Message& m) {
+    if (phase_ == Phase::LoggedIn) {
+        ending_ = "LOGIN7 sent twice";
+        return false;
+    }
+    const Login7 login = ParseLogin7(m.payload);
+    if (!IsSupportedVersion(login.tdsVersion)) {
+        Send(BuildErrorReply(SqlMessage{kStandinErrorNumber, 1, 16,
+                                        "sqlstandin speaks TDS 7.2 to 7.4; the client asked for TDS version " +
+                                            VersionText(login.tdsVersion) + ".",
+                                        1}));
+        ending_ = "unsupported TDS version " + VersionText(login.tdsVersion);
+        return false;
+    }
+    const bool accepted = !login.integratedSecurity && engine_.CheckLogin(login.userName, login.password);
+    if (!accepted) {
+        Send(BuildLoginFailure(login.userName));
+        ending_ = "login failed for user '" + login.userName + "'";
+        return false;
+    }
+    const std::size_t packetSize = NegotiatePacketSize(login.packetSize);
+    Send(BuildLoginReply({std::min(login.tdsVersion, kTds74), login.database, packetSize}));
+    writer_.SetPacketSize(packetSize);
+    reader_.SetMaxMessageSize(kMaxRequestMessage);
+    session_.login = login.userName;
+    phase_ = Phase::LoggedIn;
+    ending_.clear();
+    if (hooks_.onLoggedIn) hooks_.onLoggedIn();
+    return true;
+}
+
+void TdsSession::OnBatch(const Message& m) {
+    const std::string sql = DecodeSqlBatch(m.payload);
+    BatchOutcome outcome;
+    try {
+        outcome = engine_.ExecuteBatch(session_, sql);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "sqlstandin: session %d: engine failed on a batch: %s\n", session_.spid, e.what());
+        Send(BuildErrorReply(SqlMessage{kStandinErrorNumber, 1, 16,
+                                        std::string("sqlstandin could not run the batch: ") + e.what(), 1}));
+        return;
+    }
+    Send(BuildBatchReply(outcome));
+}
+
+void TdsSession::OnUnsupported(const Message& m) {
+    char type[8];
+    std::snprintf(type, sizeof type, "0x%02X", static_cast<unsigned>(m.type));
+    Send(BuildErrorReply(SqlMessage{kStandinErrorNumber, 1, 16,
+                                    std::string("sqlstandin accepts SQL batches only; request type ") + type +
+                                        " is not supported.",
+                                    1}));
+}
+
+std::string TdsSession::Run() {
+    try {
+        for (;;) {
+            std::optional<Message> m = reader_.Next();
+            if (!m) {
+                // A client that hangs up after a refused login is expected; before login,
+                // report whatever was pending (e.g. it required encryption).
+                return phase_ == Phase::LoggedIn ? std::string() : ending_;
+            }
+            switch (m->type) {
+                case PacketType::Prelogin:
+                    if (!OnPrelogin(*m)) return ending_;
+                    break;
+                case PacketType::Login7:
+                    if (!OnLogin(*m)) return ending_;
+                    break;
+                case PacketType::Attention:
+                    if (phase_ != Phase::LoggedIn) return "attention before login";
+                    // Every earlier request has been answered in full, so the cancel only needs
+                    // its acknowledgement.
+                    Send(BuildAttentionAck());
+                    break;
+                case PacketType::SqlBatch:
+                    if (phase_ != Phase::LoggedIn) return "SQL batch before login";
+                    OnBatch(*m);
+                    break;
+                default:
+                    if (phase_ != Phase::LoggedIn) return "request before login";
+                    OnUnsupported(*m);
+                    break;
+            }
+        }
+    } catch (const ProtocolError& e) {
+        return std::string("protocol error: ") + e.what();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+}
+
+}  // namespace standin::tds
