@@ -1,0 +1,15 @@
+#include "DoubleQuotes.h"
+
+namespace kavel {
+
+std::string DoubleQuotes(std::string_view value) {
+    std::string out;
+    out.reserve(value.size());
+    for (char c : value) {
+        out += c;
+        if (c == '\'') out += '\'';
+    }
+    return out;
+}
+
+}  // namespace kavel

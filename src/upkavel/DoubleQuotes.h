@@ -1,0 +1,12 @@
+#pragma once
+// Every value that a statement places between single quotes goes through DoubleQuotes, so a quote
+// inside the value stays data: "O'Brien" becomes "O''Brien" and the statement keeps its shape.
+
+#include <string>
+#include <string_view>
+
+namespace kavel {
+
+std::string DoubleQuotes(std::string_view value);
+
+}  // namespace kavel

@@ -1,0 +1,68 @@
+#include "frmFlashTools.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPixmap>
+#include <QScreen>
+
+#include "FormFonts.h"
+#include "unTools.h"
+
+namespace kavel {
+
+TFlashTools* FlashTools = nullptr;
+
+namespace {
+
+QLabel* TextLabel(QWidget* parent, const char* name, QRect geometry, const char* text,
+                  const QColor& colour) {
+    auto* label = new QLabel(QString::fromUtf8(text), parent);
+    label->setObjectName(name);
+    label->setGeometry(geometry);
+    label->setFont(SongTiFont(15));
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+    label->setAttribute(Qt::WA_TranslucentBackground);  // the picture shows through
+    return label;
+}
+
+}  // namespace
+
+TFlashTools::TFlashTools(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+    setObjectName("FlashTools");
+    setWindowTitle("Korven软件");
+    setFixedSize(306, 206);
+    // The system button face as the form's colour.
+    QPalette face = palette();
+    face.setColor(QPalette::Window, face.color(QPalette::Button));
+    setPalette(face);
+    setAutoFillBackground(true);
+
+    Image1 = new QLabel(this);
+    Image1->setObjectName("Image1");
+    Image1->setGeometry(0, 0, 307, 207);
+    Image1->setPixmap(QPixmap(":/upkavel/splash.jpg"));
+    lbView = TextLabel(this, "lbView", {16, 152, 189, 15}, "系统正在初始化，请稍候...", Qt::white);
+    Label1 = TextLabel(this, "Label1", {200, 24, 60, 15}, "Korven软件", QColor(255, 0, 255));
+    Image2 = new QLabel(this);
+    Image2->setObjectName("Image2");
+    Image2->setGeometry(264, 8, 33, 33);
+    Image2->setPixmap(QPixmap(":/upkavel/icon32.png"));
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(0, 0), size());
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    FormCreate();
+}
+
+TFlashTools::~TFlashTools() {
+    if (FlashTools == this) FlashTools = nullptr;
+}
+
+void TFlashTools::FormCreate() { lbView->setText(QString::fromStdString(ConnectGate)); }
+
+}  // namespace kavel

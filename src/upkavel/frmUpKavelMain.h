@@ -1,0 +1,126 @@
+#pragma once
+// The upgrade form: the notice to the user, the backup confirmation that enables the upgrade
+// button, the upgrade driver btUpClick, the two hidden ISSN file-tool buttons revealed by F11 and
+// F12, and the shared statement runner every step and job works through (qrTmp, qrTmp1, probes,
+// walks, look-ups and the version ledger). The dated steps live in migrations/, the data jobs in
+// jobs/; each is a member of this class.
+//
+// While an upgrade or a file tool runs, btUp, btExit, both check boxes and the two tool buttons
+// are disabled and closing the window is refused; afterwards each gets its previous state back,
+// also when the run ended with an error.
+
+#include <QWidget>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "TQuery.h"
+
+class QCheckBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace kavel {
+
+class TDatabase;
+
+// Statement lines: each is sent followed by CR LF, so a line break must fall where SQL allows one.
+using SqlLines = std::vector<std::string>;
+
+class TUpKavelMain : public QWidget {
+public:
+    explicit TUpKavelMain(TDatabase& libDB, QWidget* parent = nullptr);
+    ~TUpKavelMain() override;
+
+    // Controls, named as the handlers and steps refer to them.
+    QLabel* Label1;
+    QLabel* Label5;
+    QPushButton* btDo;
+    QLabel* Label2;
+    QPushButton* btDownload;
+    QLabel* Label3;
+    QLabel* Label4;
+    QLabel* Label8;
+    QProgressBar* pgbBar;
+    QCheckBox* ckBefore;
+    QLabel* lbWorking;
+    QPushButton* btUp;
+    QCheckBox* cbBackup;
+    QPushButton* btExit;
+    TQuery qrTmp;
+    TQuery qrTmp1;
+
+    // Handlers.
+    void cbBackupClick();
+    void FormKeyUp(int virtualKey);  // Windows virtual-key code: 122 F11, 123 F12
+    void btUpClick();
+    void btExitClick();
+    void btDoClick();
+    void btDownloadClick();
+
+    // True while an upgrade or a file tool runs.
+    bool Running() const { return running_; }
+
+    // ---- Statement runner (all on qrTmp unless a query is given) ----
+    // Runs a statement that returns no rows, then closes the query.
+    void RunSql(TQuery& query, const SqlLines& lines);
+    void RunSql(const SqlLines& lines) { RunSql(qrTmp, lines); }
+    // The same inside an error trap: a database error is discarded. Returns false when it was.
+    bool RunSqlProtected(TQuery& query, const SqlLines& lines);
+    bool RunSqlProtected(const SqlLines& lines) { return RunSqlProtected(qrTmp, lines); }
+    // Opens the statement and tells whether any row came back; the rows are not read.
+    bool OpenAndTest(TQuery& query, const SqlLines& lines);
+    // Row probe: a SELECT with its own conditions; true when a row comes back.
+    bool RowExists(const SqlLines& lines) { return OpenAndTest(qrTmp, lines); }
+    // Any catalogue object of that name counts, whatever its type (table, key, default ...).
+    bool TableExists(const std::string& table);
+    // False also when the table itself does not exist.
+    bool ColumnExists(const std::string& table, const std::string& column);
+    // Opens `lines` on `query` and calls perRow once per row, the row being current in `query`;
+    // perRow may run statements on the other query, never on `query`.
+    void Walk(TQuery& query, const SqlLines& lines, const std::function<void()>& perRow);
+    // Opens `lines`; when a row comes back, calls readRow with the first row current. Returns
+    // whether there was a row.
+    bool LookUp(TQuery& query, const SqlLines& lines, const std::function<void()>& readRow);
+    // Creates the ledger table ver_manage when it is missing.
+    void EnsureLedger();
+    // True when `marker` was not yet in the ledger; it has then been recorded (before the work
+    // it guards). False when it was there; nothing changes.
+    bool CheckVerSign(const std::string& marker);
+
+    // ---- Dated upgrade steps (migrations/) ----
+    void Do2005Before();
+    void Do2005_03();
+    void Do2007_03_12();
+    void Do2007_11_03();
+    void Do2007_12_03();
+    void Do2010_05_11();
+    void Do2010_12_30();
+    void Do2012_03_15();
+
+    // ---- Data jobs (jobs/) ----
+    void DoCodeIssnWork();
+    void DoQianDao();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    class RunLock;
+
+    void BuildControls();
+    void ConnectHandlers();
+    void CenterOnScreen();
+    // Runs a file tool with the run lock held.
+    void RunTool(void (TUpKavelMain::*tool)());
+
+    bool running_ = false;
+};
+
+// The upgrade form once start-up has created it; null before and after.
+extern TUpKavelMain* UpKavelMain;
+
+}  // namespace kavel

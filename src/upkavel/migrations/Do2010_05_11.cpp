@@ -1,0 +1,9 @@
+#include "frmUpKavelMain.h"
+
+namespace kavel {
+
+void TUpKavelMain::Do2010_05_11() {
+    // The actions of this step are not built yet.
+}
+
+}  // namespace kavel

@@ -1,0 +1,18 @@
+// Test entry for the tests that need Qt: one QApplication for the whole run (offscreen unless
+// the environment says otherwise), so forms can be created, shown and grabbed.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <cstdlib>
+
+#include "TApplication.h"
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication application(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    const int result = RUN_ALL_TESTS();
+    kavel::Application.DestroyComponents();
+    return result;
+}
