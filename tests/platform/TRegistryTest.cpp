@@ -76,6 +76,10 @@ TEST(TRegistry, OtherRootKeysDoNotSeeLocalMachine) {
     TRegistry reg;  // starts at HKEY_CURRENT_USER
     EXPECT_FALSE(reg.KeyExists(kKey));
     EXPECT_THROW(reg.SetRootKey(0x80000004), RegistryError);
+    reg.SetRootKey(RootKey::LocalMachine);
+    ASSERT_TRUE(reg.OpenKeyReadOnly(kKey));
+    reg.SetRootKey(RootKey::LocalMachine);  // choosing a root closes the open key
+    EXPECT_EQ(reg.ReadString("ODBCNAME"), "");
 }
 
 TEST(TRegistry, ValueOfAnotherTypeIsATypeError) {
