@@ -1,2 +1,110 @@
-// Placeholder so the library links until the executor lands.
 #include "Database.h"
+
+#include <stdexcept>
+
+#include "Catalogue.h"
+#include "Collation.h"
+#include "DatabaseImage.h"
+#include "Errors.h"
+#include "Executor.h"
+#include "Parser.h"
+
+namespace standin {
+
+struct Database::Impl {
+    Catalogue catalogue;
+
+    StatementOutcome RunOne(Session& session, Statement& st, std::string_view batch, ExecContext& ctx, bool& abort) {
+        StatementEnv env{catalogue, session, ctx.clock, std::nullopt, {}};
+        std::int64_t counter = catalogue.ObjectCounter();
+        StatementOutcome out;
+        try {
+            out = ExecuteStatement(env, st);
+        } catch (SqlError& e) {
+            env.RollBack();
+            // Object ids taken by a statement that failed are given back: the log replays only
+            // statements that succeeded and must reach the same ids.
+            catalogue.SetObjectCounter(counter);
+            out = StatementOutcome{};
+            out.failed = true;
+            out.messages = e.Messages();
+            for (auto& m : out.messages) m.line = st.line;
+            abort = e.AbortsBatch();
+            return out;
+        }
+        if (st.Modifies() && ctx.applied) {
+            AppliedStatement a;
+            a.text = std::string(batch.substr(st.begin, st.end - st.begin));
+            a.now = env.now.value_or(DateTime{});
+            a.ansiNullDefaultOn = session.ansiNullDefaultOn;
+            ctx.applied->push_back(std::move(a));
+        }
+        return out;
+    }
+};
+
+Database::Database() : impl_(std::make_unique<Impl>()) {}
+Database::~Database() = default;
+
+BatchOutcome Database::ExecuteBatch(Session& session, std::string_view sqlUtf8, ExecContext& ctx) {
+    BatchOutcome outcome;
+    std::vector<Statement> statements;
+    try {
+        statements = ParseBatch(sqlUtf8);
+    } catch (SqlError& e) {
+        // A syntax error anywhere: nothing of the batch runs.
+        StatementOutcome o;
+        o.failed = true;
+        o.messages = e.Messages();
+        outcome.statements.push_back(std::move(o));
+        return outcome;
+    } catch (const std::exception& e) {
+        // Text that is not valid UTF-8 cannot be a batch.
+        StatementOutcome o;
+        o.failed = true;
+        o.messages.push_back(SqlMessage{102, 1, 15, std::string("Incorrect syntax near '") + "?" + "'.", 1});
+        outcome.statements.push_back(std::move(o));
+        return outcome;
+    }
+    for (Statement& st : statements) {
+        bool abort = false;
+        outcome.statements.push_back(impl_->RunOne(session, st, sqlUtf8, ctx, abort));
+        if (abort) break;
+    }
+    return outcome;
+}
+
+void Database::Replay(const AppliedStatement& statement) {
+    Session session;
+    session.ansiNullDefaultOn = statement.ansiNullDefaultOn;
+    ExecContext ctx;
+    DateTime now = statement.now;
+    ctx.clock = [now] { return now; };
+    BatchOutcome o = ExecuteBatch(session, statement.text, ctx);
+    if (o.statements.size() != 1 || o.statements[0].failed) {
+        std::string why = o.statements.empty() || o.statements[0].messages.empty()
+                              ? std::string("it is not one statement")
+                              : o.statements[0].messages[0].text;
+        throw std::runtime_error("logged statement does not replay on this database (" + why + "): " + statement.text);
+    }
+}
+
+void Database::SetLogin(const std::string& user, const std::string& password) {
+    impl_->catalogue.Logins()[NameKey(user)] = password;
+}
+
+bool Database::CheckLogin(std::string_view user, std::string_view password) const {
+    auto& logins = impl_->catalogue.Logins();
+    auto it = logins.find(NameKey(user));
+    return it != logins.end() && it->second == password;
+}
+
+void Database::Save(std::ostream& out) const { WriteImage(out, impl_->catalogue); }
+
+std::unique_ptr<Database> Database::Load(std::istream& in) {
+    auto db = std::make_unique<Database>();
+    ReadImage(in, db->impl_->catalogue);
+    return db;
+}
+
+}  // namespace standin

@@ -1,0 +1,266 @@
+#include "Errors.h"
+
+namespace standin::errors {
+namespace {
+
+std::string Q(std::string_view s) { return "'" + std::string(s) + "'"; }
+
+SqlMessage M(int number, int severity, int state, std::string text) {
+    SqlMessage m;
+    m.number = number;
+    m.severity = severity;
+    m.state = state;
+    m.text = std::move(text);
+    return m;
+}
+
+// SQL Server follows an error that ends a data-changing statement with this informational message.
+SqlMessage Terminated() { return M(3621, 10, 0, "The statement has been terminated."); }
+SqlMessage CouldNotCreateConstraint() {
+    return M(1750, 16, 0, "Could not create constraint or index. See previous errors.");
+}
+
+SqlError One(int number, int severity, int state, std::string text, bool abortsBatch = false) {
+    return SqlError({M(number, severity, state, std::move(text))}, abortsBatch);
+}
+
+}  // namespace
+
+SqlError Syntax(std::string_view nearToken, bool isKeyword, int line) {
+    SqlMessage m = isKeyword ? M(156, 15, 1, "Incorrect syntax near the keyword " + Q(nearToken) + ".")
+                             : M(102, 15, 1, "Incorrect syntax near " + Q(nearToken) + ".");
+    m.line = line;
+    return SqlError({m}, true);
+}
+
+SqlError UnclosedQuote(std::string_view rest, int line) {
+    SqlMessage m = M(105, 15, 1, "Unclosed quotation mark after the character string " + Q(rest) + ".");
+    m.line = line;
+    return SqlError({m}, true);
+}
+
+SqlError InvalidObject(std::string_view name) {
+    return One(208, 16, 1, "Invalid object name " + Q(name) + ".", true);
+}
+SqlError InvalidColumn(std::string_view name) {
+    return One(207, 16, 1, "Invalid column name " + Q(name) + ".", true);
+}
+SqlError ObjectExists(std::string_view name) {
+    return One(2714, 16, 6, "There is already an object named " + Q(name) + " in the database.");
+}
+SqlError DuplicateColumn(std::string_view column, std::string_view table) {
+    return One(2705, 16, 4,
+               "Column names in each table must be unique. Column name " + Q(column) + " in table " +
+                   Q(table) + " is specified more than once.");
+}
+SqlError Truncation() {
+    return SqlError({M(8152, 16, 14, "String or binary data would be truncated."), Terminated()}, false);
+}
+SqlError DuplicateKey(std::string_view constraint, std::string_view table, std::string_view keyValue) {
+    return SqlError({M(2627, 14, 1,
+                       "Violation of PRIMARY KEY constraint " + Q(constraint) +
+                           ". Cannot insert duplicate key in object " + Q("dbo." + std::string(table)) +
+                           ". The duplicate key value is (" + std::string(keyValue) + ")."),
+                     Terminated()},
+                    false);
+}
+SqlError DuplicateIndexRow(std::string_view index, std::string_view table, std::string_view keyValue) {
+    return SqlError({M(2601, 14, 1,
+                       "Cannot insert duplicate key row in object " + Q("dbo." + std::string(table)) +
+                           " with unique index " + Q(index) + ". The duplicate key value is (" +
+                           std::string(keyValue) + ")."),
+                     Terminated()},
+                    false);
+}
+SqlError NullNotAllowed(std::string_view column, std::string_view table, std::string_view verb) {
+    return SqlError({M(515, 16, 2,
+                       "Cannot insert the value NULL into column " + Q(column) + ", table " +
+                           Q(std::string(kDatabaseName) + ".dbo." + std::string(table)) +
+                           "; column does not allow nulls. " + std::string(verb) + " fails."),
+                     Terminated()},
+                    false);
+}
+SqlError DuplicateWhileCreatingKey(std::string_view table, std::string_view index,
+                                   std::string_view keyValue, bool constraint) {
+    std::vector<SqlMessage> ms{
+        M(1505, 16, 1,
+          "The CREATE UNIQUE INDEX statement terminated because a duplicate key was found for the "
+          "object name " +
+              Q("dbo." + std::string(table)) + " and the index name " + Q(index) +
+              ". The duplicate key value is (" + std::string(keyValue) + ").")};
+    if (constraint) ms.push_back(CouldNotCreateConstraint());
+    ms.push_back(Terminated());
+    return SqlError(std::move(ms), false);
+}
+SqlError KeyOnNullableColumn(std::string_view table) {
+    return SqlError({M(8111, 16, 1,
+                       "Cannot define PRIMARY KEY constraint on nullable column in table " + Q(table) + "."),
+                     CouldNotCreateConstraint()},
+                    false);
+}
+SqlError ExplicitIdentity(std::string_view table) {
+    return One(8101, 16, 1,
+               "An explicit value for the identity column in table " + Q(table) +
+                   " can only be specified when a column list is used and IDENTITY_INSERT is ON.");
+}
+SqlError ColumnHasDependents(std::string_view objectKind, std::string_view object,
+                             std::string_view column, std::string_view action) {
+    return SqlError({M(5074, 16, 1,
+                       "The " + std::string(objectKind) + " " + Q(object) + " is dependent on column " +
+                           Q(column) + "."),
+                     M(4922, 16, 9,
+                       "ALTER TABLE " + std::string(action) + " " + std::string(column) +
+                           " failed because one or more objects access this column.")},
+                    false);
+}
+SqlError ConversionFailed(std::string_view fromType, std::string_view value, std::string_view toType) {
+    return One(245, 16, 1,
+               "Conversion failed when converting the " + std::string(fromType) + " value " + Q(value) +
+                   " to data type " + std::string(toType) + ".",
+               true);
+}
+SqlError DateConversionFailed() {
+    return One(241, 16, 1, "Conversion failed when converting date and/or time from character string.", true);
+}
+SqlError DateOutOfRange(std::string_view fromType) {
+    return One(242, 16, 3,
+               "The conversion of a " + std::string(fromType) +
+                   " data type to a datetime data type resulted in an out-of-range value.",
+               true);
+}
+SqlError ErrorConverting(std::string_view fromType, std::string_view toType) {
+    return One(8114, 16, 5,
+               "Error converting data type " + std::string(fromType) + " to " + std::string(toType) + ".",
+               true);
+}
+SqlError ArithmeticOverflow(std::string_view fromWhat, std::string_view toType) {
+    return SqlError({M(8115, 16, 2,
+                       "Arithmetic overflow error converting " + std::string(fromWhat) + " to data type " +
+                           std::string(toType) + "."),
+                     Terminated()},
+                    false);
+}
+SqlError DivideByZero() { return One(8134, 16, 1, "Divide by zero error encountered."); }
+SqlError DateTimeOverflow() {
+    return One(517, 16, 1, "Adding a value to a 'datetime' column caused an overflow.");
+}
+SqlError NotNullColumnOnNonEmptyTable(std::string_view column, std::string_view table) {
+    return One(4901, 16, 1,
+               "ALTER TABLE only allows columns to be added that can contain nulls, or have a DEFAULT "
+               "definition specified, or the column being added is an identity or timestamp column, or "
+               "alternatively if none of the previous conditions are satisfied the table must be empty to "
+               "allow addition of this column. Column " +
+                   Q(column) + " cannot be added to non-empty table " + Q(table) +
+                   " because it does not satisfy these conditions.");
+}
+SqlError NoSuchColumnToAlter(std::string_view action, std::string_view column, std::string_view table) {
+    return One(4924, 16, 1,
+               "ALTER TABLE " + std::string(action) + " failed because column " + Q(column) +
+                   " does not exist in table " + Q(table) + ".");
+}
+SqlError NotAConstraint(std::string_view name) {
+    return SqlError({M(3728, 16, 1, Q(name) + " is not a constraint."),
+                     M(3727, 16, 0, "Could not drop constraint. See previous errors.")},
+                    false);
+}
+SqlError CannotDropTable(std::string_view name) {
+    return One(3701, 11, 5,
+               "Cannot drop the table " + Q(name) +
+                   ", because it does not exist or you do not have permission.");
+}
+SqlError IndexExists(std::string_view index, std::string_view table) {
+    return One(1913, 16, 1,
+               "The operation failed because an index or statistics with name " + Q(index) +
+                   " already exists on table " + Q(table) + ".");
+}
+SqlError ColumnCountMismatch() {
+    return One(213, 16, 1, "Column name or number of supplied values does not match table definition.", true);
+}
+SqlError MoreColumnsThanValues() {
+    return One(109, 15, 1,
+               "There are more columns in the INSERT statement than values specified in the VALUES "
+               "clause. The number of values in the VALUES clause must match the number of columns "
+               "specified in the INSERT statement.",
+               true);
+}
+SqlError FewerColumnsThanValues() {
+    return One(110, 15, 1,
+               "There are fewer columns in the INSERT statement than values specified in the VALUES "
+               "clause. The number of values in the VALUES clause must match the number of columns "
+               "specified in the INSERT statement.",
+               true);
+}
+SqlError NotInGroupBy(std::string_view table, std::string_view column) {
+    return One(8120, 16, 1,
+               "Column " + Q(std::string(table) + "." + std::string(column)) +
+                   " is invalid in the select list because it is not contained in either an aggregate "
+                   "function or the GROUP BY clause.",
+               true);
+}
+SqlError AggregateInWhere() {
+    return One(147, 15, 1,
+               "An aggregate may not appear in the WHERE clause unless it is in a subquery contained in "
+               "a HAVING clause or a select list, and the column being aggregated is an outer reference.",
+               true);
+}
+SqlError UnknownFunction(std::string_view name) {
+    return One(195, 15, 10, Q(name) + " is not a recognized built-in function name.", true);
+}
+SqlError WrongArgumentCount(std::string_view function, int count) {
+    return One(174, 15, 1,
+               "The " + std::string(function) + " function requires " + std::to_string(count) +
+                   " argument(s).",
+               true);
+}
+SqlError SubqueryManyColumns() {
+    return One(116, 16, 1,
+               "Only one expression can be specified in the select list when the subquery is not "
+               "introduced with EXISTS.",
+               true);
+}
+SqlError ImplicitConversion(std::string_view fromType, std::string_view toType) {
+    return One(257, 16, 3,
+               "Implicit conversion from data type " + std::string(fromType) + " to " +
+                   std::string(toType) + " is not allowed. Use the CONVERT function to run this query.",
+               true);
+}
+SqlError IncompatibleTypes(std::string_view a, std::string_view b, std::string_view op) {
+    return One(402, 16, 1,
+               "The data types " + std::string(a) + " and " + std::string(b) + " are incompatible in the " +
+                   std::string(op) + " operator.",
+               true);
+}
+SqlError InvalidLength(std::string_view what) { return One(131, 15, 2, std::string(what), true); }
+SqlError MultipleIdentity(std::string_view table) {
+    return One(2744, 16, 2,
+               "Multiple identity columns specified for table " + Q(table) +
+                   ". Only one identity column per table is allowed.");
+}
+SqlError MultiplePrimaryKeys(std::string_view table) {
+    return SqlError({M(8110, 16, 0, "Cannot add multiple PRIMARY KEY constraints to table " + Q(table) + "."),
+                     CouldNotCreateConstraint()},
+                    false);
+}
+SqlError IdentityType(std::string_view column) {
+    return One(2749, 16, 2,
+               "Identity column " + Q(column) +
+                   " must be of data type int, bigint, smallint, tinyint, or decimal or numeric with a "
+                   "scale of 0, unlimited precision, and constrained to be nonnullable.");
+}
+SqlError ColumnInListTwice(std::string_view column) {
+    return One(264, 16, 1,
+               "The column name " + Q(column) +
+                   " is specified more than once in the SET clause or column list of an INSERT. A column "
+                   "cannot be assigned more than one value in the same clause. Modify the clause to make "
+                   "sure that a column is updated only once. If this statement updates or inserts columns "
+                   "into a view, column name aliasing can conceal the duplication in your code.",
+               true);
+}
+SqlError UnsupportedStatement(std::string_view what) {
+    return One(40517, 16, 1, std::string(what) + " is not supported by this server.", true);
+}
+SqlError Other(int number, int severity, int state, std::string text, bool abortsBatch) {
+    return One(number, severity, state, std::move(text), abortsBatch);
+}
+
+}  // namespace standin::errors

@@ -1,0 +1,45 @@
+#pragma once
+// Splits a batch (UTF-8 text) into Transact-SQL tokens. Comments and white space are dropped;
+// every token keeps its byte range in the batch and its line (counting from 1), so statements can
+// be cut from the batch and messages can name their line.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace standin {
+
+enum class TokenKind {
+    Word,         // identifier or keyword, unquoted
+    QuotedName,   // [name] or "name"; text is the name without delimiters
+    String,       // 'text'; text is the value (UTF-8) with '' undone
+    NString,      // N'text'
+    Integer,      // digits only
+    Number,       // digits with a decimal point (or exponent)
+    Variable,     // @name or @@name; text includes the at signs
+    Symbol,       // punctuation and operators: ( ) , . ; * + - / % = <> != < > <= >= !< !>
+    End,
+};
+
+struct Token {
+    TokenKind kind = TokenKind::End;
+    std::string text;
+    std::size_t begin = 0;  // byte offset of the token in the batch
+    std::size_t end = 0;    // one past its last byte
+    int line = 1;
+
+    bool IsWord(std::string_view upperWord) const;  // a Word equal to upperWord, ignoring case
+    bool IsSymbol(std::string_view s) const { return kind == TokenKind::Symbol && text == s; }
+};
+
+// Throws SqlError 105 for an unclosed quote, 102 for a character no token starts with.
+std::vector<Token> Tokenize(std::string_view batch);
+
+// True for the words SQL Server reserves (they make a syntax error 156 instead of 102).
+bool IsReservedWord(std::string_view word);
+
+// ASCII upper case of a name or keyword.
+std::string UpperAscii(std::string_view s);
+
+}  // namespace standin

@@ -1,0 +1,149 @@
+#include "TableWrite.h"
+
+#include "Collation.h"
+#include "Convert.h"
+#include "Cp936.h"
+#include "Errors.h"
+#include "KeyEncoding.h"
+#include "Parser.h"
+#include "SqlTypes.h"
+
+namespace standin {
+
+Value StoreValue(const Value& v, const SqlType& from, const Column& column) {
+    return ConvertValue(v, from, column.type, ConvertMode::Store);
+}
+
+void BindDefault(StatementEnv& env, Expr& e) {
+    Evaluator ev(env);
+    BindScope scope;
+    scope.valuesList = true;
+    ev.Bind(e, scope);
+}
+
+std::shared_ptr<Expr> ParseDefault(const std::string& text) {
+    return std::shared_ptr<Expr>(ParseStandaloneExpression(text).release());
+}
+
+Value DefaultValue(StatementEnv& env, const Table& table, const Column& column) {
+    const DefaultConstraint* d = table.DefaultOf(column);
+    if (!d || !d->expr) return Value{};
+    Evaluator ev(env);
+    Value v = ev.Eval(*d->expr, nullptr);
+    return StoreValue(v, d->expr->type, column);
+}
+
+std::int64_t NextIdentity(Table& table, const Column& column) {
+    std::int64_t next = table.identityUsed ? table.identityLast + column.increment : column.seed;
+    SqlType t = column.type;
+    bool fits = IsIntegerType(t.id) ? (next >= IntegerMin(t.id) && next <= IntegerMax(t.id))
+                                    : (next > -1000000000000000000LL && next < 1000000000000000000LL);
+    if (!fits) throw errors::ArithmeticOverflow("IDENTITY", TypeName(t.id));
+    table.identityUsed = true;
+    table.identityLast = next;
+    return next;
+}
+
+void CheckNotNull(const Table& table, const Row& row, const char* verb) {
+    for (std::size_t i = 0; i < table.columns.size(); ++i)
+        if (!table.columns[i].nullable && IsNull(row[i])) throw errors::NullNotAllowed(table.columns[i].name, table.name, verb);
+}
+
+std::string KeyValueText(const Table& table, const IndexDef& ix, const Row& row) {
+    std::string out;
+    for (int p : table.ColumnPositions(ix)) {
+        if (!out.empty()) out += ", ";
+        const Value& v = row[static_cast<std::size_t>(p)];
+        out += IsNull(v) ? std::string("<NULL>") : kavel::Cp936ToUtf8Lossy(ValueAsText(v, 121));
+    }
+    return out;
+}
+
+void CheckUniqueKeys(const Table& table, const std::vector<RowId>& rows) {
+    for (auto& ix : table.indexes) {
+        if (!ix.unique) continue;
+        const HashIndex* h = table.store.FindIndex(ix.name);
+        if (!h) continue;
+        for (RowId id : rows) {
+            if (!table.store.Live(id)) continue;
+            const Row& row = table.store.Get(id);
+            std::string key = table.store.KeyOf(*h, row);
+            if (table.store.CountKey(*h, key) > 1) {
+                if (ix.constraintId != 0) throw errors::DuplicateKey(ix.name, table.name, KeyValueText(table, ix, row));
+                throw errors::DuplicateIndexRow(ix.name, table.name, KeyValueText(table, ix, row));
+            }
+        }
+    }
+}
+
+namespace {
+
+// A constant side of an equality: no column, aggregate or subquery in it.
+bool IsConstant(const Expr& e) {
+    if (e.kind == Expr::Kind::Column || e.kind == Expr::Kind::Aggregate || e.kind == Expr::Kind::InSelect) return false;
+    for (auto& a : e.args)
+        if (a && !IsConstant(*a)) return false;
+    return true;
+}
+
+bool SameCategory(const SqlType& a, const SqlType& b) {
+    if (IsTextType(a.id) && IsTextType(b.id)) return a.id != TypeId::Text && b.id != TypeId::Text;
+    if (IsNumberType(a.id) && IsNumberType(b.id)) return true;
+    return a.id == TypeId::DateTime && b.id == TypeId::DateTime;
+}
+
+// Collects column = constant conjuncts of the condition.
+void CollectEqualities(const Expr& e, std::vector<std::pair<int, const Expr*>>& out) {
+    if (e.kind == Expr::Kind::And) {
+        CollectEqualities(*e.args[0], out);
+        CollectEqualities(*e.args[1], out);
+        return;
+    }
+    if (e.kind != Expr::Kind::Compare || e.name != "=") return;
+    const Expr& l = *e.args[0];
+    const Expr& r = *e.args[1];
+    if (l.kind == Expr::Kind::Column && IsConstant(r) && SameCategory(l.type, r.type)) out.emplace_back(l.column, &r);
+    else if (r.kind == Expr::Kind::Column && IsConstant(l) && SameCategory(l.type, r.type)) out.emplace_back(r.column, &l);
+}
+
+}  // namespace
+
+std::vector<RowId> FindRows(StatementEnv& env, Evaluator& ev, const Table& table, const Expr* where) {
+    (void)env;
+    std::vector<RowId> out;
+    if (where) {
+        std::vector<std::pair<int, const Expr*>> eqs;
+        CollectEqualities(*where, eqs);
+        if (!eqs.empty()) {
+            for (auto& h : table.store.Indexes()) {
+                std::vector<const Expr*> parts;
+                for (int c : h.columns) {
+                    const Expr* found = nullptr;
+                    for (auto& [col, ex] : eqs)
+                        if (col == c) found = ex;
+                    if (!found) break;
+                    parts.push_back(found);
+                }
+                if (parts.size() != h.columns.size()) continue;
+                std::string key;
+                bool anyNull = false;
+                for (const Expr* p : parts) {
+                    Value v = ev.Eval(*p, nullptr);
+                    if (IsNull(v)) anyNull = true;
+                    AppendKey(key, v);
+                }
+                if (anyNull) return out;  // col = NULL is never TRUE
+                for (RowId id : table.store.Lookup(h, key))
+                    if (table.store.Live(id) && ev.Test(*where, &table.store.Get(id))) out.push_back(id);
+                return out;
+            }
+        }
+    }
+    for (RowId id = 0; id < table.store.Capacity(); ++id) {
+        if (!table.store.Live(id)) continue;
+        if (!where || ev.Test(*where, &table.store.Get(id))) out.push_back(id);
+    }
+    return out;
+}
+
+}  // namespace standin

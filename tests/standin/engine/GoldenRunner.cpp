@@ -1,0 +1,139 @@
+// Runs one golden file against a fresh database and compares what each batch prints.
+//
+// File format:
+//   # a comment (ignored)
+//   > first line of a batch
+//   > more lines of the same batch
+//   expected output, line by line, exactly as `sqlstandin exec` prints it
+//
+// Blank lines between blocks are ignored (so an expected block cannot end with an empty line).
+// Every batch runs with getdate() = 2008-01-15 10:30:00. After the last batch the runner also
+// checks that the statements the database reported as applied replay to the same state, and that
+// the state survives Save/Load unchanged.
+
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Database.h"
+#include "DateTimeOps.h"
+#include "TextFormat.h"
+
+namespace {
+
+struct Block {
+    int line = 0;  // line of the batch's first "> " line in the file
+    std::string batch;
+    std::vector<std::string> expected;
+};
+
+std::vector<Block> ReadBlocks(std::istream& in) {
+    std::vector<Block> blocks;
+    std::string line;
+    int n = 0;
+    bool inBatch = false;
+    while (std::getline(in, line)) {
+        ++n;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.rfind("> ", 0) == 0 || line == ">") {
+            std::string text = line.size() > 2 ? line.substr(2) : std::string();
+            if (!inBatch) {
+                blocks.push_back(Block{n, text, {}});
+                inBatch = true;
+            } else {
+                blocks.back().batch += "\n" + text;
+            }
+            continue;
+        }
+        inBatch = false;
+        if (line.rfind("#", 0) == 0 && (blocks.empty() || blocks.back().expected.empty())) continue;
+        if (blocks.empty()) {
+            if (!line.empty()) std::cerr << "line " << n << ": output before the first batch\n";
+            continue;
+        }
+        blocks.back().expected.push_back(line);
+    }
+    for (auto& b : blocks)
+        while (!b.expected.empty() && b.expected.back().empty()) b.expected.pop_back();
+    return blocks;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) out.push_back(line);
+    while (!out.empty() && out.back().empty()) out.pop_back();
+    return out;
+}
+
+std::string Image(const standin::Database& db) {
+    std::ostringstream out;
+    db.Save(out);
+    return out.str();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::cerr << "usage: engine_golden FILE.test\n";
+        return 2;
+    }
+    std::ifstream file(argv[1]);
+    if (!file) {
+        std::cerr << "cannot open " << argv[1] << "\n";
+        return 2;
+    }
+    std::vector<Block> blocks = ReadBlocks(file);
+    if (blocks.empty()) {
+        std::cerr << argv[1] << ": no batches\n";
+        return 1;
+    }
+    standin::Database db;
+    standin::Session session;
+    std::vector<standin::AppliedStatement> applied;
+    standin::ExecContext ctx;
+    ctx.clock = [] {
+        standin::DateTime t;
+        t.days = standin::DaysFromCivil(2008, 1, 15);
+        t.ticks = (10 * 3600 + 30 * 60) * 300;
+        return t;
+    };
+    ctx.applied = &applied;
+    int failures = 0;
+    for (const Block& b : blocks) {
+        std::vector<std::string> actual = Lines(standin::FormatOutcome(db.ExecuteBatch(session, b.batch, ctx)));
+        if (actual == b.expected) continue;
+        ++failures;
+        std::cerr << argv[1] << ":" << b.line << ": output differs for\n" << b.batch << "\n--- expected\n";
+        for (auto& l : b.expected) std::cerr << l << "\n";
+        std::cerr << "--- actual\n";
+        for (auto& l : actual) std::cerr << l << "\n";
+        std::cerr << "---\n";
+    }
+
+    // The log of applied statements must rebuild the same state.
+    standin::Database replayed;
+    try {
+        for (auto& a : applied) replayed.Replay(a);
+    } catch (const std::exception& e) {
+        std::cerr << argv[1] << ": replay failed: " << e.what() << "\n";
+        ++failures;
+    }
+    std::string image = Image(db);
+    if (Image(replayed) != image) {
+        std::cerr << argv[1] << ": replaying the applied statements gives a different state\n";
+        ++failures;
+    }
+    std::istringstream in(image);
+    auto loaded = standin::Database::Load(in);
+    if (Image(*loaded) != image) {
+        std::cerr << argv[1] << ": Save/Load does not give back the same state\n";
+        ++failures;
+    }
+    if (failures) std::cerr << failures << " failure(s)\n";
+    return failures ? 1 : 0;
+}
