@@ -9,6 +9,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <odbcinst.h>
+
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -231,6 +233,12 @@ void StandinServer::WriteClientConfiguration() const {
     setenv("ODBCINI", (folder_ / "odbc.ini").c_str(), 1);
     setenv("FREETDSCONF", (folder_ / "freetds.conf").c_str(), 1);
     setenv("FREETDS", folder_.c_str(), 1);
+    // unixODBC caches what it reads from odbc.ini for 20 s under the file's logical name, so a
+    // second server in the same process would be reached at the first one's port. Writing an
+    // entry through unixODBC clears that cache.
+    const std::string odbcIni = (folder_ / "odbc.ini").string();
+    if (!SQLWritePrivateProfileString(options_.dsnName.c_str(), "Port", port.c_str(), odbcIni.c_str()))
+        throw std::runtime_error("unixODBC could not update " + odbcIni);
 }
 
 std::string StandinServer::ConnectionString() const {

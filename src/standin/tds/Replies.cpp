@@ -31,31 +31,46 @@ Bytes BuildLoginFailure(std::string_view user) {
     return std::move(out.Data());
 }
 
+namespace {
+
+// One statement's tokens: result set, messages, then `done` with MORE when more follow.
+void WriteStatement(WireWriter& out, const StatementOutcome& s, bool more, TokenType done) {
+    bool failed = s.failed;
+    if (s.resultSet) {
+        WireWriter scratch;
+        try {
+            WriteResultSet(scratch, *s.resultSet);
+            out.Append(scratch.Data());
+        } catch (const EncodingError& e) {
+            std::fprintf(stderr, "sqlstandin: result set not sent: %s\n", e.what());
+            WriteMessage(out, SqlMessage{kStandinErrorNumber, 1, 16,
+                                         std::string("sqlstandin could not send the result set: ") + e.what(), 1});
+            failed = true;
+        }
+    }
+    for (const SqlMessage& m : s.messages) WriteMessage(out, m);
+    std::uint16_t status = more ? kDoneMore : kDoneFinal;
+    if (failed) status |= kDoneError;
+    if (s.rowCount) status |= kDoneCount;
+    WriteDone(out, status, s.rowCount ? static_cast<std::uint64_t>(*s.rowCount) : 0, done);
+}
+
+}  // namespace
+
 Bytes BuildBatchReply(const BatchOutcome& outcome) {
     WireWriter out;
     const std::size_t n = outcome.statements.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        const StatementOutcome& s = outcome.statements[i];
-        bool failed = s.failed;
-        if (s.resultSet) {
-            WireWriter scratch;
-            try {
-                WriteResultSet(scratch, *s.resultSet);
-                out.Append(scratch.Data());
-            } catch (const EncodingError& e) {
-                std::fprintf(stderr, "sqlstandin: result set not sent: %s\n", e.what());
-                WriteMessage(out, SqlMessage{kStandinErrorNumber, 1, 16,
-                                             std::string("sqlstandin could not send the result set: ") + e.what(), 1});
-                failed = true;
-            }
-        }
-        for (const SqlMessage& m : s.messages) WriteMessage(out, m);
-        std::uint16_t status = i + 1 < n ? kDoneMore : kDoneFinal;
-        if (failed) status |= kDoneError;
-        if (s.rowCount) status |= kDoneCount;
-        WriteDone(out, status, s.rowCount ? static_cast<std::uint64_t>(*s.rowCount) : 0);
-    }
+    for (std::size_t i = 0; i < n; ++i) WriteStatement(out, outcome.statements[i], i + 1 < n, TokenType::Done);
     if (n == 0) WriteDone(out, kDoneFinal);
+    return std::move(out.Data());
+}
+
+Bytes BuildRpcReply(const BatchOutcome& outcome, std::optional<std::int32_t> outputHandle) {
+    WireWriter out;
+    for (const StatementOutcome& s : outcome.statements) WriteStatement(out, s, true, TokenType::DoneInProc);
+    WriteReturnStatus(out, 0);
+    if (outputHandle) WriteReturnValueInt(out, 0, *outputHandle);
+    WriteDone(out, kDoneFinal, 0, TokenType::DoneProc);
     return std::move(out.Data());
 }
 

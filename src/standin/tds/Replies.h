@@ -2,6 +2,7 @@
 // Whole reply messages, as token streams ready to be framed into packets.
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "Engine.h"
@@ -27,7 +28,11 @@ Bytes BuildLoginFailure(std::string_view user);
 // that cannot be encoded is replaced by an error message, so one fault spoils one statement.
 Bytes BuildBatchReply(const BatchOutcome& outcome);
 
-// Error messages then DONE(ERROR), for a request the stand-in refuses.
+// The reply to an RPC that ran `outcome`: its statements end with DONEINPROC, then RETURNSTATUS,
+// the int OUTPUT value if any (a prepared-statement handle), and DONEPROC.
+Bytes BuildRpcReply(const BatchOutcome& outcome, std::optional<std::int32_t> outputHandle);
+
+// An error message then DONE(ERROR), for a request the stand-in refuses.
 Bytes BuildErrorReply(const SqlMessage& message);
 
 // DONE with the attention bit: acknowledges a cancel.

@@ -80,6 +80,9 @@ void Server::ServeSlot(Slot& slot, std::uint16_t spid) {
     const std::string reason = session.Run();
     if (!reason.empty())
         std::fprintf(stderr, "sqlstandin: session %u from %s ended: %s\n", spid, slot.peer.c_str(), reason.c_str());
+    // The client learns of the end at once; the descriptor itself is closed by the reaper, so its
+    // number cannot be reused while StopAll might still shut it down.
+    shutdown(slot.fd, SHUT_RDWR);
     slot.finished = true;
 }
 

@@ -8,6 +8,7 @@
 #include "Login7.h"
 #include "Prelogin.h"
 #include "ProtocolError.h"
+#include "Rpc.h"
 #include "Replies.h"
 #include "SqlBatch.h"
 
@@ -24,6 +25,8 @@ std::string VersionText(std::uint32_t v) {
     std::snprintf(buf, sizeof buf, "0x%08X", v);
     return buf;
 }
+
+constexpr std::size_t kMaxPreparedStatements = 10000;
 
 std::size_t NegotiatePacketSize(std::uint32_t requested) {
     if (requested == 0) return kDefaultPacketSize;
@@ -87,27 +90,106 @@ bool TdsSession::OnLogin(const Message& m) {
     return true;
 }
 
-void TdsSession::OnBatch(const Message& m) {
-    const std::string sql = DecodeSqlBatch(m.payload);
-    BatchOutcome outcome;
+BatchOutcome TdsSession::Run(std::string_view sql) {
     try {
-        outcome = engine_.ExecuteBatch(session_, sql);
+        return engine_.ExecuteBatch(session_, sql);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "sqlstandin: session %d: engine failed on a batch: %s\n", session_.spid, e.what());
-        Send(BuildErrorReply(SqlMessage{kStandinErrorNumber, 1, 16,
-                                        std::string("sqlstandin could not run the batch: ") + e.what(), 1}));
+        StatementOutcome failed;
+        failed.failed = true;
+        failed.messages.push_back(
+            SqlMessage{kStandinErrorNumber, 1, 16, std::string("sqlstandin could not run the batch: ") + e.what(), 1});
+        BatchOutcome outcome;
+        outcome.statements.push_back(std::move(failed));
+        return outcome;
+    }
+}
+
+void TdsSession::Refuse(int number, int state, std::string text) {
+    Send(BuildErrorReply(SqlMessage{number, state, 16, std::move(text), 1}));
+}
+
+void TdsSession::OnBatch(const Message& m) {
+    const std::string sql = DecodeSqlBatch(m.payload);
+    Send(BuildBatchReply(Run(sql)));
+}
+
+void TdsSession::OnRpc(const Message& m) {
+    RpcRequest rpc;
+    try {
+        rpc = ParseRpc(m.payload);
+    } catch (const UnsupportedRpc& e) {
+        Refuse(kStandinErrorNumber, 1, e.what());
         return;
     }
-    Send(BuildBatchReply(outcome));
+    const std::optional<SpecialProc> proc = ResolveSpecialProc(rpc);
+    if (!proc) {
+        const std::string name = rpc.procId ? "procedure #" + std::to_string(*rpc.procId) : rpc.procName;
+        Refuse(2812, 62, "Could not find stored procedure '" + name + "'.");
+        return;
+    }
+    if (rpc.moreRequests) {
+        Refuse(kStandinErrorNumber, 1, "sqlstandin runs one RPC per request.");
+        return;
+    }
+    const std::vector<RpcParameter>& p = rpc.parameters;
+    const auto text = [&p](std::size_t i) -> const std::string* {
+        return i < p.size() && p[i].text ? &*p[i].text : nullptr;
+    };
+    // Query parameters are declared in a text parameter and passed after the fixed ones.
+    const auto hasQueryParameters = [&p, &text](std::size_t declaration, std::size_t fixedCount) {
+        const std::string* d = text(declaration);
+        return (d && !d->empty()) || p.size() > fixedCount;
+    };
+    const std::string noParameters =
+        "sqlstandin does not support query parameters; put the values in the statement text.";
+
+    switch (*proc) {
+        case SpecialProc::ExecuteSql: {
+            const std::string* sql = text(0);
+            if (!sql) return Refuse(kStandinErrorNumber, 1, "sp_executesql needs the statement text.");
+            if (hasQueryParameters(1, 2)) return Refuse(kStandinErrorNumber, 1, noParameters);
+            Send(BuildRpcReply(Run(*sql), std::nullopt));
+            return;
+        }
+        case SpecialProc::Prepare:
+        case SpecialProc::PrepExec: {
+            const std::string* sql = text(2);
+            if (!sql) return Refuse(kStandinErrorNumber, 1, "sp_prepare needs the statement text.");
+            if (hasQueryParameters(1, *proc == SpecialProc::Prepare ? 4 : 3))
+                return Refuse(kStandinErrorNumber, 1, noParameters);
+            if (prepared_.size() >= kMaxPreparedStatements)
+                return Refuse(kStandinErrorNumber, 1, "sqlstandin holds at most " +
+                                                          std::to_string(kMaxPreparedStatements) +
+                                                          " prepared statements per session.");
+            const std::int32_t handle = nextHandle_++;
+            prepared_[handle] = *sql;
+            Send(BuildRpcReply(*proc == SpecialProc::PrepExec ? Run(*sql) : BatchOutcome{}, handle));
+            return;
+        }
+        case SpecialProc::Execute: {
+            const auto it = p.empty() || !p[0].integer ? prepared_.end()
+                                                       : prepared_.find(static_cast<std::int32_t>(*p[0].integer));
+            if (it == prepared_.end()) {
+                const std::string shown = !p.empty() && p[0].integer ? std::to_string(*p[0].integer) : "NULL";
+                return Refuse(8179, 4, "Could not find prepared statement with handle " + shown + ".");
+            }
+            if (p.size() > 1) return Refuse(kStandinErrorNumber, 1, noParameters);
+            Send(BuildRpcReply(Run(it->second), std::nullopt));
+            return;
+        }
+        case SpecialProc::Unprepare:
+            if (!p.empty() && p[0].integer) prepared_.erase(static_cast<std::int32_t>(*p[0].integer));
+            Send(BuildRpcReply(BatchOutcome{}, std::nullopt));
+            return;
+    }
 }
 
 void TdsSession::OnUnsupported(const Message& m) {
     char type[8];
     std::snprintf(type, sizeof type, "0x%02X", static_cast<unsigned>(m.type));
-    Send(BuildErrorReply(SqlMessage{kStandinErrorNumber, 1, 16,
-                                    std::string("sqlstandin accepts SQL batches only; request type ") + type +
-                                        " is not supported.",
-                                    1}));
+    Refuse(kStandinErrorNumber, 1,
+           std::string("sqlstandin accepts SQL batches and RPCs only; request type ") + type + " is not supported.");
 }
 
 std::string TdsSession::Run() {
@@ -135,6 +217,10 @@ std::string TdsSession::Run() {
                 case PacketType::SqlBatch:
                     if (phase_ != Phase::LoggedIn) return "SQL batch before login";
                     OnBatch(*m);
+                    break;
+                case PacketType::Rpc:
+                    if (phase_ != Phase::LoggedIn) return "RPC before login";
+                    OnRpc(*m);
                     break;
                 default:
                     if (phase_ != Phase::LoggedIn) return "request before login";

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <string_view>
 #include <string>
 
 #include "Engine.h"
@@ -31,7 +33,11 @@ private:
     bool OnPrelogin(const Message& m);
     bool OnLogin(const Message& m);
     void OnBatch(const Message& m);
+    void OnRpc(const Message& m);
     void OnUnsupported(const Message& m);
+    // Runs statements in the engine; an engine failure becomes a failed statement.
+    BatchOutcome Run(std::string_view sql);
+    void Refuse(int number, int state, std::string text);
     void Send(const Bytes& reply);
 
     Engine& engine_;
@@ -40,6 +46,8 @@ private:
     SessionHooks hooks_;
     Session session_;
     Phase phase_ = Phase::Prelogin;
+    std::map<std::int32_t, std::string> prepared_;  // sp_prepare/sp_prepexec handles
+    std::int32_t nextHandle_ = 1;
     std::string ending_;
 };
 

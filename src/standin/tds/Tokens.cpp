@@ -64,11 +64,30 @@ void WriteLoginAck(WireWriter& out, std::uint32_t tdsVersion) {
     EndSized(out, at);
 }
 
-void WriteDone(WireWriter& out, std::uint16_t status, std::uint64_t rowCount) {
-    out.U8(static_cast<std::uint8_t>(TokenType::Done));
+void WriteDone(WireWriter& out, std::uint16_t status, std::uint64_t rowCount, TokenType token) {
+    out.U8(static_cast<std::uint8_t>(token));
     out.U16LE(status);
     out.U16LE(0);  // current command: clients do not rely on it
     out.U64LE(rowCount);
+}
+
+
+void WriteReturnStatus(WireWriter& out, std::int32_t status) {
+    out.U8(static_cast<std::uint8_t>(TokenType::ReturnStatus));
+    out.U32LE(static_cast<std::uint32_t>(status));
+}
+
+void WriteReturnValueInt(WireWriter& out, std::uint16_t ordinal, std::int32_t value) {
+    out.U8(static_cast<std::uint8_t>(TokenType::ReturnValue));
+    out.U16LE(ordinal);
+    out.BVarChar("");  // parameter name: the client sent none
+    out.U8(0x01);      // status: output parameter
+    out.U32LE(0);      // user type
+    out.U16LE(0x0001); // flags: nullable
+    out.U8(0x26);      // INTN
+    out.U8(4);
+    out.U8(4);
+    out.U32LE(static_cast<std::uint32_t>(value));
 }
 
 }  // namespace standin::tds

@@ -17,7 +17,11 @@ enum class TokenType : std::uint8_t {
     LoginAck = 0xAD,
     Row = 0xD1,
     EnvChange = 0xE3,
+    ReturnStatus = 0x79,
+    ReturnValue = 0xAC,
     Done = 0xFD,
+    DoneProc = 0xFE,
+    DoneInProc = 0xFF,
 };
 
 enum class EnvChangeType : std::uint8_t {
@@ -42,6 +46,13 @@ void WriteMessage(WireWriter& out, const SqlMessage& message);
 
 void WriteLoginAck(WireWriter& out, std::uint32_t tdsVersion);
 
-void WriteDone(WireWriter& out, std::uint16_t status, std::uint64_t rowCount = 0);
+// DONE ends a statement of a batch; DONEINPROC a statement inside an RPC, DONEPROC the RPC.
+void WriteDone(WireWriter& out, std::uint16_t status, std::uint64_t rowCount = 0,
+               TokenType token = TokenType::Done);
+
+void WriteReturnStatus(WireWriter& out, std::int32_t status);
+
+// An int OUTPUT parameter's value (e.g. the handle sp_prepexec returns).
+void WriteReturnValueInt(WireWriter& out, std::uint16_t ordinal, std::int32_t value);
 
 }  // namespace standin::tds

@@ -1,0 +1,151 @@
+#include "RawTdsClient.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <stdexcept>
+#include <string>
+
+namespace standin::test {
+
+namespace {
+
+void PutU16(ByteVector& v, std::size_t at, std::uint16_t x) {
+    v[at] = static_cast<std::uint8_t>(x);
+    v[at + 1] = static_cast<std::uint8_t>(x >> 8);
+}
+
+void PutU32(ByteVector& v, std::size_t at, std::uint32_t x) {
+    for (int i = 0; i < 4; ++i) v[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(x >> (8 * i));
+}
+
+void AppendUcs2(ByteVector& v, std::string_view ascii) {
+    for (char c : ascii) {
+        v.push_back(static_cast<std::uint8_t>(c));
+        v.push_back(0);
+    }
+}
+
+}  // namespace
+
+RawTdsClient::RawTdsClient(std::uint16_t port) {
+    fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(port);
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (fd_ < 0 || connect(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0)
+        throw std::runtime_error("cannot connect to 127.0.0.1:" + std::to_string(port));
+}
+
+RawTdsClient::~RawTdsClient() { Close(); }
+
+void RawTdsClient::Close() {
+    if (fd_ >= 0) close(fd_);
+    fd_ = -1;
+}
+
+bool RawTdsClient::SendBytes(const ByteVector& bytes) {
+    std::size_t sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t n = send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        if (n <= 0) return false;
+        sent += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+void RawTdsClient::SendMessage(std::uint8_t type, const ByteVector& payload) {
+    constexpr std::size_t kBody = 4096 - 8;
+    std::size_t offset = 0;
+    std::uint8_t id = 1;
+    do {
+        const std::size_t n = std::min(kBody, payload.size() - offset);
+        const bool last = offset + n == payload.size();
+        ByteVector packet{type, static_cast<std::uint8_t>(last ? 1 : 0), static_cast<std::uint8_t>((n + 8) >> 8),
+                          static_cast<std::uint8_t>(n + 8), 0, 0, id++, 0};
+        packet.insert(packet.end(), payload.begin() + static_cast<std::ptrdiff_t>(offset),
+                      payload.begin() + static_cast<std::ptrdiff_t>(offset + n));
+        SendBytes(packet);
+        offset += n;
+    } while (offset < payload.size());
+}
+
+bool RawTdsClient::ReadExact(std::uint8_t* out, std::size_t n) {
+    std::size_t got = 0;
+    while (got < n) {
+        const ssize_t r = recv(fd_, out + got, n - got, 0);
+        if (r <= 0) return false;
+        got += static_cast<std::size_t>(r);
+    }
+    return true;
+}
+
+ByteVector RawTdsClient::ReadMessage() {
+    ByteVector message;
+    for (;;) {
+        std::uint8_t header[8];
+        if (!ReadExact(header, 8)) return {};
+        const std::size_t length = static_cast<std::size_t>((header[2] << 8) | header[3]);
+        if (length < 8) return {};
+        const std::size_t old = message.size();
+        message.resize(old + length - 8);
+        if (!ReadExact(message.data() + old, length - 8)) return {};
+        if (header[1] & 1) return message;
+    }
+}
+
+bool RawTdsClient::WaitForClose(int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+        if (left <= 0) return false;
+        pollfd p{fd_, POLLIN, 0};
+        if (poll(&p, 1, static_cast<int>(left)) <= 0) continue;
+        std::uint8_t buffer[4096];
+        const ssize_t n = recv(fd_, buffer, sizeof buffer, 0);
+        if (n <= 0) return true;
+    }
+}
+
+ByteVector BuildLogin7(std::string_view user, std::string_view password) {
+    constexpr std::size_t kFixed = 94;
+    ByteVector login(kFixed, 0);
+    PutU32(login, 4, 0x74000004);  // TDS 7.4
+    PutU32(login, 8, 4096);        // packet size
+    struct Field {
+        std::size_t at;
+        std::string_view text;
+        bool password;
+    };
+    const Field fields[] = {{36, "rawclient", false}, {40, user, false},   {44, password, true},
+                            {48, "tests", false},     {52, "127.0.0.1", false}, {60, "raw", false},
+                            {64, "", false},          {68, "", false}};
+    for (const Field& f : fields) {
+        PutU16(login, f.at, static_cast<std::uint16_t>(login.size()));
+        PutU16(login, f.at + 2, static_cast<std::uint16_t>(f.text.size()));
+        const std::size_t start = login.size();
+        AppendUcs2(login, f.text);
+        if (f.password)
+            for (std::size_t i = start; i < login.size(); ++i) {
+                const std::uint8_t b = login[i];
+                login[i] = static_cast<std::uint8_t>(((b << 4) | (b >> 4)) ^ 0xA5);
+            }
+    }
+    PutU32(login, 0, static_cast<std::uint32_t>(login.size()));
+    return login;
+}
+
+ByteVector BuildSqlBatch(std::string_view asciiSql) {
+    ByteVector batch{22, 0, 0, 0, 18, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0};
+    AppendUcs2(batch, asciiSql);
+    return batch;
+}
+
+}  // namespace standin::test

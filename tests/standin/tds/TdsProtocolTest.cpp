@@ -1,0 +1,278 @@
+// The TDS server against real clients (tsql, isql, unixODBC + FreeTDS), with a fake engine behind
+// it so that every column type, message and failure can be produced on demand.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+#include "ClientCommand.h"
+#include "OdbcTestClient.h"
+#include "RawTdsClient.h"
+#include "StandinServer.h"
+
+namespace standin::test {
+namespace {
+
+class TdsProtocolTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        StandinServerOptions options;
+        options.program = FAKE_SQLSTANDIN_PATH;
+        server_ = std::make_unique<StandinServer>(options);
+    }
+    static void TearDownTestSuite() { server_.reset(); }
+
+    static std::string Tsql(const std::string& user, const std::string& password) {
+        return "tsql -H 127.0.0.1 -p " + std::to_string(server_->Port()) + " -U " + user + " -P '" + password + "'";
+    }
+
+    static std::unique_ptr<StandinServer> server_;
+};
+
+std::unique_ptr<StandinServer> TdsProtocolTest::server_;
+
+TEST_F(TdsProtocolTest, TsqlLogsInAndRunsBatches) {
+    const CommandResult r = RunClient(Tsql("sa", server_->SaPassword()), "select 1\ngo\nerror\ngo\nexit\n", server_->Folder());
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_NE(r.output.find("(1 row affected)"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("Msg 208 (severity 16, state 1)"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("Invalid object name 'nosuch'."), std::string::npos) << r.output;
+}
+
+TEST_F(TdsProtocolTest, IsqlLogsInAndRunsStatements) {
+    // isql prepares and executes, which FreeTDS sends as sp_prepexec RPCs.
+    const CommandResult r = RunClient("isql -b " + server_->DsnName() + " sa '" + server_->SaPassword() + "'",
+                                      "select many 3\n", server_->Folder());
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_NE(r.output.find("row 2"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("3 rows fetched"), std::string::npos) << r.output;
+}
+
+TEST_F(TdsProtocolTest, WrongPasswordOrUnknownUserIsRefused) {
+    struct Case {
+        std::string user, password;
+    };
+    for (const Case& c : {Case{"sa", "wrong"}, Case{"sa", ""}, Case{"bob", server_->SaPassword()}}) {
+        SCOPED_TRACE(c.user + "/" + c.password);
+        const std::string failed = "Login failed for user '" + c.user + "'.";
+        const CommandResult t = RunClient(Tsql(c.user, c.password), "select 1\ngo\nexit\n", server_->Folder());
+        EXPECT_NE(t.exitCode, 0) << t.output;
+        EXPECT_NE(t.output.find(failed), std::string::npos) << t.output;
+        EXPECT_EQ(t.output.find("row affected"), std::string::npos) << t.output;
+
+        try {
+            OdbcTestClient client("DSN=" + server_->DsnName() + ";UID=" + c.user + ";PWD=" + c.password);
+            ADD_FAILURE() << "login accepted";
+        } catch (const OdbcFailure& e) {
+            bool found = false;
+            for (const auto& d : e.diagnostics) found |= d.native == 18456 && d.message.ends_with(failed);
+            EXPECT_TRUE(found) << e.what();
+        }
+    }
+}
+
+TEST_F(TdsProtocolTest, EveryColumnTypeArrivesWithItsTypeAndValue) {
+    OdbcTestClient client(server_->ConnectionString());
+    client.Run("select types");
+    struct Expected {
+        const char* name;
+        const char* typeName;
+        SQLSMALLINT type;
+        SQLULEN size;
+        SQLSMALLINT digits;
+        std::string value;
+    };
+    const Expected expected[] = {
+        {"c_char", "char", SQL_CHAR, 6, 0, "中文  "},
+        {"c_varchar", "varchar", SQL_VARCHAR, 10, 0, "升级"},
+        {"c_text", "text", SQL_LONGVARCHAR, 2147483647, 0, "长文本"},
+        {"c_int", "int", SQL_INTEGER, 10, 0, "-2147483648"},
+        {"c_smallint", "smallint", SQL_SMALLINT, 5, 0, "-32768"},
+        {"c_tinyint", "tinyint", SQL_TINYINT, 3, 0, "255"},
+        {"c_bit", "bit", SQL_BIT, 1, 0, "1"},
+        {"c_numeric", "numeric", SQL_NUMERIC, 10, 2, "-12345678.90"},
+        // FreeTDS reports decimal as SQL_NUMERIC; only the type name tells them apart.
+        {"c_decimal", "decimal", SQL_NUMERIC, 38, 5, "123456789012345678901234567890.12345"},
+        {"c_datetime", "datetime", SQL_TYPE_TIMESTAMP, 23, 3, "2016-02-29 13:45:30.997"},
+        {"c_long_text", "text", SQL_LONGVARCHAR, 2147483647, 0, std::string(20000, 'x')},
+    };
+    const std::vector<OdbcColumn> columns = client.Describe();
+    ASSERT_EQ(columns.size(), std::size(expected));
+    ASSERT_TRUE(client.Fetch());
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        SCOPED_TRACE(expected[i].name);
+        EXPECT_EQ(columns[i].name, expected[i].name);
+        EXPECT_EQ(columns[i].type, expected[i].type);
+        EXPECT_EQ(columns[i].typeName, expected[i].typeName);
+        EXPECT_EQ(columns[i].size, expected[i].size);
+        EXPECT_EQ(columns[i].digits, expected[i].digits);
+        EXPECT_EQ(columns[i].nullable, SQL_NULLABLE);
+        EXPECT_EQ(client.GetText(static_cast<SQLUSMALLINT>(i + 1)), expected[i].value);
+    }
+    ASSERT_TRUE(client.Fetch());
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        EXPECT_EQ(client.GetText(static_cast<SQLUSMALLINT>(i + 1)), std::nullopt) << expected[i].name;
+    EXPECT_FALSE(client.Fetch());
+}
+
+TEST_F(TdsProtocolTest, EachStatementOfABatchReportsItsOwnOutcome) {
+    OdbcTestClient client(server_->ConnectionString());
+    ASSERT_EQ(client.Execute("multi"), SQL_SUCCESS);
+    EXPECT_EQ(client.RowCount(), 3);  // the update
+
+    ASSERT_EQ(client.MoreResults(), SQL_SUCCESS);
+    ASSERT_EQ(client.Describe().size(), 1u);
+    ASSERT_TRUE(client.Fetch());
+    EXPECT_EQ(client.GetText(1), "1");
+    EXPECT_FALSE(client.Fetch());
+
+    EXPECT_EQ(client.MoreResults(), SQL_ERROR);
+    const auto d = client.StatementDiagnostics();
+    ASSERT_EQ(d.size(), 2u);
+    EXPECT_EQ(d[0].native, 515);
+    EXPECT_EQ(d[0].state, "23000");
+    EXPECT_TRUE(d[0].message.ends_with("column does not allow nulls. INSERT fails.")) << d[0].message;
+    EXPECT_EQ(d[1].native, 3621);
+    EXPECT_TRUE(d[1].message.ends_with("The statement has been terminated.")) << d[1].message;
+}
+
+TEST_F(TdsProtocolTest, ErrorsReachOdbcWithTheirNumberAndText) {
+    OdbcTestClient client(server_->ConnectionString());
+    struct Case {
+        const char* sql;
+        SQLINTEGER native;
+        const char* state;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"error", 208, "42S02", "Invalid object name 'nosuch'."},
+        {"unsendable", 50000, "42000", "does not fit the column"},
+        {"throw", 50000, "42000", "sqlstandin could not run the batch: disk full"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sql);
+        EXPECT_EQ(client.Execute(c.sql), SQL_ERROR);
+        const auto d = client.StatementDiagnostics();
+        ASSERT_FALSE(d.empty());
+        EXPECT_EQ(d[0].native, c.native);
+        EXPECT_EQ(d[0].state, c.state);
+        EXPECT_NE(d[0].message.find(c.text), std::string::npos) << d[0].message;
+        EXPECT_EQ(d[0].message.find("[FreeTDS][SQL Server]"), 0u) << d[0].message;
+        // The session carries on.
+        EXPECT_EQ(client.Query("select 1"), (std::vector<TextRow>{{"1"}}));
+    }
+}
+
+TEST_F(TdsProtocolTest, TwoSessionsAreServedAtOnce) {
+    OdbcTestClient slow(server_->ConnectionString());
+    OdbcTestClient quick(server_->ConnectionString());
+    std::atomic<bool> slowDone = false;
+    std::vector<TextRow> slowRows;
+    std::thread t([&] {
+        slowRows = slow.Query("waitfor");  // the fake engine takes 2 s
+        slowDone = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(quick.Query("select 1"), (std::vector<TextRow>{{"1"}}));
+    EXPECT_FALSE(slowDone) << "the second session waited for the first";
+    t.join();
+    EXPECT_EQ(slowRows, (std::vector<TextRow>{{"1"}}));
+}
+
+TEST_F(TdsProtocolTest, QueryTimeoutCancelsAndTheSessionCarriesOn) {
+    OdbcTestClient client(server_->ConnectionString());
+    client.SetQueryTimeout(1);
+    EXPECT_EQ(client.Execute("waitfor"), SQL_ERROR);
+    const auto d = client.StatementDiagnostics();
+    ASSERT_FALSE(d.empty());
+    EXPECT_EQ(d[0].state, "HYT00");
+    client.SetQueryTimeout(0);
+    EXPECT_EQ(client.Query("select many 2"), (std::vector<TextRow>{{"0", "row 0"}, {"1", "row 1"}}));
+}
+
+ByteVector Packet(std::uint8_t type, std::uint8_t status, std::uint16_t length, ByteVector body = {}) {
+    ByteVector p{type, status, static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length), 0, 0, 1, 0};
+    p.insert(p.end(), body.begin(), body.end());
+    return p;
+}
+
+TEST_F(TdsProtocolTest, MalformedInputEndsOnlyThatSession) {
+    ByteVector badLogin = BuildLogin7("sa", "x");
+    badLogin[40] = 0xF0;  // user name offset far outside the record
+    badLogin[41] = 0xFF;
+    ByteVector shortLogin = BuildLogin7("sa", "x");
+    shortLogin.resize(60);
+    ByteVector hugePrelogin;
+    for (int i = 0; i < 20; ++i) {  // 20 packets of 4 KiB without end of message: over the login limit
+        ByteVector p = Packet(0x12, 0, 4096, ByteVector(4088, 0));
+        hugePrelogin.insert(hugePrelogin.end(), p.begin(), p.end());
+    }
+    struct Case {
+        const char* name;
+        ByteVector bytes;
+        const char* logged;
+    };
+    const Case cases[] = {
+        {"unknown packet type", Packet(0x55, 1, 8), "unknown packet type 0x55"},
+        {"length below the header", Packet(0x12, 1, 4), "packet length 4 is out of range"},
+        {"truncated packet", Packet(0x12, 1, 200, ByteVector(20, 0)), "connection closed inside a packet"},
+        {"oversized message", hugePrelogin, "exceeds the limit"},
+        {"prelogin option outside", Packet(0x12, 1, 14, {0x01, 0x00, 0x40, 0x00, 0x01, 0xFF}), "points outside"},
+        {"login string outside", [&] {
+             ByteVector p = Packet(0x10, 1, static_cast<std::uint16_t>(8 + badLogin.size()));
+             p.insert(p.end(), badLogin.begin(), badLogin.end());
+             return p;
+         }(), "lies outside the login record"},
+        {"login record cut short", [&] {
+             ByteVector p = Packet(0x10, 1, static_cast<std::uint16_t>(8 + shortLogin.size()));
+             p.insert(p.end(), shortLogin.begin(), shortLogin.end());
+             return p;
+         }(), "LOGIN7 claims"},
+        {"batch before login", Packet(0x01, 1, 30, BuildSqlBatch("s")), "SQL batch before login"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RawTdsClient raw(server_->Port());
+        raw.SendBytes(c.bytes);
+        if (std::string(c.name) == "truncated packet")
+            raw.Close();  // the client gives up half way through
+        else
+            EXPECT_TRUE(raw.WaitForClose(10000)) << "the server kept the connection open";
+        // The reason reaches the log, and other sessions are unaffected.
+        for (int i = 0; i < 100 && server_->ServerLogText().find(c.logged) == std::string::npos; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        EXPECT_NE(server_->ServerLogText().find(c.logged), std::string::npos) << server_->ServerLogText();
+        OdbcTestClient client(server_->ConnectionString());
+        EXPECT_EQ(client.Query("select 1"), (std::vector<TextRow>{{"1"}}));
+    }
+}
+
+TEST_F(TdsProtocolTest, ClientHangingUpMidResultIsHarmless) {
+    {
+        RawTdsClient raw(server_->Port());
+        raw.SendMessage(0x10, BuildLogin7("sa", server_->SaPassword()));
+        ASSERT_FALSE(raw.ReadMessage().empty());
+        raw.SendMessage(0x01, BuildSqlBatch("select many 200000"));
+        raw.Close();  // without reading the result
+    }
+    for (int i = 0; i < 200 && server_->ServerLogText().find("client went away") == std::string::npos; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_NE(server_->ServerLogText().find("client went away"), std::string::npos) << server_->ServerLogText();
+    OdbcTestClient client(server_->ConnectionString());
+    EXPECT_EQ(client.Query("select 1"), (std::vector<TextRow>{{"1"}}));
+}
+
+TEST(TdsServerLifetime, SigtermStopsTheServerCleanlyWithSessionsOpen) {
+    StandinServerOptions options;
+    options.program = FAKE_SQLSTANDIN_PATH;
+    StandinServer server(options);
+    OdbcTestClient idle(server.ConnectionString());  // an open session must not block the stop
+    OdbcTestClient client(server.ConnectionString());
+    EXPECT_EQ(client.Query("select 1"), (std::vector<TextRow>{{"1"}}));
+    EXPECT_EQ(server.Stop(), 0) << server.ServerLogText();
+}
+
+}  // namespace
+}  // namespace standin::test
