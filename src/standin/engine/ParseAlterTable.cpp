@@ -14,7 +14,7 @@ AlterTableStmt Parser::ParseAlterTable() {
                 s.action = AlterTableStmt::Action::AddDefault;
                 s.name = name;
                 std::size_t b = Peek().begin;
-                s.defaultExpr = ParseExpr();
+                s.defaultExpr = ParseValue();
                 s.defaultText = std::string(Text().substr(b, PreviousEnd() - b));
                 ExpectWord("FOR");
                 s.column = ExpectName();

@@ -14,7 +14,7 @@ InsertStmt Parser::ParseInsert() {
             std::vector<ExprPtr> row;
             do {
                 if (AcceptWord("DEFAULT")) row.push_back(nullptr);
-                else row.push_back(ParseExpr());
+                else row.push_back(ParseValue());
             } while (AcceptSymbol(","));
             ExpectSymbol(")");
             s.rows.push_back(std::move(row));

@@ -26,9 +26,9 @@ std::shared_ptr<SelectStmt> Parser::ParseSelect() {
                 !IsReservedWord(Peek().text)) {
                 item.alias = Next().text;
                 Next();
-                item.expr = ParseExpr();
+                item.expr = ParseValue();
             } else {
-                item.expr = ParseExpr();
+                item.expr = ParseValue();
                 if (AcceptWord("AS")) {
                     const Token& a = Peek();
                     if (a.kind == TokenKind::String) {
@@ -56,7 +56,7 @@ std::shared_ptr<SelectStmt> Parser::ParseSelect() {
     if (AcceptWord("WHERE")) s->where = ParseExpr();
     if (AcceptWord("GROUP")) {
         ExpectWord("BY");
-        do s->groupBy.push_back(ParseExpr());
+        do s->groupBy.push_back(ParseValue());
         while (AcceptSymbol(","));
     }
     if (AcceptWord("HAVING")) s->having = ParseExpr();
@@ -64,7 +64,7 @@ std::shared_ptr<SelectStmt> Parser::ParseSelect() {
         ExpectWord("BY");
         do {
             OrderItem o;
-            o.expr = ParseExpr();
+            o.expr = ParseValue();
             if (AcceptWord("DESC")) o.descending = true;
             else AcceptWord("ASC");
             s->orderBy.push_back(std::move(o));

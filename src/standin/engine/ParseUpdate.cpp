@@ -11,7 +11,7 @@ UpdateStmt Parser::ParseUpdate() {
         std::string column = ExpectName();
         while (AcceptSymbol(".")) column = ExpectName();
         ExpectSymbol("=");
-        s.assignments.emplace_back(std::move(column), ParseExpr());
+        s.assignments.emplace_back(std::move(column), ParseValue());
     } while (AcceptSymbol(","));
     if (AcceptWord("WHERE")) s.where = ParseExpr();
     return s;

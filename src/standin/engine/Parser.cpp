@@ -199,7 +199,7 @@ ColumnDef Parser::ParseColumnDef() {
         } else if (Peek().IsWord("DEFAULT")) {
             Next();
             std::size_t b = Peek().begin;
-            c.defaultExpr = ParseExpr();
+            c.defaultExpr = ParseValue();
             c.defaultText = std::string(text_.substr(b, PreviousEnd() - b));
             c.defaultName = constraintName;
         } else if (AcceptWord("PRIMARY")) {
@@ -233,6 +233,8 @@ ExprPtr Parser::Finish(ExprPtr e, std::size_t begin, int line) {
 }
 
 ExprPtr Parser::ParseExpr() { return ParseOr(); }
+
+ExprPtr Parser::ParseValue() { return ParseAdditive(); }
 
 ExprPtr Parser::ParseOr() {
     std::size_t b = Peek().begin;
@@ -342,7 +344,7 @@ ExprPtr Parser::ParsePredicate() {
             e->subquery = ParseSelect();
         } else {
             e->kind = Expr::Kind::InList;
-            do e->args.push_back(ParseExpr());
+            do e->args.push_back(ParseValue());
             while (AcceptSymbol(","));
         }
         ExpectSymbol(")");
@@ -488,7 +490,7 @@ ExprPtr Parser::ParsePrimary() {
                 Next();
                 ExpectSymbol("(");
                 e->kind = Expr::Kind::Cast;
-                e->args.push_back(ParseExpr());
+                e->args.push_back(ParseValue());
                 ExpectWord("AS");
                 e->castType = ParseType(30);
                 ExpectSymbol(")");
@@ -500,8 +502,8 @@ ExprPtr Parser::ParsePrimary() {
                 e->kind = Expr::Kind::Cast;
                 e->castType = ParseType(30);
                 ExpectSymbol(",");
-                e->args.push_back(ParseExpr());
-                if (AcceptSymbol(",")) e->args.push_back(ParseExpr());
+                e->args.push_back(ParseValue());
+                if (AcceptSymbol(",")) e->args.push_back(ParseValue());
                 ExpectSymbol(")");
                 e->name = "CONVERT";
                 return Finish(std::move(e), b, line);
@@ -541,14 +543,14 @@ ExprPtr Parser::ParseFunctionCall(const Token& nameToken) {
         }
         if (AcceptWord("DISTINCT")) e->distinct = true;
         else AcceptWord("ALL");
-        e->args.push_back(ParseExpr());
+        e->args.push_back(ParseValue());
         ExpectSymbol(")");
         return Finish(std::move(e), b, line);
     }
     e->kind = Expr::Kind::Function;
     e->name = name;
     if (!AcceptSymbol(")")) {
-        do e->args.push_back(ParseExpr());
+        do e->args.push_back(ParseValue());
         while (AcceptSymbol(","));
         ExpectSymbol(")");
     }
@@ -556,7 +558,7 @@ ExprPtr Parser::ParseFunctionCall(const Token& nameToken) {
 }
 
 ExprPtr Parser::ParseOnlyExpression() {
-    ExprPtr e = ParseExpr();
+    ExprPtr e = ParseValue();
     if (Peek().kind != TokenKind::End) Fail();
     return e;
 }

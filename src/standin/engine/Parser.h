@@ -37,7 +37,8 @@ public:
     std::string_view Text() const { return text_; }
 
     // Shared grammar
-    ExprPtr ParseExpr();
+    ExprPtr ParseExpr();   // a condition or a value
+    ExprPtr ParseValue();  // a value only: no comparison, LIKE, IN or IS outside parentheses
     SqlType ParseType(int defaultTextLength = 1);  // char without (n): 1 in a column, 30 in CAST
     ColumnDef ParseColumnDef();
     std::vector<std::string> ParseNameList();  // ( a, b, ... )

@@ -7,12 +7,16 @@
 //   expected output, line by line, exactly as `sqlstandin exec` prints it
 //
 // Blank lines between blocks are ignored (so an expected block cannot end with an empty line).
+// "#capture NAME" before a batch keeps the first column of its first row (trailing blanks
+// dropped) under NAME; "{{NAME}}" in later batches and expected lines stands for that value, for
+// names the server generates (such as those of unnamed defaults).
 // Every batch runs with getdate() = 2008-01-15 10:30:00. After the last batch the runner also
 // checks that the statements the database reported as applied replay to the same state, and that
 // the state survives Save/Load unchanged.
 
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -27,20 +31,32 @@ struct Block {
     int line = 0;  // line of the batch's first "> " line in the file
     std::string batch;
     std::vector<std::string> expected;
+    std::string capture;  // name to keep the first value of the first result under
 };
+
+std::string Substitute(std::string text, const std::map<std::string, std::string>& vars) {
+    for (auto& [name, value] : vars) {
+        std::string mark = "{{" + name + "}}";
+        for (std::size_t p = text.find(mark); p != std::string::npos; p = text.find(mark, p + value.size()))
+            text.replace(p, mark.size(), value);
+    }
+    return text;
+}
 
 std::vector<Block> ReadBlocks(std::istream& in) {
     std::vector<Block> blocks;
     std::string line;
     int n = 0;
     bool inBatch = false;
+    std::string pendingCapture;
     while (std::getline(in, line)) {
         ++n;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.rfind("> ", 0) == 0 || line == ">") {
             std::string text = line.size() > 2 ? line.substr(2) : std::string();
             if (!inBatch) {
-                blocks.push_back(Block{n, text, {}});
+                blocks.push_back(Block{n, text, {}, pendingCapture});
+                pendingCapture.clear();
                 inBatch = true;
             } else {
                 blocks.back().batch += "\n" + text;
@@ -48,6 +64,10 @@ std::vector<Block> ReadBlocks(std::istream& in) {
             continue;
         }
         inBatch = false;
+        if (line.rfind("#capture ", 0) == 0) {
+            pendingCapture = line.substr(9);
+            continue;
+        }
         if (line.rfind("#", 0) == 0) continue;  // comments: no output line starts with '#'
         if (blocks.empty()) {
             if (!line.empty()) std::cerr << "line " << n << ": output before the first batch\n";
@@ -104,12 +124,27 @@ int main(int argc, char** argv) {
     };
     ctx.applied = &applied;
     int failures = 0;
+    std::map<std::string, std::string> vars;
     for (const Block& b : blocks) {
-        std::vector<std::string> actual = Lines(standin::FormatOutcome(db.ExecuteBatch(session, b.batch, ctx)));
-        if (actual == b.expected) continue;
+        std::string batch = Substitute(b.batch, vars);
+        standin::BatchOutcome outcome = db.ExecuteBatch(session, batch, ctx);
+        if (!b.capture.empty()) {
+            for (auto& st : outcome.statements) {
+                if (st.resultSet && !st.resultSet->rows.empty() && !st.resultSet->rows[0].empty()) {
+                    std::string v = standin::FormatValue(st.resultSet->rows[0][0]);
+                    while (!v.empty() && v.back() == ' ') v.pop_back();
+                    vars[b.capture] = v;
+                    break;
+                }
+            }
+        }
+        std::vector<std::string> expected;
+        for (auto& l : b.expected) expected.push_back(Substitute(l, vars));
+        std::vector<std::string> actual = Lines(standin::FormatOutcome(outcome));
+        if (actual == expected) continue;
         ++failures;
-        std::cerr << argv[1] << ":" << b.line << ": output differs for\n" << b.batch << "\n--- expected\n";
-        for (auto& l : b.expected) std::cerr << l << "\n";
+        std::cerr << argv[1] << ":" << b.line << ": output differs for\n" << batch << "\n--- expected\n";
+        for (auto& l : expected) std::cerr << l << "\n";
         std::cerr << "--- actual\n";
         for (auto& l : actual) std::cerr << l << "\n";
         std::cerr << "---\n";
