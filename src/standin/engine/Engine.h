@@ -60,7 +60,7 @@ struct EngineOptions {
     std::filesystem::path traceFile;       // empty: no trace
     // A checkpoint runs after the batch that brings the log to this size, so that opening the
     // database never has to replay more than about this much.
-    std::uint64_t checkpointLogBytes = 64u << 20;
+    std::uint64_t checkpointLogBytes = 16u << 20;
 };
 
 class Engine {

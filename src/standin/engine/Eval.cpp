@@ -158,7 +158,14 @@ void Evaluator::Bind(Expr& e, const BindScope& scope) {
                                         true);
                 e.type = kDateTime;
             } else if (IsExactNumeric(a.id) || IsExactNumeric(b.id)) {
-                SqlType da = DecimalTypeOf(a), db = DecimalTypeOf(b);
+                // An integer constant takes part as decimal(digits, 0), as on SQL Server (7.0 / 2 has
+                // six decimals, not twelve).
+                auto operandType = [](const Expr& x) {
+                    if (x.kind == K::Literal && std::holds_alternative<std::int64_t>(x.literal))
+                        return MakeType(TypeId::Numeric, 0, DigitCount(std::get<std::int64_t>(x.literal)), 0);
+                    return DecimalTypeOf(x.type);
+                };
+                SqlType da = operandType(*e.args[0]), db = operandType(*e.args[1]);
                 Decimal x;
                 x.precision = da.precision;
                 x.scale = da.scale;
@@ -464,6 +471,8 @@ Value Evaluator::EvalArith(const Expr& e, const Row* row) {
     }
     if (IsExactNumeric(e.type.id)) {
         Decimal x = ToDecimal(a, ta), y = ToDecimal(b, tb);
+        if (e.args[0]->kind == Expr::Kind::Literal && std::holds_alternative<std::int64_t>(a)) x.precision = DigitCount(x.unscaled);
+        if (e.args[1]->kind == Expr::Kind::Literal && std::holds_alternative<std::int64_t>(b)) y.precision = DigitCount(y.unscaled);
         if (op == "+") return AddDecimal(x, y, false);
         if (op == "-") return AddDecimal(x, y, true);
         if (op == "*") return MultiplyDecimal(x, y);
