@@ -144,7 +144,8 @@ bool ItemMatches(const PatternItem& it, std::string_view c) {
 
 }  // namespace
 
-bool LikeMatch(std::string_view value, std::string_view pattern) {
+namespace {
+bool LikeMatchExact(std::string_view value, std::string_view pattern) {
     std::vector<std::string_view> v = Chars(value);
     std::vector<PatternItem> p = CompilePattern(pattern);
     // Iterative wildcard matching with backtracking to the last '%'.
@@ -165,6 +166,14 @@ bool LikeMatch(std::string_view value, std::string_view pattern) {
     }
     while (pi < p.size() && p[pi].kind == PatternItem::AnySequence) ++pi;
     return pi == p.size();
+}
+}  // namespace
+
+bool LikeMatch(std::string_view value, std::string_view pattern) {
+    // Blanks in the pattern count; trailing blanks of the value may be ignored ('abc  ' LIKE 'abc').
+    if (LikeMatchExact(value, pattern)) return true;
+    std::string_view trimmed = TrimTrailingBlanks(value);
+    return trimmed.size() != value.size() && LikeMatchExact(trimmed, pattern);
 }
 
 std::size_t CharacterCount(std::string_view s) {

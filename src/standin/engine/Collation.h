@@ -21,7 +21,8 @@ bool EqualText(std::string_view a, std::string_view b);
 bool SameName(std::string_view a, std::string_view b);
 std::string NameKey(std::string_view name);
 
-// LIKE with % _ [set] [^set] [a-z]; the value's trailing blanks count, as on SQL Server.
+// LIKE with % _ [set] [^set] [a-z]. Blanks in the pattern count; the value matches with or
+// without its trailing blanks, as SQL Server documents for LIKE.
 bool LikeMatch(std::string_view value, std::string_view pattern);
 
 // Number of characters (a double-byte character counts once).
