@@ -14,16 +14,19 @@ std::vector<OdbcDiagnostic> ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE ha
     for (SQLSMALLINT record = 1;; ++record) {
         SQLWCHAR state[6] = {};
         SQLINTEGER native = 0;
+        WideString text(512, 0);
         SQLSMALLINT length = 0;
-        SQLRETURN rc = SQLGetDiagRecW(handleType, handle, record, state, &native, nullptr, 0,
-                                      &length);
-        if (rc == SQL_NO_DATA || !SQL_SUCCEEDED(rc)) break;
-        WideString text(static_cast<std::size_t>(length) + 1, 0);
-        SQLSMALLINT written = 0;
-        rc = SQLGetDiagRecW(handleType, handle, record, state, &native, text.data(),
-                            static_cast<SQLSMALLINT>(text.size()), &written);
+        SQLRETURN rc = SQLGetDiagRecW(handleType, handle, record, state, &native, text.data(),
+                                      static_cast<SQLSMALLINT>(text.size()), &length);
+        if (rc == SQL_SUCCESS_WITH_INFO && length >= static_cast<SQLSMALLINT>(text.size())) {
+            text.assign(static_cast<std::size_t>(length) + 1, 0);  // a longer message
+            rc = SQLGetDiagRecW(handleType, handle, record, state, &native, text.data(),
+                                static_cast<SQLSMALLINT>(text.size()), &length);
+        }
         if (!SQL_SUCCEEDED(rc)) break;
-        text.resize(std::min<std::size_t>(static_cast<std::size_t>(written), text.size() - 1));
+        const auto shown = std::min<std::size_t>(
+            static_cast<std::size_t>(std::max<SQLSMALLINT>(length, 0)), text.size() - 1);
+        text.resize(shown);
         records.push_back({FromWide(state, 5), static_cast<long>(native), FromWide(text)});
     }
     return records;
@@ -52,7 +55,8 @@ void CheckOdbc(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, std::stri
     auto diagnostics = ReadDiagnostics(handleType, handle);
     std::string fallback = std::string(what) + " failed";
     if (rc == SQL_INVALID_HANDLE) fallback += " (invalid handle)";
-    throw EDatabaseError(FailureMessage(diagnostics, fallback), std::move(diagnostics));
+    std::string message = FailureMessage(diagnostics, fallback);  // before the records move
+    throw EDatabaseError(message, std::move(diagnostics));
 }
 
 }  // namespace kavel

@@ -38,6 +38,8 @@ public:
     bool Eof() const { return !active_ || current_ >= rows_.size(); }
     void Next();
 
+    // Column names of the open result, in order.
+    const std::vector<std::string>& ColumnNames() const { return columns_; }
     // The named column (ASCII letters compared without regard to case) of the current row.
     TField FieldByName(const std::string& name) const;
 

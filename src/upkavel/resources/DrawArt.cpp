@@ -92,6 +92,10 @@ QImage Splash() {
     p.setFont(sub);
     p.setPen(QColor(200, 220, 250));
     p.drawText(QRectF(20, 110, 160, 18), Qt::AlignLeft | Qt::AlignVCenter, "Upgrade  6.2017");
+    // A pale card in the top right corner for the maker's name and the icon.
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(246, 244, 250, 235));
+    p.drawRoundedRect(QRectF(192, 4, 110, 40), 6, 6);
     // Dark band behind the status text.
     p.fillRect(QRectF(0, 144, 307, 63), QColor(0, 0, 0, 70));
     return image;
