@@ -1,10 +1,213 @@
+// sqlstandin: the SQL Server stand-in. `init` creates a database, `exec` runs batches on it
+// without a server, `serve` (tds/Serve.cpp) serves it over TDS.
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
 
+#include "DatabaseFolder.h"
+#include "Engine.h"
+#include "ScriptSplitter.h"
 #include "Serve.h"
+#include "StorageFile.h"
+#include "TextFormat.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kDefaultSaPassword = "StandIn.2016";
+
+constexpr const char* kUsage =
+    "usage:\n"
+    "  sqlstandin init DIR [--sa-password P] [--script FILE.sql ...]\n"
+    "      Creates an empty database in folder DIR (absent or empty) with the login sa, then runs\n"
+    "      the scripts into it, split into batches at lines holding only GO. If any statement\n"
+    "      fails, nothing is left in DIR. The sa password defaults to StandIn.2016.\n"
+    "  sqlstandin exec DIR [--trace FILE] [--fsync] [\"SQL\"]\n"
+    "      Runs the batches of SQL (or of standard input, each as soon as its GO line arrives)\n"
+    "      and prints their results. Exit status 1 when any statement failed.\n"
+    "  sqlstandin serve DIR [--listen 127.0.0.1:PORT] [--trace FILE] [--fsync]\n"
+    "      Serves the database over TDS; port 0 picks a free port and prints it first.\n"
+    "options:\n"
+    "  --trace FILE   append every batch received to FILE as one JSON line\n"
+    "  --fsync        sync the log to disk before acknowledging (survives a machine crash)\n";
+
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Prints a batch's results the way sqlcmd does; returns whether a statement failed.
+bool PrintOutcome(const standin::BatchOutcome& outcome) {
+    const std::string text = standin::FormatOutcome(outcome);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return std::any_of(outcome.statements.begin(), outcome.statements.end(),
+                       [](const standin::StatementOutcome& s) { return s.failed; });
+}
+
+struct Arguments {
+    std::vector<std::string> positional;
+    std::optional<std::string> saPassword;
+    std::vector<std::string> scripts;
+    std::string trace;
+    bool fsync = false;
+};
+
+// Parses what follows the command word. `allowed` lists the options the command takes.
+Arguments ParseArguments(int argc, char** argv, std::initializer_list<std::string_view> allowed) {
+    Arguments a;
+    const auto isAllowed = [&](std::string_view o) {
+        for (std::string_view x : allowed)
+            if (x == o) return true;
+        return false;
+    };
+    for (int i = 0; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (!arg.starts_with("--")) {
+            a.positional.emplace_back(arg);
+            continue;
+        }
+        if (!isAllowed(arg)) throw UsageError("unknown option " + std::string(arg));
+        if (arg == "--fsync") {
+            a.fsync = true;
+            continue;
+        }
+        if (i + 1 >= argc) throw UsageError(std::string(arg) + " needs a value");
+        if (arg == "--sa-password") {
+            a.saPassword = argv[++i];
+        } else if (arg == "--trace") {
+            a.trace = argv[++i];
+        } else if (arg == "--script") {
+            a.scripts.emplace_back(argv[++i]);
+            while (i + 1 < argc && !std::string_view(argv[i + 1]).starts_with("--")) a.scripts.emplace_back(argv[++i]);
+        }
+    }
+    return a;
+}
+
+// The folder a new database is assembled in before it is moved to its place, so that a failing
+// script leaves nothing that could be taken for a database.
+fs::path AssemblyFolderFor(const fs::path& dir) {
+    const fs::path absolute = fs::absolute(dir).lexically_normal();
+    const fs::path name = absolute.has_filename() ? absolute.filename() : absolute.parent_path().filename();
+    const fs::path parent = absolute.has_filename() ? absolute.parent_path() : absolute.parent_path().parent_path();
+    return parent / ("." + name.string() + ".sqlstandin-init-" + std::to_string(::getpid()));
+}
+
+int RunInit(int argc, char** argv) {
+    const Arguments args = ParseArguments(argc, argv, {"--sa-password", "--script"});
+    if (args.positional.size() != 1) throw UsageError("init needs exactly one folder");
+    const fs::path dir = fs::path(args.positional[0]).lexically_normal();
+
+    // Read every script before touching the folder: a missing script changes nothing.
+    std::vector<std::pair<std::string, std::vector<std::string>>> scripts;
+    for (const std::string& file : args.scripts) scripts.emplace_back(file, standin::SplitScript(standin::ReadWholeFile(file)));
+
+    std::error_code ec;
+    const bool existed = fs::exists(dir, ec);
+    standin::DatabaseFolder(dir).PrepareForCreate();
+    const fs::path assembly = AssemblyFolderFor(dir);
+    fs::remove_all(assembly, ec);
+
+    const auto discard = [&] {
+        fs::remove_all(assembly, ec);
+        if (!existed) fs::remove(dir, ec);
+    };
+    try {
+        standin::Engine::Create(assembly, args.saPassword.value_or(kDefaultSaPassword));
+        {
+            const auto engine = standin::Engine::Open(assembly);
+            standin::Session session;
+            for (const auto& [file, batches] : scripts) {
+                for (std::size_t b = 0; b < batches.size(); ++b) {
+                    const standin::BatchOutcome outcome = engine->ExecuteBatch(session, batches[b]);
+                    const auto failed = std::find_if(outcome.statements.begin(), outcome.statements.end(),
+                                                     [](const standin::StatementOutcome& s) { return s.failed; });
+                    if (failed == outcome.statements.end()) continue;
+                    std::fprintf(stderr, "sqlstandin: init: script '%s', batch %zu failed:\n", file.c_str(), b + 1);
+                    for (const standin::SqlMessage& m : failed->messages)
+                        std::fprintf(stderr, "Msg %d, Level %d, State %d, Line %d\n%s\n", m.number, m.severity,
+                                     m.state, m.line, m.text.c_str());
+                    std::fprintf(stderr, "sqlstandin: init: no database was created in '%s'\n", dir.c_str());
+                    discard();
+                    return 1;
+                }
+            }
+            engine->Checkpoint();
+        }
+        // rename(2) replaces the empty folder that PrepareForCreate checked or made.
+        if (::rename(assembly.c_str(), dir.c_str()) != 0)
+            standin::ThrowFileError("move the new database to '" + dir.string() + "' from", assembly, errno);
+        standin::SyncDirectory(fs::absolute(dir).parent_path());
+    } catch (...) {
+        discard();
+        throw;
+    }
+    return 0;
+}
+
+int RunExec(int argc, char** argv) {
+    const Arguments args = ParseArguments(argc, argv, {"--trace", "--fsync"});
+    if (args.positional.empty() || args.positional.size() > 2)
+        throw UsageError("exec needs a folder and at most one SQL text");
+    standin::EngineOptions options;
+    options.fsync = args.fsync;
+    options.traceFile = args.trace;
+    const auto engine = standin::Engine::Open(args.positional[0], options);
+    standin::Session session;
+    bool anyFailed = false;
+    // Output goes out after each batch has been made durable: a line read by another process
+    // means the batch is done.
+    const auto run = [&](const std::string& batch) {
+        anyFailed = PrintOutcome(engine->ExecuteBatch(session, batch)) || anyFailed;
+        std::fflush(stdout);
+    };
+    if (args.positional.size() == 2) {
+        for (const std::string& batch : standin::SplitScript(args.positional[1])) run(batch);
+    } else {
+        standin::ScriptSplitter splitter;
+        char* line = nullptr;
+        std::size_t capacity = 0;
+        ssize_t n;
+        while ((n = ::getline(&line, &capacity, stdin)) > 0)
+            if (auto batch = splitter.AddLine(std::string_view(line, static_cast<std::size_t>(n)))) run(*batch);
+        std::free(line);
+        if (std::ferror(stdin)) throw std::runtime_error("cannot read standard input");
+        if (auto batch = splitter.Finish()) run(*batch);
+    }
+    return anyFailed ? 1 : 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-    if (argc >= 2 && std::strcmp(argv[1], "serve") == 0) return standin::RunServe(argc - 1, argv + 1);
-    std::fprintf(stderr, "usage: sqlstandin init|exec|serve DIR ...\n");
-    return 2;
+    const std::string_view command = argc >= 2 ? argv[1] : "";
+    try {
+        if (command == "serve") return standin::RunServe(argc - 1, argv + 1);
+        if (command == "init") return RunInit(argc - 2, argv + 2);
+        if (command == "exec") return RunExec(argc - 2, argv + 2);
+        if (command == "--help" || command == "-h" || command == "help") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        throw UsageError(command.empty() ? "no command given" : "unknown command " + std::string(command));
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "sqlstandin: %s\n%s", e.what(), kUsage);
+        return 2;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "sqlstandin: %s\n", e.what());
+        return 1;
+    }
 }

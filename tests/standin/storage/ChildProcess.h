@@ -1,0 +1,49 @@
+#pragma once
+// Runs the sqlstandin program from tests: arguments, standard input and output through pipes,
+// SIGKILL on demand. Every read has a deadline so a hung child fails the test instead of hanging it.
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace standin::testing {
+
+class ChildProcess {
+public:
+    explicit ChildProcess(const std::vector<std::string>& args);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    void Write(const std::string& bytes);
+    void CloseInput();
+    // The next line of standard output without its '\n'; nullopt at end of output or deadline.
+    std::optional<std::string> ReadLine(std::chrono::milliseconds timeout);
+    // All remaining output (until the child closes it).
+    std::string ReadRest(std::chrono::milliseconds timeout);
+    std::string Stderr();
+    void Kill();
+    // Exit status, or 128 + signal number.
+    int Wait();
+
+private:
+    bool Fill(std::chrono::steady_clock::time_point deadline);
+
+    int pid_ = -1;
+    int in_ = -1, out_ = -1, err_ = -1;
+    std::string buffered_;
+    bool outClosed_ = false;
+    std::optional<int> status_;
+};
+
+struct RunResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs to completion with `input` on standard input.
+RunResult RunProgram(const std::vector<std::string>& args, const std::string& input = "");
+
+}  // namespace standin::testing

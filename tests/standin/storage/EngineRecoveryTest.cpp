@@ -1,0 +1,252 @@
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <stdexcept>
+#include <thread>
+
+#include "EngineTestSupport.h"
+#include "StorageTestSupport.h"
+#include "Wal.h"
+
+namespace standin {
+namespace {
+
+using testing::ReadBytes;
+using testing::Rows;
+using testing::Exec;
+using testing::TempDir;
+using testing::WriteBytes;
+
+constexpr const char* kCreate = "create table t (id int primary key, c varchar(40))";
+constexpr const char* kSelect = "select id, c from t order by id";
+
+std::string Insert(int id, std::string_view c = "v") {
+    return "insert into t values (" + std::to_string(id) + ", '" + std::string(c) + "')";
+}
+
+std::string OpenError(const std::filesystem::path& dir) {
+    try {
+        Engine::Open(dir);
+    } catch (const std::runtime_error& e) {
+        return e.what();
+    }
+    return "";
+}
+
+class EngineRecovery : public ::testing::Test {
+protected:
+    void SetUp() override { Engine::Create(db_, "secret"); }
+
+    // Opens, creates the table and inserts ids first..last.
+    void Fill(int first, int last) {
+        const auto engine = Engine::Open(db_);
+        if (first == 1) Exec(*engine, kCreate);
+        for (int id = first; id <= last; ++id) Exec(*engine, Insert(id));
+    }
+    std::vector<std::string> Reopened() { return Rows(*Engine::Open(db_), kSelect); }
+    static std::vector<std::string> Expected(int last) {
+        std::vector<std::string> rows;
+        for (int id = 1; id <= last; ++id) rows.push_back(std::to_string(id) + "|v");
+        return rows;
+    }
+
+    TempDir tmp_;
+    std::filesystem::path db_ = tmp_ / "db";
+    std::filesystem::path log_ = db_ / "log.wal";
+};
+
+TEST_F(EngineRecovery, ReopenedStateEqualsStateBeforeClose) {
+    std::vector<std::string> before;
+    {
+        const auto engine = Engine::Open(db_);
+        Exec(*engine, std::string(kCreate) + "\r\n" + Insert(1, "one") + "\r\n" + Insert(2, "two"));
+        Exec(*engine, "update t set c='changed' where id=2");
+        Exec(*engine, Insert(3, "it''s"));
+        Session session;
+        const BatchOutcome failed = engine->ExecuteBatch(session, "insert into nope values (1)");
+        ASSERT_FALSE(failed.statements.empty());
+        EXPECT_TRUE(failed.statements[0].failed);
+        before = Rows(*engine, kSelect);
+    }
+    EXPECT_EQ(before, (std::vector<std::string>{"1|one", "2|changed", "3|it's"}));
+    EXPECT_EQ(Reopened(), before);
+    EXPECT_EQ(Reopened(), before) << "opening twice replays nothing twice";
+}
+
+TEST_F(EngineRecovery, ReplayUsesTheLoggedClockValue) {
+    std::vector<std::string> before;
+    {
+        const auto engine = Engine::Open(db_);
+        Exec(*engine, "create table d (id int, at datetime)");
+        Exec(*engine, "insert into d values (1, getdate())");
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        Exec(*engine, "insert into d values (2, getdate())");
+        before = Rows(*engine, "select id, at from d order by id");
+    }
+    ASSERT_EQ(before.size(), 2u);
+    EXPECT_NE(before[0].substr(2), before[1].substr(2));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(Rows(*Engine::Open(db_), "select id, at from d order by id"), before);
+}
+
+TEST_F(EngineRecovery, CheckpointTruncatesTheLogAndKeepsTheState) {
+    {
+        const auto engine = Engine::Open(db_);
+        Exec(*engine, kCreate);
+        for (int id = 1; id <= 5; ++id) Exec(*engine, Insert(id));
+        EXPECT_GT(std::filesystem::file_size(log_), kWalHeaderSize);
+        engine->Checkpoint();
+        EXPECT_EQ(std::filesystem::file_size(log_), kWalHeaderSize);
+        Exec(*engine, Insert(6));
+        EXPECT_GT(std::filesystem::file_size(log_), kWalHeaderSize);
+    }
+    EXPECT_EQ(Reopened(), Expected(6));
+}
+
+TEST_F(EngineRecovery, LogGrowthTriggersCheckpoint) {
+    EngineOptions options;
+    options.checkpointLogBytes = 1;
+    {
+        const auto engine = Engine::Open(db_, options);
+        Exec(*engine, kCreate);
+        Exec(*engine, Insert(1));
+        EXPECT_EQ(std::filesystem::file_size(log_), kWalHeaderSize);
+        Exec(*engine, Insert(2));
+    }
+    EXPECT_EQ(Reopened(), Expected(2));
+}
+
+TEST_F(EngineRecovery, TornLastRecordIsDroppedAndCutAway) {
+    Fill(1, 3);
+    const std::string intact = ReadBytes(log_);
+    std::string record;
+    AppendWalRecord(record, LoggedBatch{AppliedStatement{Insert(4), DateTime{}, true}});
+    WriteBytes(log_, intact + record.substr(0, record.size() - 3));
+
+    EXPECT_EQ(Reopened(), Expected(3));
+    EXPECT_EQ(ReadBytes(log_), intact) << "the torn record is gone, so later appends follow good data";
+    Fill(4, 5);
+    EXPECT_EQ(Reopened(), Expected(5));
+}
+
+TEST_F(EngineRecovery, DamageInTheMiddleRefusesToOpen) {
+    Fill(1, 3);
+    std::string bytes = ReadBytes(log_);
+    bytes[kWalHeaderSize + kWalRecordHeaderSize + 20] ^= 0x10;  // inside the first record
+    WriteBytes(log_, bytes);
+    const std::string error = OpenError(db_);
+    EXPECT_NE(error.find("damaged in the middle"), std::string::npos) << error;
+    EXPECT_EQ(ReadBytes(log_), bytes) << "a refused log is left as it was";
+}
+
+// A checkpoint stopped after its snapshot was renamed into place but before the new log replaced
+// the old one: the old log's statements are in the snapshot already and must not run twice.
+TEST_F(EngineRecovery, InterruptedCheckpointDoesNotReplayTwice) {
+    Fill(1, 3);
+    const std::string oldLog = ReadBytes(log_);
+    Engine::Open(db_)->Checkpoint();
+    WriteBytes(log_, oldLog);
+    EXPECT_EQ(Reopened(), Expected(3));
+    Fill(4, 4);
+    EXPECT_EQ(Reopened(), Expected(4));
+}
+
+TEST_F(EngineRecovery, SnapshotAndLogOfDifferentCheckpointsAreRefused) {
+    Fill(1, 2);
+    WalWriter::CreateEmpty(log_, 9);
+    EXPECT_NE(OpenError(db_).find("do not belong together"), std::string::npos) << OpenError(db_);
+}
+
+TEST_F(EngineRecovery, DamagedOrMissingSnapshotIsRefusedNotEmptied) {
+    Fill(1, 2);
+    const std::string snapshot = ReadBytes(db_ / "snapshot.bin");
+    WriteBytes(db_ / "snapshot.bin", snapshot.substr(0, snapshot.size() - 1));
+    EXPECT_NE(OpenError(db_).find("truncated"), std::string::npos) << OpenError(db_);
+    std::filesystem::remove(db_ / "snapshot.bin");
+    EXPECT_NE(OpenError(db_).find("snapshot.bin' is missing"), std::string::npos) << OpenError(db_);
+    WriteBytes(db_ / "snapshot.bin", snapshot);
+    EXPECT_EQ(Reopened(), Expected(2));
+}
+
+TEST_F(EngineRecovery, CreateRefusesAnExistingDatabase) {
+    Fill(1, 1);
+    EXPECT_THROW(Engine::Create(db_, "other"), std::runtime_error);
+    EXPECT_EQ(Reopened(), Expected(1));
+}
+
+TEST_F(EngineRecovery, LoginIsChecked) {
+    const auto engine = Engine::Open(db_);
+    EXPECT_TRUE(engine->CheckLogin("sa", "secret"));
+    EXPECT_FALSE(engine->CheckLogin("sa", "Secret"));
+    EXPECT_FALSE(engine->CheckLogin("sa", ""));
+    EXPECT_FALSE(engine->CheckLogin("guest", "secret"));
+}
+
+TEST_F(EngineRecovery, SessionsOnManyThreadsLoseNothing) {
+    {
+        const auto engine = Engine::Open(db_);
+        Exec(*engine, kCreate);
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 4; ++t)
+            threads.emplace_back([&, t] {
+                Session session;
+                session.spid = 51 + t;
+                for (int i = 0; i < 25; ++i) engine->ExecuteBatch(session, Insert(1 + t * 25 + i));
+            });
+        for (std::thread& th : threads) th.join();
+        EXPECT_EQ(Rows(*engine, kSelect), Expected(100));
+    }
+    EXPECT_EQ(Reopened(), Expected(100));
+}
+
+// When the log cannot take a batch (here: the file size limit), the batch is reported as failed
+// and undone in memory too, so what clients see matches what a restart will see.
+TEST_F(EngineRecovery, BatchThatCannotBeLoggedIsUndone) {
+    const auto engine = Engine::Open(db_);
+    Exec(*engine, kCreate);
+    Exec(*engine, Insert(1));
+
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit limited = saved;
+    limited.rlim_cur = std::filesystem::file_size(log_) + 8;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    Session session;
+    const BatchOutcome outcome = engine->ExecuteBatch(session, Insert(2, "does not fit"));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+
+    bool reported = false;
+    for (const StatementOutcome& s : outcome.statements)
+        for (const SqlMessage& m : s.messages) reported = reported || (m.number == 3271 && s.failed);
+    EXPECT_TRUE(reported);
+    EXPECT_EQ(Rows(*engine, kSelect), Expected(1));
+    Exec(*engine, Insert(2));
+    EXPECT_EQ(Rows(*engine, kSelect), Expected(2));
+}
+
+TEST_F(EngineRecovery, TraceRecordsEveryBatchInOrder) {
+    EngineOptions options;
+    options.traceFile = tmp_ / "trace.jsonl";
+    {
+        const auto engine = Engine::Open(db_, options);
+        Session session;
+        session.spid = 57;
+        engine->ExecuteBatch(session, std::string(kCreate) + "\r\n");
+        engine->ExecuteBatch(session, "insert into nope values (1)");
+    }
+    const std::string trace = ReadBytes(tmp_ / "trace.jsonl");
+    EXPECT_NE(trace.find(R"x({"seq":1,"session":57,"text":"create table t (id int primary key, c varchar(40))\r\n","error":null})x"
+                         "\n"),
+              std::string::npos)
+        << trace;
+    EXPECT_NE(trace.find(R"x({"seq":2,"session":57,"text":"insert into nope values (1)","error":{"number":208,"message":"Invalid object name 'nope'."}})x"),
+              std::string::npos)
+        << trace;
+}
+
+}  // namespace
+}  // namespace standin
