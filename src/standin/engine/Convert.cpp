@@ -100,8 +100,14 @@ std::string FitText(std::string s, const SqlType& to, ConvertMode mode) {
     return s;
 }
 
-Value DaysToDateTime(const Decimal& days) {
+Value DaysToDateTime(const Decimal& value) {
     // whole days plus the fraction as ticks, rounded to the nearest tick
+    Decimal days = value;
+    if (days.scale > 12) {  // finer than a tick
+        auto r = Rescale(days, 12);
+        days.unscaled = r ? *r : 0;
+        days.scale = 12;
+    }
     Int128 p = Pow10(days.scale);
     Int128 whole = days.unscaled / p;
     Int128 frac = days.unscaled % p;

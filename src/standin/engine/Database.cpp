@@ -31,6 +31,20 @@ struct Database::Impl {
             for (auto& m : out.messages) m.line = st.line;
             abort = e.AbortsBatch();
             return out;
+        } catch (const std::exception& e) {
+            // A fault of the engine itself: the statement still changes nothing, and the batch
+            // stops, so that nothing runs on a state the failing statement was meant to prepare.
+            env.RollBack();
+            catalogue.SetObjectCounter(counter);
+            out = StatementOutcome{};
+            out.failed = true;
+            out.messages.push_back(SqlMessage{8630, 1, 16,
+                                              std::string("Internal Query Processor Error: The query processor "
+                                                          "encountered an unexpected error during execution (") +
+                                                  e.what() + ").",
+                                              st.line});
+            abort = true;
+            return out;
         }
         if (st.Modifies() && ctx.applied) {
             AppliedStatement a;

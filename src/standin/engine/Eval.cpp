@@ -446,18 +446,27 @@ Value Evaluator::EvalArith(const Expr& e, const Row* row) {
                 return d;
             }
             Decimal days = ToDecimal(v, t);
-            Decimal ticks;
-            ticks.precision = 38;
-            // days * ticks per day, rounded to a whole tick
+            // days * ticks per day, rounded to a whole tick; twelve decimals of a day are finer
+            // than a tick, and a number of days this large leaves the datetime range anyway.
+            if (days.scale > 12) {
+                auto r = Rescale(days, 12);
+                days.unscaled = r ? *r : 0;
+                days.scale = 12;
+            }
+            Int128 num;
+            if (__builtin_mul_overflow(days.unscaled, static_cast<Int128>(kTicksPerDay), &num)) throw errors::DateTimeOverflow();
             Int128 p = Pow10(days.scale);
-            Int128 num = days.unscaled * kTicksPerDay;
             Int128 q = num / p, r = num % p;
             if ((r < 0 ? -r : r) * 2 >= p) q += num < 0 ? -1 : 1;
+            Decimal ticks;
+            ticks.precision = 38;
             ticks.unscaled = q;
             return ticks;
         };
         Decimal x = asDays(a, ta), y = asDays(b, tb);
-        Int128 t = op == "+" ? x.unscaled + y.unscaled : x.unscaled - y.unscaled;
+        Int128 t;
+        if (op == "+" ? __builtin_add_overflow(x.unscaled, y.unscaled, &t) : __builtin_sub_overflow(x.unscaled, y.unscaled, &t))
+            throw errors::DateTimeOverflow();
         Int128 days = t / kTicksPerDay, ticks = t % kTicksPerDay;
         if (ticks < 0) {
             ticks += kTicksPerDay;
@@ -558,6 +567,7 @@ Value Evaluator::EvalFunction(const Expr& e, const Row* row) {
                 s.substr(i, find.size()).size() == find.size()) {
                 out += repl;
                 i += find.size();
+                if (out.size() > 8000) break;  // the result is varchar(8000)
             } else {
                 std::size_t len = IsGbkLead(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
                 out += s.substr(i, len);
@@ -593,7 +603,7 @@ Value Evaluator::EvalFunction(const Expr& e, const Row* row) {
     if (n == "SPACE") return std::string(static_cast<std::size_t>(std::clamp<std::int64_t>(ToInt(a[0], e.args[0]->type), 0, 8000)), ' ');
     if (n == "STR") {
         Decimal d = ToDecimal(a[0], e.args[0]->type);
-        std::int64_t width = a.size() > 1 ? ToInt(a[1], e.args[1]->type) : 10;
+        std::int64_t width = std::min<std::int64_t>(a.size() > 1 ? ToInt(a[1], e.args[1]->type) : 10, 8000);
         int decimals = a.size() > 2 ? static_cast<int>(ToInt(a[2], e.args[2]->type)) : 0;
         auto r = Rescale(d, std::clamp(decimals, 0, 16));
         Decimal rd = d;

@@ -8,6 +8,31 @@
 #include "SqlTypes.h"
 
 namespace standin {
+namespace {
+
+// Bounds the recursion of the parser (and so of binding and evaluation) on deeply nested text.
+class DepthGuard {
+public:
+    DepthGuard(int& depth, int line) : depth_(depth) {
+        if (++depth_ > 128) {
+            --depth_;
+            SqlError e = errors::Other(191, 15, 1,
+                                       "Some part of your SQL statement is nested too deeply. Rewrite the query or "
+                                       "break it up into smaller queries.",
+                                       true);
+            e.Messages()[0].line = line;
+            throw e;
+        }
+    }
+    ~DepthGuard() { --depth_; }
+    DepthGuard(const DepthGuard&) = delete;
+    DepthGuard& operator=(const DepthGuard&) = delete;
+
+private:
+    int& depth_;
+};
+
+}  // namespace
 
 std::vector<Statement> ParseBatch(std::string_view batchUtf8) { return Parser(batchUtf8).ParseAll(); }
 
@@ -395,6 +420,8 @@ ExprPtr Parser::ParseMultiplicative() {
 ExprPtr Parser::ParseUnary() {
     std::size_t b = Peek().begin;
     int line = Peek().line;
+    // Every level of nesting (parentheses, subqueries, unary signs) passes here.
+    DepthGuard guard(depth_, line);
     if (AcceptSymbol("-")) {
         ExprPtr inner = ParseUnary();
         // Fold the sign into a numeric literal so that -2147483648 is an int, as on SQL Server.

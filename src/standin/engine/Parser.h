@@ -71,6 +71,7 @@ private:
     std::string_view text_;
     std::vector<Token> tokens_;
     std::size_t pos_ = 0;
+    int depth_ = 0;  // nesting of expressions and subqueries, bounded so the stack stays bounded
 };
 
 }  // namespace standin
