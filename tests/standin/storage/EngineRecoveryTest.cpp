@@ -170,6 +170,19 @@ TEST_F(EngineRecovery, DamagedOrMissingSnapshotIsRefusedNotEmptied) {
     EXPECT_EQ(Reopened(), Expected(2));
 }
 
+TEST_F(EngineRecovery, ForeignFilesAreRefusedInPlaceOfOursAndIgnoredBesideThem) {
+    Fill(1, 2);
+    WriteBytes(db_ / "notes.txt", "someone's notes");
+    EXPECT_EQ(Reopened(), Expected(2));
+
+    const std::string log = ReadBytes(log_);
+    WriteBytes(log_, "PRAGMA journal_mode=WAL;\n");
+    EXPECT_NE(OpenError(db_).find("is not a sqlstandin log"), std::string::npos) << OpenError(db_);
+    EXPECT_EQ(ReadBytes(log_), "PRAGMA journal_mode=WAL;\n") << "a refused file is left as it was";
+    WriteBytes(log_, log);
+    EXPECT_EQ(Reopened(), Expected(2));
+}
+
 TEST_F(EngineRecovery, CreateRefusesAnExistingDatabase) {
     Fill(1, 1);
     EXPECT_THROW(Engine::Create(db_, "other"), std::runtime_error);

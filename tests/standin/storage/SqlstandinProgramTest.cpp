@@ -123,7 +123,7 @@ TEST(SqlstandinExec, RunsStandardInputAndTracesEachBatch) {
     TempDir tmp;
     ASSERT_EQ(Init(tmp / "db", {}).status, 0);
     const auto trace = tmp / "trace.jsonl";
-    const RunResult run = RunProgram({kProgram, "exec", (tmp / "db").string(), "--trace", trace.string()},
+    const RunResult run = RunProgram({kProgram, "exec", (tmp / "db").string(), "--trace", trace.string(), "--fsync"},
                                      std::string(kCreate) + "\r\nGO\r\ninsert into nope values (1)\nGO\n");
     EXPECT_EQ(run.status, 1);
     std::istringstream lines(ReadBytes(trace));
@@ -133,6 +133,25 @@ TEST(SqlstandinExec, RunsStandardInputAndTracesEachBatch) {
     EXPECT_FALSE(std::getline(lines, extra));
     EXPECT_EQ(first, std::string(R"({"seq":1,"session":51,"text":")") + kCreate + R"(\r\n","error":null})");
     EXPECT_TRUE(Contains(second, R"("error":{"number":208,"message":"Invalid object name 'nope'."})")) << second;
+}
+
+TEST(SqlstandinExec, RefusesADatabaseThatAnotherProcessHasOpen) {
+    TempDir tmp;
+    ASSERT_EQ(Init(tmp / "db", {}).status, 0);
+    ChildProcess holder({kProgram, "exec", (tmp / "db").string()});
+    holder.Write(std::string(kCreate) + "\nGO\nselect 1 as up\nGO\n");
+    std::optional<std::string> line;
+    while ((line = holder.ReadLine(std::chrono::seconds(20))) && *line != "up") {
+    }
+    ASSERT_TRUE(line) << "the first exec did not start: " << holder.Stderr();
+
+    const RunResult second = Exec(tmp / "db", "insert into t values (1, 'x')");
+    EXPECT_EQ(second.status, 1);
+    EXPECT_TRUE(Contains(second.err, "is in use by another sqlstandin process")) << second.err;
+
+    holder.CloseInput();
+    EXPECT_EQ(holder.Wait(), 0);
+    EXPECT_EQ(Exec(tmp / "db", "insert into t values (1, 'x')").status, 0);
 }
 
 TEST(SqlstandinProgram, UsageErrorsAreClear) {
