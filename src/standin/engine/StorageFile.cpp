@@ -64,12 +64,18 @@ std::filesystem::path TemporaryFor(const std::filesystem::path& target) {
 
 void ReplaceFileDurably(const std::filesystem::path& target, std::string_view bytes) {
     const std::filesystem::path tmp = TemporaryFor(target);
-    {
-        const FileHandle file = OpenFile(tmp, O_WRONLY | O_CREAT | O_TRUNC);
-        WriteAll(file, bytes, tmp);
-        SyncFile(file, tmp);
+    try {
+        {
+            const FileHandle file = OpenFile(tmp, O_WRONLY | O_CREAT | O_TRUNC);
+            WriteAll(file, bytes, tmp);
+            SyncFile(file, tmp);
+        }
+        if (::rename(tmp.c_str(), target.c_str()) != 0)
+            ThrowFileError("rename over '" + target.string() + "'", tmp, errno);
+    } catch (...) {
+        ::unlink(tmp.c_str());  // a partial copy helps nobody; the target is untouched
+        throw;
     }
-    if (::rename(tmp.c_str(), target.c_str()) != 0) ThrowFileError("rename over '" + target.string() + "'", tmp, errno);
     SyncDirectory(target.has_parent_path() ? target.parent_path() : std::filesystem::path("."));
 }
 

@@ -240,23 +240,40 @@ TEST_F(EngineRecovery, SessionsOnManyThreadsLoseNothing) {
     EXPECT_EQ(Reopened(), Expected(100));
 }
 
-// When the log cannot take a batch (here: the file size limit), the batch is reported as failed
-// and undone in memory too, so what clients see matches what a restart will see.
+// Makes writes past `bytes` into any file fail (EFBIG), as a full disk would, while it lives.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(std::uintmax_t bytes) : previousHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        rlimit limited = saved_;
+        limited.rlim_cur = bytes;
+        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit saved_{};
+    void (*previousHandler_)(int);
+};
+
+// When the log cannot take a batch, the batch is reported as failed and undone in memory too,
+// so what clients see matches what a restart will see.
 TEST_F(EngineRecovery, BatchThatCannotBeLoggedIsUndone) {
     const auto engine = Engine::Open(db_);
     Exec(*engine, kCreate);
     Exec(*engine, Insert(1));
 
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit limited = saved;
-    limited.rlim_cur = std::filesystem::file_size(log_) + 8;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    Session session;
-    const BatchOutcome outcome = engine->ExecuteBatch(session, Insert(2, "does not fit"));
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
+    BatchOutcome outcome;
+    {
+        const FileSizeLimit limit(std::filesystem::file_size(log_) + 8);
+        Session session;
+        outcome = engine->ExecuteBatch(session, Insert(2, "does not fit"));
+    }
 
     bool reported = false;
     for (const StatementOutcome& s : outcome.statements)
@@ -265,6 +282,29 @@ TEST_F(EngineRecovery, BatchThatCannotBeLoggedIsUndone) {
     EXPECT_EQ(Rows(*engine, kSelect), Expected(1));
     Exec(*engine, Insert(2));
     EXPECT_EQ(Rows(*engine, kSelect), Expected(2));
+}
+
+// A checkpoint that cannot write its snapshot changes nothing: the engine goes on logging, and
+// the next open finds every statement.
+TEST_F(EngineRecovery, FailedCheckpointLosesNothing) {
+    auto engine = Engine::Open(db_);
+    Exec(*engine, kCreate);
+    for (int id = 1; id <= 300; ++id) Exec(*engine, Insert(id));
+    engine->Checkpoint();
+    const std::uintmax_t snapshotSize = std::filesystem::file_size(db_ / "snapshot.bin");
+    ASSERT_GT(snapshotSize, 2000u);
+    {
+        const FileSizeLimit limit(1000);  // room for a few more log records, not for a snapshot
+        Exec(*engine, Insert(301));
+        EXPECT_THROW(engine->Checkpoint(), std::runtime_error);
+        Exec(*engine, Insert(302));
+    }
+    EXPECT_EQ(std::filesystem::file_size(db_ / "snapshot.bin"), snapshotSize);
+    Exec(*engine, Insert(303));
+    EXPECT_EQ(Rows(*engine, kSelect), Expected(303));
+    engine.reset();
+    EXPECT_FALSE(std::filesystem::exists(db_ / "snapshot.bin.tmp")) << "written in full or removed";
+    EXPECT_EQ(Reopened(), Expected(303));
 }
 
 TEST_F(EngineRecovery, TraceRecordsEveryBatchInOrder) {
