@@ -1,12 +1,10 @@
 #include "frmFlashTools.h"
 
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPixmap>
-#include <QScreen>
 
-#include "FormFonts.h"
+#include "FormLook.h"
 #include "unTools.h"
 
 namespace kavel {
@@ -46,11 +44,7 @@ TFlashTools::TFlashTools(QWidget* parent)
     setObjectName("FlashTools");
     setWindowTitle("Korven软件");
     setFixedSize(306, 206);
-    // The system button face as the form's colour.
-    QPalette face = palette();
-    face.setColor(QPalette::Window, face.color(QPalette::Button));
-    setPalette(face);
-    setAutoFillBackground(true);
+    UseButtonFace(*this);
 
     Image1 = new QLabel(this);
     Image1->setObjectName("Image1");
@@ -64,11 +58,7 @@ TFlashTools::TFlashTools(QWidget* parent)
     Image2->setGeometry(264, 8, 33, 33);
     Image2->setPixmap(QPixmap(":/upkavel/icon32.png"));
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(0, 0), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CenterOnScreen(*this);
     FormCreate();
 }
 

@@ -7,9 +7,8 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 
-#include "FormFonts.h"
+#include "FormLook.h"
 #include "TApplication.h"
 #include "TDatabase.h"
 
@@ -80,14 +79,10 @@ TUpKavelMain::TUpKavelMain(TDatabase& libDB, QWidget* parent)
     setWindowIcon(QIcon(":/upkavel/UpKavel.png"));
     setFixedSize(368, 248);
     setFont(SongTiFont(12));
-    // The system button face as the form's colour.
-    QPalette face = palette();
-    face.setColor(QPalette::Window, face.color(QPalette::Button));
-    setPalette(face);
-    setAutoFillBackground(true);
+    UseButtonFace(*this);
     BuildControls();
     ConnectHandlers();
-    CenterOnScreen();
+    CenterOnScreen(*this);
 }
 
 TUpKavelMain::~TUpKavelMain() {
@@ -164,13 +159,6 @@ void TUpKavelMain::ConnectHandlers() {
             Application.Guard([this] { RunTool(&TUpKavelMain::btDownloadClick); }));
 }
 
-void TUpKavelMain::CenterOnScreen() {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(0, 0), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
-}
 
 bool TUpKavelMain::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyRelease) {

@@ -113,7 +113,6 @@ private:
 
     void BuildControls();
     void ConnectHandlers();
-    void CenterOnScreen();
     // Runs a file tool with the run lock held.
     void RunTool(void (TUpKavelMain::*tool)());
 
