@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -35,14 +37,17 @@ constexpr const char* kUsage =
     "      Creates an empty database in folder DIR (absent or empty) with the login sa, then runs\n"
     "      the scripts into it, split into batches at lines holding only GO. If any statement\n"
     "      fails, nothing is left in DIR. The sa password defaults to StandIn.2016.\n"
-    "  sqlstandin exec DIR [--trace FILE] [--fsync] [\"SQL\"]\n"
+    "  sqlstandin exec DIR [--trace FILE] [--fsync] [--checkpoint-log-bytes N] [\"SQL\"]\n"
     "      Runs the batches of SQL (or of standard input, each as soon as its GO line arrives)\n"
     "      and prints their results. Exit status 1 when any statement failed.\n"
     "  sqlstandin serve DIR [--listen 127.0.0.1:PORT] [--trace FILE] [--fsync]\n"
     "      Serves the database over TDS; port 0 picks a free port and prints it first.\n"
     "options:\n"
     "  --trace FILE   append every batch received to FILE as one JSON line\n"
-    "  --fsync        sync the log to disk before acknowledging (survives a machine crash)\n";
+    "  --fsync        sync the log to disk before acknowledging (survives a machine crash)\n"
+    "  --checkpoint-log-bytes N\n"
+    "                 write a snapshot and start a new log once the log reaches N bytes\n"
+    "                 (default 16 MiB; smaller makes opening quicker, writing slower)\n";
 
 class UsageError : public std::runtime_error {
 public:
@@ -63,7 +68,16 @@ struct Arguments {
     std::vector<std::string> scripts;
     std::string trace;
     bool fsync = false;
+    std::optional<std::uint64_t> checkpointLogBytes;
 };
+
+std::uint64_t ParseByteCount(const std::string& option, const std::string& text) {
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value == 0)
+        throw UsageError(option + " needs a positive whole number of bytes, not '" + text + "'");
+    return value;
+}
 
 // Parses what follows the command word. `allowed` lists the options the command takes.
 Arguments ParseArguments(int argc, char** argv, std::initializer_list<std::string_view> allowed) {
@@ -89,6 +103,8 @@ Arguments ParseArguments(int argc, char** argv, std::initializer_list<std::strin
             a.saPassword = argv[++i];
         } else if (arg == "--trace") {
             a.trace = argv[++i];
+        } else if (arg == "--checkpoint-log-bytes") {
+            a.checkpointLogBytes = ParseByteCount(std::string(arg), argv[++i]);
         } else if (arg == "--script") {
             a.scripts.emplace_back(argv[++i]);
             while (i + 1 < argc && !std::string_view(argv[i + 1]).starts_with("--")) a.scripts.emplace_back(argv[++i]);
@@ -159,12 +175,13 @@ int RunInit(int argc, char** argv) {
 }
 
 int RunExec(int argc, char** argv) {
-    const Arguments args = ParseArguments(argc, argv, {"--trace", "--fsync"});
+    const Arguments args = ParseArguments(argc, argv, {"--trace", "--fsync", "--checkpoint-log-bytes"});
     if (args.positional.empty() || args.positional.size() > 2)
         throw UsageError("exec needs a folder and at most one SQL text");
     standin::EngineOptions options;
     options.fsync = args.fsync;
     options.traceFile = args.trace;
+    if (args.checkpointLogBytes) options.checkpointLogBytes = *args.checkpointLogBytes;
     const auto engine = standin::Engine::Open(args.positional[0], options);
     standin::Session session;
     bool anyFailed = false;

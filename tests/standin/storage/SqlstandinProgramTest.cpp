@@ -167,6 +167,7 @@ TEST(SqlstandinProgram, UsageErrorsAreClear) {
         {{"exec"}, 2, "exec needs a folder"},
         {{"init", "x", "--sa-password"}, 2, "--sa-password needs a value"},
         {{"exec", "x", "--bogus"}, 2, "unknown option --bogus"},
+        {{"exec", "x", "--checkpoint-log-bytes", "lots"}, 2, "needs a positive whole number of bytes, not 'lots'"},
         {{"exec", (tmp / "nothing").string(), "select 1"}, 1, "does not exist"},
     };
     for (const auto& c : cases) {
@@ -196,11 +197,14 @@ TEST(SqlstandinCrash, AcknowledgedStatementsSurviveKill) {
     const auto value = [](int id) { return "row-" + std::to_string(id * 7919); };
     int next = 1;
     std::size_t totalAcked = 0;
-    for (int round = 0; round < 6; ++round) {
+    for (int round = 0; round < 8; ++round) {
         std::vector<int> sent;
         std::set<int> acked;
         {
-            ChildProcess writer({kProgram, "exec", db.string()});
+            // Every other round checkpoints every few batches, so kills also land in checkpoints.
+            std::vector<std::string> args{kProgram, "exec", db.string()};
+            if (round % 2 == 1) args.insert(args.end(), {"--checkpoint-log-bytes", "2048"});
+            ChildProcess writer(args);
             const auto countAck = [&](const std::string& line) {
                 if (line == kOneRowAffected) acked.insert(sent.at(acked.size()));
             };
