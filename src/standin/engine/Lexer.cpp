@@ -55,7 +55,7 @@ bool IsReservedWord(std::string_view word) {
     return kWords.count(UpperAscii(word)) > 0;
 }
 
-std::vector<Token> Tokenize(std::string_view s) {
+std::vector<Token> Tokenize(std::string_view s, std::optional<SqlMessage>* unclosed) {
     std::vector<Token> out;
     std::size_t i = 0;
     int line = 1;
@@ -117,7 +117,12 @@ std::vector<Token> Tokenize(std::string_view s) {
                 }
                 value += s[j++];
             }
-            if (!closed) throw errors::UnclosedQuote(value, line);
+            if (!closed) {
+                SqlError e = errors::UnclosedQuote(value, line);
+                if (!unclosed) throw e;
+                *unclosed = e.Messages()[0];
+                break;
+            }
             t.text = std::move(value);
             t.end = j;
             advanceTo(j);

@@ -38,7 +38,7 @@ std::vector<Statement> ParseBatch(std::string_view batchUtf8) { return Parser(ba
 
 ExprPtr ParseStandaloneExpression(std::string_view textUtf8) { return Parser(textUtf8).ParseOnlyExpression(); }
 
-Parser::Parser(std::string_view text) : text_(text), tokens_(Tokenize(text)) {}
+Parser::Parser(std::string_view text) : text_(text), tokens_(Tokenize(text, &unclosed_)) {}
 
 const Token& Parser::Peek(std::size_t ahead) const {
     std::size_t i = pos_ + ahead;
@@ -75,14 +75,24 @@ void Parser::ExpectSymbol(std::string_view symbol) {
 
 void Parser::Fail() const {
     const Token* t = &Peek();
+    // Reaching the unclosed quote is the error itself; an error before it comes first, then 105.
+    if (unclosed_ && t->kind == TokenKind::End) throw SqlError({*unclosed_}, true);
+    if (unclosed_) {
+        SqlError e = MakeSyntaxError(*t);
+        e.Messages().push_back(*unclosed_);
+        throw e;
+    }
     // At the end of the batch SQL Server names the last token it read.
     if (t->kind == TokenKind::End && pos_ > 0) t = &tokens_[pos_ - 1];
-    if (t->kind == TokenKind::End) throw errors::Syntax("", false, t->line);
-    std::string shown = t->text;
-    if (t->kind == TokenKind::String || t->kind == TokenKind::NString) shown = std::string(text_.substr(t->begin, t->end - t->begin));
-    if (t->kind == TokenKind::QuotedName) shown = t->text;
-    bool keyword = t->kind == TokenKind::Word && IsReservedWord(t->text);
-    throw errors::Syntax(shown, keyword, t->line);
+    throw MakeSyntaxError(*t);
+}
+
+SqlError Parser::MakeSyntaxError(const Token& t) const {
+    if (t.kind == TokenKind::End) return errors::Syntax("", false, t.line);
+    std::string shown = t.text;
+    if (t.kind == TokenKind::String || t.kind == TokenKind::NString) shown = std::string(text_.substr(t.begin, t.end - t.begin));
+    bool keyword = t.kind == TokenKind::Word && IsReservedWord(t.text);
+    return errors::Syntax(shown, keyword, t.line);
 }
 
 std::string Parser::ExpectName() {
@@ -587,6 +597,7 @@ ExprPtr Parser::ParseFunctionCall(const Token& nameToken) {
 ExprPtr Parser::ParseOnlyExpression() {
     ExprPtr e = ParseValue();
     if (Peek().kind != TokenKind::End) Fail();
+    if (unclosed_) throw SqlError({*unclosed_}, true);
     return e;
 }
 
@@ -600,6 +611,7 @@ std::vector<Statement> Parser::ParseAll() {
         if (Peek().kind == TokenKind::End) break;
         out.push_back(ParseStatement());
     }
+    if (unclosed_) throw SqlError({*unclosed_}, true);
     return out;
 }
 

@@ -8,6 +8,7 @@
 
 #include "Ast.h"
 #include "Lexer.h"
+#include "SqlError.h"
 
 namespace standin {
 
@@ -31,6 +32,7 @@ public:
     void ExpectWord(std::string_view upperWord);
     void ExpectSymbol(std::string_view symbol);
     [[noreturn]] void Fail() const;  // syntax error at the current token
+    SqlError MakeSyntaxError(const Token& t) const;
     std::string ExpectName();        // identifier or [quoted name]; reserved words refused
     std::string ExpectObjectName();  // [db.][owner.]name -> name
     std::size_t PreviousEnd() const;
@@ -69,7 +71,8 @@ private:
     ExprPtr Finish(ExprPtr e, std::size_t begin, int line);
 
     std::string_view text_;
-    std::vector<Token> tokens_;
+    std::optional<SqlMessage> unclosed_;  // an unclosed quote ended the tokens early (set by Tokenize)
+    std::vector<Token> tokens_;           // declared after unclosed_, which Tokenize fills
     std::size_t pos_ = 0;
     int depth_ = 0;  // nesting of expressions and subqueries, bounded so the stack stays bounded
 };

@@ -1,5 +1,7 @@
 #include "TableWrite.h"
 
+#include <unordered_map>
+
 #include "Collation.h"
 #include "Convert.h"
 #include "Cp936.h"
@@ -64,11 +66,18 @@ void CheckUniqueKeys(const Table& table, const std::vector<RowId>& rows) {
         if (!ix.unique) continue;
         const HashIndex* h = table.store.FindIndex(ix.name);
         if (!h) continue;
+        // The row reported is the first changed row whose key an earlier row (one that was there,
+        // or a changed row before it) already holds, as SQL Server reports the row it refused.
+        std::unordered_map<std::string, std::size_t> changedPerKey;
+        for (RowId id : rows)
+            if (table.store.Live(id)) ++changedPerKey[table.store.KeyOf(*h, table.store.Get(id))];
+        std::unordered_map<std::string, std::size_t> seen;
         for (RowId id : rows) {
             if (!table.store.Live(id)) continue;
             const Row& row = table.store.Get(id);
             std::string key = table.store.KeyOf(*h, row);
-            if (table.store.CountKey(*h, key) > 1) {
+            std::size_t others = table.store.CountKey(*h, key) - changedPerKey[key];
+            if (others > 0 || seen[key]++ > 0) {
                 if (ix.constraintId != 0) throw errors::DuplicateKey(ix.name, table.name, KeyValueText(table, ix, row));
                 throw errors::DuplicateIndexRow(ix.name, table.name, KeyValueText(table, ix, row));
             }
