@@ -69,6 +69,8 @@ std::optional<Message> MessageReader::Next() {
             ReadExact(ignored, false);
             return Message{PacketType::Attention, {}};
         }
+        if (body == 0 && !(status & kStatusEndOfMessage))
+            throw ProtocolError("empty packet inside a message");  // would let a message never end
         if (started && static_cast<PacketType>(type) != message.type)
             throw ProtocolError("packet type changed from " + Hex(static_cast<std::uint8_t>(message.type)) +
                                 " to " + Hex(type) + " inside one message");

@@ -218,6 +218,7 @@ TEST_F(TdsProtocolTest, MalformedInputEndsOnlyThatSession) {
         {"unknown packet type", Packet(0x55, 1, 8), "unknown packet type 0x55"},
         {"length below the header", Packet(0x12, 1, 4), "packet length 4 is out of range"},
         {"truncated packet", Packet(0x12, 1, 200, ByteVector(20, 0)), "connection closed inside a packet"},
+        {"empty packet inside a message", Packet(0x12, 0, 8), "empty packet inside a message"},
         {"oversized message", hugePrelogin, "exceeds the limit"},
         {"prelogin option outside", Packet(0x12, 1, 14, {0x01, 0x00, 0x40, 0x00, 0x01, 0xFF}), "points outside"},
         {"login string outside", [&] {
