@@ -13,8 +13,9 @@ struct ProductVersion {
     std::uint16_t build;
 };
 
-// SQL Server 2016 numbering; FreeTDS treats any 7.x login acknowledgement as Microsoft SQL Server.
-inline constexpr ProductVersion kProductVersion{13, 0, 4001};
+// The version @@VERSION reports (10.50.1600, SQL Server 2008 R2). FreeTDS treats any TDS 7.x
+// login acknowledgement as Microsoft SQL Server.
+inline constexpr ProductVersion kProductVersion{10, 50, 1600};
 inline constexpr std::string_view kProductName = "Microsoft SQL Server";
 inline constexpr std::string_view kServerName = "SQLSTANDIN";
 inline constexpr std::string_view kDefaultDatabase = "master";
