@@ -4,7 +4,7 @@
 #include <glob.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,8 +18,6 @@
 #include <sstream>
 #include <stdexcept>
 #include <thread>
-
-extern char** environ;
 
 namespace standin::test {
 
@@ -40,19 +38,24 @@ void WriteFile(const fs::path& path, const std::string& text) {
     if (!out.flush()) throw std::runtime_error("cannot write " + path.string());
 }
 
-// Starts `argv`, with standard output to `stdoutFd` and standard error appended to `logPath`.
+// Starts `args`, with standard output to `stdoutFd` and standard error appended to `logPath`.
+// The child gets SIGTERM if the test process dies first, so a crashed test leaves no server behind.
 pid_t Spawn(const std::vector<std::string>& args, int stdoutFd, const fs::path& logPath) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, stdoutFd, STDOUT_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
     std::vector<char*> argv;
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    pid_t pid = -1;
-    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) throw std::runtime_error("cannot start " + args[0] + ": " + std::strerror(rc));
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid < 0) throw std::runtime_error("cannot start " + args[0] + ": " + std::strerror(errno));
+    if (pid == 0) {
+        // Only async-signal-safe calls from here to exec.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent) _exit(127);
+        const int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        if (log < 0 || dup2(stdoutFd, STDOUT_FILENO) < 0 || dup2(log, STDERR_FILENO) < 0) _exit(127);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
     return pid;
 }
 

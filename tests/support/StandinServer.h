@@ -7,7 +7,8 @@
 //   standin::test::StandinServer server({.fixtureSql = "create table t (a int)\nGO\n"});
 //   SQLDriverConnect(..., server.ConnectionString(), ...);   // "DSN=KavelODBC;UID=sa;PWD=..."
 //
-// The ODBC environment variables are process-wide, so keep one StandinServer alive at a time.
+// The ODBC environment variables are process-wide, so keep one StandinServer alive at a time,
+// and create it on a thread that outlives it (the server is stopped if that thread ends).
 // The destructor stops the server and removes the folder (set KAVEL_KEEP_TEST_DIRS=1 to keep it).
 
 #include <sys/types.h>

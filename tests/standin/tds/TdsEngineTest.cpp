@@ -219,3 +219,37 @@ TEST(TdsWithEngine, AcknowledgedStatementsSurviveAKillAndACleanStop) {
 
 }  // namespace
 }  // namespace standin::test
+
+namespace standin::test {
+namespace {
+
+TEST(SqlstandinServe, RefusesBadCommandLinesWithAReason) {
+    StandinServer server(Options());
+    const std::string program = SQLSTANDIN_PATH;
+    const std::string missing = (server.Folder() / "nothing-here").string();
+    struct Case {
+        std::string arguments;
+        int exitCode;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"serve", 2, "no database folder given"},
+        {"serve " + server.DatabaseDir().string() + " --listen", 2, "--listen needs HOST:PORT"},
+        {"serve " + server.DatabaseDir().string() + " --listen 127.0.0.1:70000", 2, "--listen needs HOST:PORT"},
+        {"serve " + server.DatabaseDir().string() + " --listen nohost:1", 2, "--listen needs HOST:PORT"},
+        {"serve " + server.DatabaseDir().string() + " --bogus", 2, "unknown option --bogus"},
+        {"serve " + missing + " --listen 127.0.0.1:0", 1, "nothing-here"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const CommandResult r = RunClient(program + " " + c.arguments, "", server.Folder());
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.output;
+        EXPECT_NE(r.output.find(c.says), std::string::npos) << r.output;
+    }
+    // The running server was not disturbed.
+    OdbcTestClient client(server.ConnectionString());
+    EXPECT_EQ(client.Query("select count(*) from every_type"), (std::vector<TextRow>{{"2"}}));
+}
+
+}  // namespace
+}  // namespace standin::test
