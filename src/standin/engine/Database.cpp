@@ -28,6 +28,11 @@ struct Database::Impl {
             out = StatementOutcome{};
             out.failed = true;
             out.messages = e.Messages();
+            // Arithmetic errors end a data-changing statement with 3621, as the others do.
+            int first = out.messages.empty() ? 0 : out.messages.front().number;
+            if ((first == 8115 || first == 8134 || first == 517) && !std::holds_alternative<SelectStmt>(st.body) &&
+                out.messages.back().number != 3621)
+                out.messages.push_back(errors::StatementTerminated());
             for (auto& m : out.messages) m.line = st.line;
             abort = e.AbortsBatch();
             return out;

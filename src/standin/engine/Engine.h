@@ -58,8 +58,9 @@ struct Session {
 struct EngineOptions {
     bool fsync = false;                    // sync the log to disk before acknowledging
     std::filesystem::path traceFile;       // empty: no trace
-    // A checkpoint runs after the batch that brings the log to this size, so that opening the
-    // database never has to replay more than about this much.
+    // A checkpoint runs after the batch that brings the log to this size, or to the size of the
+    // last snapshot if that is larger: opening replays at most about that much, and writing
+    // snapshots never costs more than writing the log.
     std::uint64_t checkpointLogBytes = 16u << 20;
 };
 

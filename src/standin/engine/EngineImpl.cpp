@@ -1,5 +1,6 @@
 #include "EngineImpl.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <sstream>
@@ -60,6 +61,7 @@ EngineImpl::EngineImpl(const std::filesystem::path& dir, const EngineOptions& op
 
 void EngineImpl::Recover() {
     SnapshotContents snapshot = ReadSnapshotFile(folder_.SnapshotFile());
+    const std::uint64_t snapshotBytes = snapshot.payload.size();
     std::unique_ptr<Database> db;
     try {
         std::istringstream in(std::move(snapshot.payload));
@@ -99,6 +101,7 @@ void EngineImpl::Recover() {
     db_ = std::move(db);
     wal_ = std::move(wal);
     generation_ = snapshot.generation;
+    snapshotBytes_ = snapshotBytes;
 }
 
 void EngineImpl::RestoreFromDisk() {
@@ -141,7 +144,9 @@ BatchOutcome EngineImpl::ExecuteBatch(Session& session, std::string_view sqlUtf8
     }
     WriteTrace(session, sqlUtf8, outcome);
 
-    if (broken_.empty() && wal_->Size() >= options_.checkpointLogBytes) {
+    // Waiting until the log is also as large as the snapshot keeps the cost of checkpoints in
+    // proportion to the work logged, however large the database.
+    if (broken_.empty() && wal_->Size() >= std::max(options_.checkpointLogBytes, snapshotBytes_)) {
         try {
             CheckpointLocked();
         } catch (const std::exception& e) {
@@ -177,8 +182,9 @@ void EngineImpl::Checkpoint() {
 void EngineImpl::CheckpointLocked() {
     const std::uint64_t next = generation_ + 1;
     const std::filesystem::path snapshotFile = folder_.SnapshotFile();
+    const std::string image = SaveToBytes(*db_);
     try {
-        WriteSnapshotFile(snapshotFile, next, SaveToBytes(*db_));
+        WriteSnapshotFile(snapshotFile, next, image);
     } catch (const std::exception&) {
         // Unless the new snapshot is already in place (only syncing the folder failed), the old
         // snapshot and log are intact and batches may go on.
@@ -201,6 +207,7 @@ void EngineImpl::CheckpointLocked() {
         throw;
     }
     generation_ = next;
+    snapshotBytes_ = image.size();
 }
 
 }  // namespace standin

@@ -46,6 +46,7 @@ private:
     std::unique_ptr<WalWriter> wal_;
     std::unique_ptr<TraceWriter> trace_;
     std::uint64_t generation_ = 0;
+    std::uint64_t snapshotBytes_ = 0;  // size of the last snapshot's database image
     std::string broken_;  // when not empty: why every batch is refused
     bool traceFailureReported_ = false;
 };

@@ -15,7 +15,12 @@ SqlMessage M(int number, int severity, int state, std::string text) {
 }
 
 // SQL Server follows an error that ends a data-changing statement with this informational message.
-SqlMessage Terminated() { return M(3621, 10, 0, "The statement has been terminated."); }
+}  // namespace
+
+SqlMessage StatementTerminated() { return M(3621, 10, 0, "The statement has been terminated."); }
+
+namespace {
+SqlMessage Terminated() { return StatementTerminated(); }
 SqlMessage CouldNotCreateConstraint() {
     return M(1750, 16, 0, "Could not create constraint or index. See previous errors.");
 }
@@ -134,11 +139,9 @@ SqlError ErrorConverting(std::string_view fromType, std::string_view toType) {
                true);
 }
 SqlError ArithmeticOverflow(std::string_view fromWhat, std::string_view toType) {
-    return SqlError({M(8115, 16, 2,
-                       "Arithmetic overflow error converting " + std::string(fromWhat) + " to data type " +
-                           std::string(toType) + "."),
-                     Terminated()},
-                    false);
+    return One(8115, 16, 2,
+               "Arithmetic overflow error converting " + std::string(fromWhat) + " to data type " +
+                   std::string(toType) + ".");
 }
 SqlError DivideByZero() { return One(8134, 16, 1, "Divide by zero error encountered."); }
 SqlError DateTimeOverflow() {

@@ -36,7 +36,7 @@ SqlError ConversionFailed(std::string_view fromType, std::string_view value,
 SqlError DateConversionFailed();                                                 // 241
 SqlError DateOutOfRange(std::string_view fromType);                              // 242
 SqlError ErrorConverting(std::string_view fromType, std::string_view toType);    // 8114
-SqlError ArithmeticOverflow(std::string_view fromWhat, std::string_view toType); // 8115
+SqlError ArithmeticOverflow(std::string_view fromWhat, std::string_view toType); // 8115 (3621 added for DML)
 SqlError DivideByZero();                                                         // 8134
 SqlError DateTimeOverflow();                                                     // 517
 SqlError NotNullColumnOnNonEmptyTable(std::string_view column, std::string_view table);  // 4901
@@ -61,6 +61,9 @@ SqlError MultiplePrimaryKeys(std::string_view table);                           
 SqlError IdentityType(std::string_view column);                                  // 2749
 SqlError ColumnInListTwice(std::string_view column);                             // 264 / 1911
 SqlError UnsupportedStatement(std::string_view what);                            // 40000-range, engine limit
+// 3621, which SQL Server sends after an error that ended a statement changing data.
+SqlMessage StatementTerminated();
+
 SqlError Other(int number, int severity, int state, std::string text, bool abortsBatch = false);
 
 }  // namespace standin::errors
