@@ -46,8 +46,9 @@ constexpr const char* kUsage =
     "  --trace FILE   append every batch received to FILE as one JSON line\n"
     "  --fsync        sync the log to disk before acknowledging (survives a machine crash)\n"
     "  --checkpoint-log-bytes N\n"
-    "                 write a snapshot and start a new log once the log reaches N bytes\n"
-    "                 (default 16 MiB; smaller makes opening quicker, writing slower)\n";
+    "                 write a snapshot and start a new log once the log reaches N bytes and\n"
+    "                 the size of the last snapshot (default 16 MiB; smaller makes opening\n"
+    "                 quicker and writing slower)\n";
 
 class UsageError : public std::runtime_error {
 public:
