@@ -179,5 +179,34 @@ TEST_F(StatementRunnerTest, ARejectedStatementRaisesTheServersMessage) {
     EXPECT_TRUE(form->TableExists("lib_canshub"));
 }
 
+TEST_F(StatementRunnerTest, ALongTextValueArrivesWhole) {
+    std::string notice = "FORMAT";
+    for (int i = 1; i <= 700; ++i) notice += std::to_string(i) + ",0,1;";  // > 5000 characters
+    form->RunSql({"insert into lib_bkqs (qs_code, qs_mark, qs_notice)",
+                  "values ('2-103', '01', '" + notice + "')"});
+    std::string read;
+    form->LookUp(form->qrTmp, {"select qs_notice from lib_bkqs where qs_code = '2-103'"},
+                 [&] { read = form->qrTmp.FieldByName("qs_notice").AsString(); });
+    EXPECT_EQ(read, notice);
+}
+
+TEST_F(StatementRunnerTest, AServerThatDiesInTheMiddleOfAWalkRaisesAtOnce) {
+    int rows = 0;
+    try {
+        form->Walk(form->qrTmp1, {"select zd_code from lib_bkzd"}, [&] {
+            if (++rows == 2) server->Kill();
+            form->RunSql({"update lib_bkzd set zd_remark = 'seen'",
+                          "where zd_code = '" + form->qrTmp1.FieldByName("zd_code").AsString() + "'"});
+        });
+        FAIL() << "the walk went on without its server";
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(rows, 2);
+        EXPECT_NE(std::string(e.what()), "");
+        EXPECT_EQ(std::string(e.what()).find("[FreeTDS]"), std::string::npos) << e.what();
+    }
+    // Every later statement fails the same way instead of hanging.
+    EXPECT_THROW(form->TableExists("lib_bkzd"), EDatabaseError);
+}
+
 }  // namespace
 }  // namespace kavel
