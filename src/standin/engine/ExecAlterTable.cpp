@@ -56,35 +56,52 @@ void AddColumns(StatementEnv& env, Table& t, AlterTableStmt& s) {
         newColumns.push_back(c);
         fill.push_back(v);
     }
-    // Apply.
+    // Apply. Identity values and keys can still fail here; the table is then put back as it was.
     std::size_t first = t.columns.size();
-    for (std::size_t i = 0; i < s.columns.size(); ++i) {
-        Column c = newColumns[i];
-        c.colid = t.nextColid++;
-        t.columns.push_back(c);
-    }
-    for (std::size_t i = 0; i < s.columns.size(); ++i)
-        if (s.columns[i].defaultExpr)
-            AddDefaultConstraint(env, t, t.columns[first + i], s.columns[i].defaultName, s.columns[i].defaultText);
-    std::size_t identityAt = SIZE_MAX;
-    for (std::size_t i = 0; i < s.columns.size(); ++i)
-        if (newColumns[i].identity) identityAt = first + i;
-    t.store.ForEachLiveMutable([&](Row& r) {
-        for (auto& v : fill) r.push_back(v);
-        if (identityAt != SIZE_MAX) r[identityAt] = NextIdentity(t, t.columns[identityAt]);
-    });
-    t.RebuildStoreIndexes();
-    for (std::size_t i = 0; i < s.columns.size(); ++i) {
-        ColumnDef& d = s.columns[i];
-        if (d.primaryKey || d.unique) {
-            IndexDef ix;
-            ix.name = d.keyName;
-            ix.unique = true;
-            ix.primaryKey = d.primaryKey;
-            ix.clustered = d.keyClustered;
-            ix.columns = {d.name};
-            AddIndex(env, t, std::move(ix), true);
+    std::size_t defaultsBefore = t.defaults.size();
+    std::size_t indexesBefore = t.indexes.size();
+    int nextColidBefore = t.nextColid;
+    bool identityUsedBefore = t.identityUsed;
+    std::int64_t identityLastBefore = t.identityLast;
+    try {
+        for (std::size_t i = 0; i < s.columns.size(); ++i) {
+            Column c = newColumns[i];
+            c.colid = t.nextColid++;
+            t.columns.push_back(c);
         }
+        for (std::size_t i = 0; i < s.columns.size(); ++i)
+            if (s.columns[i].defaultExpr)
+                AddDefaultConstraint(env, t, t.columns[first + i], s.columns[i].defaultName, s.columns[i].defaultText);
+        std::size_t identityAt = SIZE_MAX;
+        for (std::size_t i = 0; i < s.columns.size(); ++i)
+            if (newColumns[i].identity) identityAt = first + i;
+        t.store.ForEachLiveMutable([&](Row& r) {
+            for (auto& v : fill) r.push_back(v);
+            if (identityAt != SIZE_MAX) r[identityAt] = NextIdentity(t, t.columns[identityAt]);
+        });
+        t.RebuildStoreIndexes();
+        for (std::size_t i = 0; i < s.columns.size(); ++i) {
+            ColumnDef& d = s.columns[i];
+            if (d.primaryKey || d.unique) {
+                IndexDef ix;
+                ix.name = d.keyName;
+                ix.unique = true;
+                ix.primaryKey = d.primaryKey;
+                ix.clustered = d.keyClustered;
+                ix.columns = {d.name};
+                AddIndex(env, t, std::move(ix), true);
+            }
+        }
+    } catch (...) {
+        t.columns.resize(first);
+        t.defaults.resize(defaultsBefore);
+        t.indexes.resize(indexesBefore);
+        t.nextColid = nextColidBefore;
+        t.identityUsed = identityUsedBefore;
+        t.identityLast = identityLastBefore;
+        t.store.ForEachLiveMutable([&](Row& r) { r.resize(first); });
+        t.RebuildStoreIndexes();
+        throw;
     }
 }
 
