@@ -4,6 +4,7 @@
 #include <sys/file.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <stdexcept>
 #include <system_error>
 
@@ -37,6 +38,22 @@ void DatabaseFolder::PrepareForCreate() const {
 }
 
 void DatabaseFolder::WriteMarker() const { ReplaceFileDurably(MarkerFile(), kMarkerText); }
+
+void DatabaseFolder::MoveDatabaseFrom(const DatabaseFolder& source) const {
+    const auto move = [](const std::filesystem::path& from, const std::filesystem::path& to) {
+        if (::rename(from.c_str(), to.c_str()) != 0) ThrowFileError("move to '" + to.string() + "' the file", from, errno);
+    };
+    move(source.SnapshotFile(), SnapshotFile());
+    move(source.LogFile(), LogFile());
+    SyncDirectory(dir_);
+    move(source.MarkerFile(), MarkerFile());
+    SyncDirectory(dir_);
+}
+
+void DatabaseFolder::RemoveDatabaseFiles() const {
+    std::error_code ec;
+    for (const auto& file : {MarkerFile(), SnapshotFile(), LogFile()}) std::filesystem::remove(file, ec);
+}
 
 FileHandle DatabaseFolder::OpenAndLock() const {
     std::error_code ec;

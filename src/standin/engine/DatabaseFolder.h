@@ -31,6 +31,13 @@ public:
     // Writes the marker; the last step of creating a database.
     void WriteMarker() const;
 
+    // Moves the complete database in `source` (a folder on the same file system) into this empty
+    // folder: its data files first, the marker last, so that this folder becomes a database only
+    // with the final rename.
+    void MoveDatabaseFrom(const DatabaseFolder& source) const;
+    // Removes the database files from this folder (the undo of an unfinished MoveDatabaseFrom).
+    void RemoveDatabaseFiles() const;
+
     // Checks that the folder holds a complete database of our format, takes its lock (held while
     // the returned handle lives) and removes temporary files of interrupted writes. Throws with a
     // message naming the problem otherwise.

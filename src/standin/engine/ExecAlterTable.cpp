@@ -22,8 +22,7 @@ void AddColumns(StatementEnv& env, Table& t, AlterTableStmt& s) {
         if (d.identity) {
             for (auto& c : t.columns)
                 if (c.identity) throw errors::MultipleIdentity(t.name);
-            if (!(IsIntegerType(d.type.id) || (IsExactNumeric(d.type.id) && d.type.scale == 0)) || d.type.id == TypeId::Bit)
-                throw errors::IdentityType(d.name);
+            if (!IsIdentityType(d.type)) throw errors::IdentityType(d.name);
         }
         if (d.defaultExpr) BindDefault(env, *d.defaultExpr);
         if (d.defaultExpr && d.identity)
@@ -40,13 +39,7 @@ void AddColumns(StatementEnv& env, Table& t, AlterTableStmt& s) {
     std::vector<Column> newColumns;
     std::vector<Value> fill;
     for (auto& d : s.columns) {
-        Column c;
-        c.name = d.name;
-        c.type = d.type;
-        c.identity = d.identity;
-        c.seed = d.seed;
-        c.increment = d.increment;
-        c.nullable = d.identity ? false : d.nullable ? *d.nullable : env.session.ansiNullDefaultOn;
+        Column c = ColumnFromDef(d, env.session.ansiNullDefaultOn);
         Value v;
         if (d.defaultExpr && (!c.nullable || s.withValues)) {
             Evaluator ev(env);
@@ -82,15 +75,7 @@ void AddColumns(StatementEnv& env, Table& t, AlterTableStmt& s) {
         t.RebuildStoreIndexes();
         for (std::size_t i = 0; i < s.columns.size(); ++i) {
             ColumnDef& d = s.columns[i];
-            if (d.primaryKey || d.unique) {
-                IndexDef ix;
-                ix.name = d.keyName;
-                ix.unique = true;
-                ix.primaryKey = d.primaryKey;
-                ix.clustered = d.keyClustered;
-                ix.columns = {d.name};
-                AddIndex(env, t, std::move(ix), true);
-            }
+            if (d.primaryKey || d.unique) AddIndex(env, t, KeyIndex(d.keyName, d.primaryKey, d.keyClustered, {d.name}), true);
         }
     } catch (...) {
         t.columns.resize(first);
@@ -130,8 +115,7 @@ void AlterColumn(Table& t, AlterTableStmt& s) {
         bool sameKind = c.type.id == d.type.id;
         if (!sameKind) throw errors::ColumnHasDependents("object", def->name, c.name, "ALTER COLUMN");
     }
-    if (c.identity && !(IsIntegerType(d.type.id) || (IsExactNumeric(d.type.id) && d.type.scale == 0)))
-        throw errors::IdentityType(c.name);
+    if (c.identity && !IsIdentityType(d.type)) throw errors::IdentityType(c.name);
     // Convert every value aside; the first that does not fit fails the statement.
     Column target = c;
     target.type = d.type;
@@ -199,17 +183,9 @@ StatementOutcome ExecAlterTable(StatementEnv& env, AlterTableStmt& s) {
     }
     switch (s.action) {
         case AlterTableStmt::Action::AddColumns: AddColumns(env, *t, s); break;
-        case AlterTableStmt::Action::AddKey: {
-            IndexDef ix;
-            ix.name = s.key.name;
-            ix.unique = true;
-            ix.primaryKey = s.key.primary;
-            ix.clustered = s.key.clustered;
-            ix.columns = s.key.columns;
-            ix.fillFactor = s.key.fillFactor;
-            AddIndex(env, *t, std::move(ix), true);
+        case AlterTableStmt::Action::AddKey:
+            AddIndex(env, *t, KeyIndex(s.key.name, s.key.primary, s.key.clustered, s.key.columns, s.key.fillFactor), true);
             break;
-        }
         case AlterTableStmt::Action::AddDefault: {
             int pos = t->FindColumn(s.column);
             if (pos < 0) throw errors::InvalidColumn(s.column);

@@ -10,8 +10,7 @@ namespace standin {
 namespace {
 
 void CheckIdentityColumn(const ColumnDef& c, const std::string& table) {
-    bool okType = IsIntegerType(c.type.id) || (IsExactNumeric(c.type.id) && c.type.scale == 0);
-    if (!okType || c.type.id == TypeId::Bit) throw errors::IdentityType(c.name);
+    if (!IsIdentityType(c.type)) throw errors::IdentityType(c.name);
     if (c.nullable && *c.nullable)
         throw errors::Other(8147, 16, 1,
                             "Could not create IDENTITY attribute on nullable column '" + c.name + "', table '" + table + "'.");
@@ -62,13 +61,7 @@ StatementOutcome ExecCreateTable(StatementEnv& env, CreateTableStmt& s) {
     table->id = env.catalogue.NewObjectId();
     table->created = env.Now();
     for (auto& d : s.columns) {
-        Column c;
-        c.name = d.name;
-        c.type = d.type;
-        c.identity = d.identity;
-        c.seed = d.seed;
-        c.increment = d.increment;
-        c.nullable = d.identity ? false : d.nullable ? *d.nullable : env.session.ansiNullDefaultOn;
+        Column c = ColumnFromDef(d, env.session.ansiNullDefaultOn);
         c.colid = table->nextColid++;
         table->columns.push_back(c);
     }
@@ -91,14 +84,7 @@ StatementOutcome ExecCreateTable(StatementEnv& env, CreateTableStmt& s) {
     }
     for (auto& k : keys) {
         claim(k.name);
-        IndexDef ix;
-        ix.name = k.name;
-        ix.unique = true;
-        ix.clustered = k.clustered;
-        ix.primaryKey = k.primary;
-        ix.columns = k.columns;
-        ix.fillFactor = k.fillFactor;
-        AddIndex(env, t, std::move(ix), true);
+        AddIndex(env, t, KeyIndex(k.name, k.primary, k.clustered, k.columns, k.fillFactor), true);
     }
     env.catalogue.AddTable(std::move(table));
     return StatementOutcome{};

@@ -115,10 +115,7 @@ void AddDefaultConstraint(StatementEnv& env, Table& table, Column& column, const
 }
 
 StatementOutcome ExecCreateIndex(StatementEnv& env, CreateIndexStmt& s) {
-    if (IsSystemTableName(s.table))
-        throw errors::Other(1088, 16, 12,
-                            "Cannot find the object \"" + s.table + "\" because it does not exist or you do not have permissions.");
-    Table* t = env.catalogue.FindTable(s.table);
+    Table* t = IsSystemTableName(s.table) ? nullptr : env.catalogue.FindTable(s.table);
     if (!t)
         throw errors::Other(1088, 16, 12,
                             "Cannot find the object \"" + s.table + "\" because it does not exist or you do not have permissions.");

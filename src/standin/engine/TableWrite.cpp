@@ -12,6 +12,33 @@
 
 namespace standin {
 
+Column ColumnFromDef(const ColumnDef& d, bool ansiNullDefaultOn) {
+    Column c;
+    c.name = d.name;
+    c.type = d.type;
+    c.identity = d.identity;
+    c.seed = d.seed;
+    c.increment = d.increment;
+    c.nullable = d.identity ? false : d.nullable ? *d.nullable : ansiNullDefaultOn;
+    return c;
+}
+
+IndexDef KeyIndex(const std::string& name, bool primary, bool clustered, std::vector<std::string> columns,
+                  int fillFactor) {
+    IndexDef ix;
+    ix.name = name;
+    ix.unique = true;
+    ix.primaryKey = primary;
+    ix.clustered = clustered;
+    ix.columns = std::move(columns);
+    ix.fillFactor = fillFactor;
+    return ix;
+}
+
+bool IsIdentityType(const SqlType& t) {
+    return (IsIntegerType(t.id) && t.id != TypeId::Bit) || (IsExactNumeric(t.id) && t.scale == 0);
+}
+
 Value StoreValue(const Value& v, const SqlType& from, const Column& column) {
     return ConvertValue(v, from, column.type, ConvertMode::Store);
 }

@@ -33,6 +33,14 @@ std::string KeyValueText(const Table& table, const IndexDef& ix, const Row& row)
 // Ids of the live rows for which `where` is TRUE (all rows when there is none), in scan order.
 std::vector<RowId> FindRows(StatementEnv& env, Evaluator& ev, const Table& table, const Expr* where);
 
+// The catalogue column a column definition makes; nullability not stated follows the session.
+Column ColumnFromDef(const ColumnDef& d, bool ansiNullDefaultOn);
+// The index that backs a PRIMARY KEY / UNIQUE constraint.
+IndexDef KeyIndex(const std::string& name, bool primary, bool clustered, std::vector<std::string> columns,
+                  int fillFactor = 0);
+// Types an identity column may have: the integers but bit, and numeric/decimal of scale 0.
+bool IsIdentityType(const SqlType& t);
+
 // Binds a stored default expression (it reads no columns).
 void BindDefault(StatementEnv& env, Expr& e);
 
