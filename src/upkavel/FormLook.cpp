@@ -1,10 +1,13 @@
 #include "FormLook.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QScreen>
 #include <QStringList>
 #include <QWidget>
+#include <QWindow>
 
 namespace kavel {
 
@@ -29,6 +32,14 @@ void CenterOnScreen(QWidget& form) {
         frame.moveCenter(screen->availableGeometry().center());
         form.move(frame.topLeft());
     }
+}
+
+void ShowAtOnce(QWidget& form) {
+    form.show();
+    const QDeadlineTimer deadline(250);
+    while (form.windowHandle() && !form.windowHandle()->isExposed() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+    form.repaint();
 }
 
 }  // namespace kavel

@@ -13,5 +13,9 @@ namespace kavel {
 QFont SongTiFont(int pixelHeight);
 void UseButtonFace(QWidget& form);
 void CenterOnScreen(QWidget& form);
+// Shows a window and draws it now, before the program goes on with blocking work (no message
+// loop runs yet). Where the display server maps windows on its own time (X11, Wayland) it
+// waits for that, at most a quarter of a second, handling no user input meanwhile.
+void ShowAtOnce(QWidget& form);
 
 }  // namespace kavel

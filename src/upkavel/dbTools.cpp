@@ -1,6 +1,7 @@
 #include "dbTools.h"
 
 #include "Cp936.h"
+#include "FormLook.h"
 #include "TRegistry.h"
 #include "Trim.h"
 #include "frmFlashTools.h"
@@ -56,8 +57,7 @@ void TdbToolsMain::LibDBBeforeConnect() {
     ConnectGate = "系统正在连接数据库，请稍候...";
     splash_ = std::make_unique<TFlashTools>();
     FlashTools = splash_.get();
-    FlashTools->show();
-    FlashTools->repaint();
+    ShowAtOnce(*FlashTools);
 }
 
 void TdbToolsMain::LibDBAfterConnect() {
