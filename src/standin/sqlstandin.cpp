@@ -114,15 +114,6 @@ Arguments ParseArguments(int argc, char** argv, std::initializer_list<std::strin
     return a;
 }
 
-// The folder a new database is assembled in before it is moved to its place, so that a failing
-// script leaves nothing that could be taken for a database.
-fs::path AssemblyFolderFor(const fs::path& dir) {
-    const fs::path absolute = fs::absolute(dir).lexically_normal();
-    const fs::path name = absolute.has_filename() ? absolute.filename() : absolute.parent_path().filename();
-    const fs::path parent = absolute.has_filename() ? absolute.parent_path() : absolute.parent_path().parent_path();
-    return parent / ("." + name.string() + ".sqlstandin-init-" + std::to_string(::getpid()));
-}
-
 int RunInit(int argc, char** argv) {
     const Arguments args = ParseArguments(argc, argv, {"--sa-password", "--script"});
     if (args.positional.size() != 1) throw UsageError("init needs exactly one folder");
@@ -134,18 +125,20 @@ int RunInit(int argc, char** argv) {
 
     std::error_code ec;
     const bool existed = fs::exists(dir, ec);
-    standin::DatabaseFolder(dir).PrepareForCreate();
-    const fs::path assembly = AssemblyFolderFor(dir);
-    fs::remove_all(assembly, ec);
-
+    const standin::DatabaseFolder target(dir);
+    target.PrepareForCreate();
+    // The database is assembled in a hidden folder inside the target (so on the same file system)
+    // and moved into place only when every script has run.
+    const standin::DatabaseFolder assembly(dir / (".sqlstandin-init-" + std::to_string(::getpid())));
     const auto discard = [&] {
-        fs::remove_all(assembly, ec);
+        fs::remove_all(assembly.Dir(), ec);
+        target.RemoveDatabaseFiles();
         if (!existed) fs::remove(dir, ec);
     };
     try {
-        standin::Engine::Create(assembly, args.saPassword.value_or(kDefaultSaPassword));
+        standin::Engine::Create(assembly.Dir(), args.saPassword.value_or(kDefaultSaPassword));
         {
-            const auto engine = standin::Engine::Open(assembly);
+            const auto engine = standin::Engine::Open(assembly.Dir());
             standin::Session session;
             for (const auto& [file, batches] : scripts) {
                 for (std::size_t b = 0; b < batches.size(); ++b) {
@@ -164,10 +157,8 @@ int RunInit(int argc, char** argv) {
             }
             engine->Checkpoint();
         }
-        // rename(2) replaces the empty folder that PrepareForCreate checked or made.
-        if (::rename(assembly.c_str(), dir.c_str()) != 0)
-            standin::ThrowFileError("move the new database to '" + dir.string() + "' from", assembly, errno);
-        standin::SyncDirectory(fs::absolute(dir).parent_path());
+        target.MoveDatabaseFrom(assembly);
+        fs::remove(assembly.Dir(), ec);
     } catch (...) {
         discard();
         throw;

@@ -76,12 +76,12 @@ TEST(SqlstandinInit, FailingScriptLeavesNoDatabase) {
         }
         EXPECT_TRUE(Contains(Exec(dir, "select 1").err, folderExists ? "is not a sqlstandin database" : "does not exist"));
 
-        const RunResult again = Init(dir, {tmp / "good.sql"});
+        const RunResult again = Init(dir / ".", {tmp / "good.sql"});
         ASSERT_EQ(again.status, 0) << again.err;
         EXPECT_TRUE(Contains(Exec(dir, "select id, c from t").out, "7\tseven")) << "the failed attempt left nothing behind";
+        for (const auto& entry : std::filesystem::directory_iterator(dir))
+            EXPECT_FALSE(Contains(entry.path().filename().string(), "sqlstandin-init")) << entry.path();
     }
-    for (const auto& entry : std::filesystem::directory_iterator(tmp.Path()))
-        EXPECT_FALSE(Contains(entry.path().filename().string(), "sqlstandin-init")) << entry.path();
 }
 
 TEST(SqlstandinInit, RefusesAFolderInUse) {
