@@ -23,7 +23,7 @@ struct Expr {
     enum class Kind {
         Literal,    // literal, literalType
         Column,     // name
-        Variable,   // name: @@VERSION, @@SPID
+        Variable,   // name: @@VERSION, @@SPID (upper case); literal: the name as written
         Negate,     // -args[0]
         Arith,      // args[0] op args[1]; op in name: + - * / %
         Compare,    // = <> < > <= >=

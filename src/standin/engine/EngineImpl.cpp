@@ -98,6 +98,9 @@ void EngineImpl::Recover() {
     }
     // Cuts off a torn last record, if any.
     auto wal = std::make_unique<WalWriter>(log, scan.validEnd, options_.fsync);
+    if (scan.droppedTail > 0)
+        std::fprintf(stderr, "sqlstandin: '%s': dropped a torn last record (%llu bytes) whose write did not complete\n",
+                     log.c_str(), static_cast<unsigned long long>(scan.droppedTail));
     db_ = std::move(db);
     wal_ = std::move(wal);
     generation_ = snapshot.generation;

@@ -260,7 +260,9 @@ SqlError ColumnInListTwice(std::string_view column) {
                true);
 }
 SqlError UnsupportedStatement(std::string_view what) {
-    return One(40517, 16, 1, std::string(what) + " is not supported by this server.", true);
+    return One(40517, 16, 1,
+               "Keyword or statement option '" + std::string(what) + "' is not supported in this version of SQL Server.",
+               true);
 }
 SqlError Other(int number, int severity, int state, std::string text, bool abortsBatch) {
     return One(number, severity, state, std::move(text), abortsBatch);

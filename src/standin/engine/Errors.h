@@ -60,7 +60,7 @@ SqlError MultipleIdentity(std::string_view table);                              
 SqlError MultiplePrimaryKeys(std::string_view table);                            // 8110
 SqlError IdentityType(std::string_view column);                                  // 2749
 SqlError ColumnInListTwice(std::string_view column);                             // 264 / 1911
-SqlError UnsupportedStatement(std::string_view what);                            // 40000-range, engine limit
+SqlError UnsupportedStatement(std::string_view what);                            // 40517: beyond this engine
 // 3621, which SQL Server sends after an error that ended a statement changing data.
 SqlMessage StatementTerminated();
 

@@ -123,13 +123,17 @@ void Evaluator::Bind(Expr& e, const BindScope& scope) {
                 e.type = MakeType(TypeId::VarChar, 300);
             } else if (e.name == "@@SPID") {
                 e.type = MakeType(TypeId::SmallInt);
-            } else if (e.name == "@@ROWCOUNT" || e.name == "@@ERROR" || e.name == "@@TRANCOUNT" ||
-                       e.name == "@@IDENTITY") {
-                e.type = kInt;
+            } else if (e.name == "@@TRANCOUNT") {
+                e.type = kInt;  // statements never run inside a transaction here
+            } else if (e.name == "@@ROWCOUNT" || e.name == "@@ERROR" || e.name == "@@IDENTITY") {
+                // These depend on the session's previous statement, which this engine does not keep;
+                // refusing is better than answering 0.
+                throw errors::UnsupportedStatement(std::get<std::string>(e.literal));
             } else if (e.name == "@@SERVERNAME" || e.name == "@@SERVICENAME" || e.name == "@@LANGUAGE") {
                 e.type = MakeType(TypeId::VarChar, 128);
             } else {
-                throw errors::Other(137, 15, 2, "Must declare the scalar variable \"" + e.name + "\".", true);
+                throw errors::Other(137, 15, 2,
+                                    "Must declare the scalar variable \"" + std::get<std::string>(e.literal) + "\".", true);
             }
             e.nullable = false;
             break;

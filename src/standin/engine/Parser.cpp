@@ -498,6 +498,7 @@ ExprPtr Parser::ParsePrimary() {
             Next();
             e->kind = Expr::Kind::Variable;
             e->name = UpperAscii(t.text);
+            e->literal = t.text;  // as written, for messages
             return Finish(std::move(e), b, line);
         }
         case TokenKind::Symbol:
