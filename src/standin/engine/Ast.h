@@ -40,6 +40,7 @@ struct Expr {
     };
     Kind kind = Kind::Literal;
     std::string name;
+    std::string qualifier;  // Column: the table or alias written before the name, if any
     Value literal;
     SqlType literalType;
     SqlType castType;
@@ -125,7 +126,8 @@ struct SelectStmt {
     bool distinct = false;
     std::optional<std::int64_t> top;
     std::vector<SelectItem> items;
-    std::string from;  // empty: no FROM
+    std::string from;       // empty: no FROM
+    std::string fromAlias;  // the table's alias, if any
     ExprPtr where;
     std::vector<ExprPtr> groupBy;
     ExprPtr having;

@@ -108,6 +108,10 @@ void Evaluator::Bind(Expr& e, const BindScope& scope) {
                                         "\" is not permitted in this context. Valid expressions are constants, constant "
                                         "expressions, and (in some contexts) variables. Column names are not permitted.",
                                     true);
+            if (!e.qualifier.empty() &&
+                !(SameName(e.qualifier, scope.tableName) || (!scope.tableAlias.empty() && SameName(e.qualifier, scope.tableAlias))))
+                throw errors::Other(4104, 16, 1,
+                                    "The multi-part identifier \"" + e.qualifier + "." + e.name + "\" could not be bound.", true);
             int idx = -1;
             if (scope.columns)
                 for (std::size_t i = 0; i < scope.columns->size(); ++i)

@@ -13,6 +13,8 @@ namespace standin {
 
 struct BindScope {
     const std::vector<Column>* columns = nullptr;  // null: no FROM, column names are errors
+    std::string tableName;                         // names a qualified column may use
+    std::string tableAlias;
     bool allowAggregates = false;
     bool valuesList = false;  // a VALUES list: column names get error 128
 };

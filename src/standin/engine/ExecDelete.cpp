@@ -9,6 +9,7 @@ StatementOutcome ExecDelete(StatementEnv& env, DeleteStmt& s) {
     Evaluator ev(env);
     BindScope scope;
     scope.columns = &t.columns;
+    scope.tableName = t.name;
     if (s.where) ev.Bind(*s.where, scope);
     std::vector<RowId> rows = FindRows(env, ev, t, s.where.get());
     for (RowId id : rows) {

@@ -58,7 +58,11 @@ ResultSet RunSelect(StatementEnv& env, SelectStmt& s) {
     }
     Evaluator ev(env);
     BindScope scope;
-    if (table) scope.columns = &table->columns;
+    if (table) {
+        scope.columns = &table->columns;
+        scope.tableName = table->name;
+        scope.tableAlias = s.fromAlias;
+    }
 
     // Expand * and bind the select list.
     struct Item {

@@ -12,6 +12,7 @@ StatementOutcome ExecUpdate(StatementEnv& env, UpdateStmt& s) {
     Evaluator ev(env);
     BindScope scope;
     scope.columns = &t.columns;
+    scope.tableName = t.name;
     std::vector<int> targets;
     for (auto& [name, expr] : s.assignments) {
         int c = t.FindColumn(name);

@@ -49,9 +49,8 @@ std::shared_ptr<SelectStmt> Parser::ParseSelect() {
     } while (AcceptSymbol(","));
     if (AcceptWord("FROM")) {
         s->from = ExpectObjectName();
-        // an alias for the single table is accepted and ignored: columns are unqualified or t.col
-        if (AcceptWord("AS")) ExpectName();
-        else if (Peek().kind == TokenKind::Word && !IsReservedWord(Peek().text)) Next();
+        if (AcceptWord("AS")) s->fromAlias = ExpectName();
+        else if (Peek().kind == TokenKind::Word && !IsReservedWord(Peek().text)) s->fromAlias = Next().text;
     }
     if (AcceptWord("WHERE")) s->where = ParseExpr();
     if (AcceptWord("GROUP")) {

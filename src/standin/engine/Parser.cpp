@@ -514,7 +514,10 @@ ExprPtr Parser::ParsePrimary() {
             Next();
             e->kind = Expr::Kind::Column;
             e->name = t.text;
-            while (AcceptSymbol(".")) e->name = ExpectName();
+            while (AcceptSymbol(".")) {
+                e->qualifier = e->name;
+                e->name = ExpectName();
+            }
             return Finish(std::move(e), b, line);
         }
         case TokenKind::Word: {
@@ -558,7 +561,10 @@ ExprPtr Parser::ParsePrimary() {
             Next();
             e->kind = Expr::Kind::Column;
             e->name = t.text;
-            while (AcceptSymbol(".")) e->name = ExpectName();
+            while (AcceptSymbol(".")) {
+                e->qualifier = e->name;
+                e->name = ExpectName();
+            }
             return Finish(std::move(e), b, line);
         }
         case TokenKind::End: Fail();
