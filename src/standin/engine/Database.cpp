@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "BatchCompile.h"
 #include "Catalogue.h"
 #include "Collation.h"
 #include "DatabaseImage.h"
@@ -70,8 +71,9 @@ BatchOutcome Database::ExecuteBatch(Session& session, std::string_view sqlUtf8, 
     std::vector<Statement> statements;
     try {
         statements = ParseBatch(sqlUtf8);
+        CheckBatchColumns(statements, impl_->catalogue);
     } catch (SqlError& e) {
-        // A syntax error anywhere: nothing of the batch runs.
+        // A syntax error anywhere, or a column that an existing table lacks: nothing of the batch runs.
         StatementOutcome o;
         o.failed = true;
         o.messages = e.Messages();

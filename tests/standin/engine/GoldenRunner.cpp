@@ -6,6 +6,9 @@
 //   > more lines of the same batch
 //   expected output, line by line, exactly as `sqlstandin exec` prints it
 //
+// A batch line "GO" splits a block into batches, as in a script; the expected output is then that
+// of all of them in order.
+//
 // Blank lines between blocks are ignored (so an expected block cannot end with an empty line).
 // "#capture NAME" before a batch keeps the first column of its first row (trailing blanks
 // dropped) under NAME; "{{NAME}}" in later batches and expected lines stands for that value, for
@@ -80,6 +83,28 @@ std::vector<Block> ReadBlocks(std::istream& in) {
     return blocks;
 }
 
+// Splits a script at lines that hold only GO.
+std::vector<std::string> SplitAtGo(const std::string& script) {
+    std::vector<std::string> batches(1);
+    std::istringstream in(script);
+    std::string line;
+    bool first = true;
+    while (std::getline(in, line)) {
+        std::string t = line;
+        while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.pop_back();
+        while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.erase(0, 1);
+        if (t == "GO" || t == "go" || t == "Go") {
+            batches.emplace_back();
+            first = true;
+            continue;
+        }
+        if (!first) batches.back() += "\n";
+        batches.back() += line;
+        first = false;
+    }
+    return batches;
+}
+
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> out;
     std::istringstream in(text);
@@ -127,7 +152,11 @@ int main(int argc, char** argv) {
     std::map<std::string, std::string> vars;
     for (const Block& b : blocks) {
         std::string batch = Substitute(b.batch, vars);
-        standin::BatchOutcome outcome = db.ExecuteBatch(session, batch, ctx);
+        standin::BatchOutcome outcome;
+        for (const std::string& part : SplitAtGo(batch)) {
+            standin::BatchOutcome o = db.ExecuteBatch(session, part, ctx);
+            for (auto& st : o.statements) outcome.statements.push_back(std::move(st));
+        }
         if (!b.capture.empty()) {
             for (auto& st : outcome.statements) {
                 if (st.resultSet && !st.resultSet->rows.empty() && !st.resultSet->rows[0].empty()) {
