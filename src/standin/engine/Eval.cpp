@@ -196,9 +196,6 @@ void Evaluator::Bind(Expr& e, const BindScope& scope) {
             const SqlType& b = e.args[1]->type;
             if (a.id == TypeId::Text || b.id == TypeId::Text)
                 throw errors::IncompatibleTypes(TypeName(a.id), TypeName(b.id), OperatorName(e.name));
-            if ((a.id == TypeId::DateTime && IsNumberType(b.id) && !IsIntegerType(b.id)) ||
-                (b.id == TypeId::DateTime && IsNumberType(a.id) && !IsIntegerType(a.id))) {
-            }
             e.type = kBit;
             break;
         }
@@ -346,10 +343,10 @@ Evaluator::Tri Evaluator::Truth(const Expr& e, const Row* row) {
                     else if (CompareValues(a, e.args[0]->type, b, e.args[i]->type) == 0) found = true;
                 }
             } else {
-                const std::vector<Value>& vals = SubqueryValues(e);
-                for (const Value& b : vals) {
+                const SubqueryResult& sub = Subquery(e);
+                for (const Value& b : sub.values) {
                     if (IsNull(b)) sawNull = true;
-                    else if (CompareValues(a, e.args[0]->type, b, e.subquery->items.empty() ? e.args[0]->type : e.literalType) == 0) {
+                    else if (CompareValues(a, e.args[0]->type, b, sub.type) == 0) {
                         found = true;
                         break;
                     }
@@ -368,13 +365,12 @@ Evaluator::Tri Evaluator::Truth(const Expr& e, const Row* row) {
     }
 }
 
-const std::vector<Value>& Evaluator::SubqueryValues(const Expr& e) {
+const Evaluator::SubqueryResult& Evaluator::Subquery(const Expr& e) {
     auto it = subqueries_.find(&e);
     if (it != subqueries_.end()) return it->second;
-    SqlType t;
-    std::vector<Value> vals = RunSubquery(env_, *e.subquery, t);
-    const_cast<Expr&>(e).literalType = t;  // the subquery column's type, for comparisons
-    return subqueries_.emplace(&e, std::move(vals)).first->second;
+    SubqueryResult r;
+    r.values = RunSubquery(env_, *e.subquery, r.type);
+    return subqueries_.emplace(&e, std::move(r)).first->second;
 }
 
 Value Evaluator::Eval(const Expr& e, const Row* row) {

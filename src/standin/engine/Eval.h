@@ -40,12 +40,16 @@ private:
     Value EvalArith(const Expr& e, const Row* row);
     Value EvalFunction(const Expr& e, const Row* row);
     Value EvalAggregate(const Expr& e);
-    const std::vector<Value>& SubqueryValues(const Expr& e);
+    struct SubqueryResult {
+        SqlType type;  // of its one column
+        std::vector<Value> values;
+    };
+    const SubqueryResult& Subquery(const Expr& e);  // run once per statement, then kept
     void BindFunction(Expr& e);
 
     StatementEnv& env_;
     const std::vector<const Row*>* group_ = nullptr;
-    std::map<const Expr*, std::vector<Value>> subqueries_;
+    std::map<const Expr*, SubqueryResult> subqueries_;
 };
 
 // Runs an IN (subquery): its single column's values. Defined with SELECT.
