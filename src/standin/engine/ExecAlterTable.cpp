@@ -148,6 +148,10 @@ void DropColumn(Table& t, AlterTableStmt& s) {
         throw errors::Other(4923, 16, 1,
                             "ALTER TABLE DROP COLUMN failed because '" + c.name + "' is the only data column in table '" +
                                 t.name + "'. A table must have at least one data column.");
+    if (c.identity) {  // a later identity column starts again from its seed
+        t.identityUsed = false;
+        t.identityLast = 0;
+    }
     t.columns.erase(t.columns.begin() + pos);
     t.store.ForEachLiveMutable([&](Row& r) { r.erase(r.begin() + pos); });
     t.RebuildStoreIndexes();
