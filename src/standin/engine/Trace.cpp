@@ -1,6 +1,9 @@
 #include "Trace.h"
 
 #include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <algorithm>
 
@@ -80,10 +83,20 @@ const SqlMessage* FirstError(const BatchOutcome& outcome) {
 
 TraceWriter::TraceWriter(std::filesystem::path file)
     : file_(std::move(file)), handle_(OpenFile(file_, O_WRONLY | O_CREAT | O_APPEND)) {
-    const std::string existing = ReadWholeFile(file_);
-    seq_ = static_cast<std::uint64_t>(std::count(existing.begin(), existing.end(), '\n'));
+    // Count the lines already there, reading in chunks: a trace can grow large.
+    const FileHandle reader = OpenFile(file_, O_RDONLY);
+    char chunk[1 << 16];
+    char last = '\n';
+    for (;;) {
+        const ssize_t n = ::read(reader.Fd(), chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) ThrowFileError("read", file_, errno);
+        if (n == 0) break;
+        seq_ += static_cast<std::uint64_t>(std::count(chunk, chunk + n, '\n'));
+        last = chunk[n - 1];
+    }
     // A line cut short by a crash would run into the next one: end it first.
-    if (!existing.empty() && existing.back() != '\n') {
+    if (last != '\n') {
         WriteAll(handle_, "\n", file_);
         ++seq_;
     }
