@@ -326,6 +326,9 @@ void ReadImage(std::istream& in, Catalogue& cat) {
             for (std::size_t c = 0; c < ncols; ++c) row.push_back(r.Val());
             t->store.Insert(std::move(row));
         }
+        for (auto& c : t->columns)
+            if (c.colid >= t->nextColid) Reader::Bad("column id beyond the table's next column id");
+        if (cat.FindObject(t->name).kind != ObjectRef::Kind::None) Reader::Bad("two objects named " + t->name);
         t->RebuildStoreIndexes();
         cat.AddTable(std::move(t));
     }
