@@ -1,6 +1,9 @@
 #pragma once
 // Reading an ODBC handle's diagnostic records and turning a failed call into EDatabaseError.
 
+#ifdef _WIN32
+#include <windows.h>  // the ODBC headers of Windows build on it
+#endif
 #include <sql.h>
 
 #include <string>

@@ -5,6 +5,12 @@
 // Every message box goes through one presenter. The default one shows a modal QMessageBox; tests
 // put a recording presenter in its place so that no dialog ever blocks them.
 
+#ifdef _WIN32
+// Included first so that its MessageBox macro can be taken back for TApplication::MessageBox.
+#include <windows.h>
+#undef MessageBox
+#endif
+
 #include <exception>
 #include <functional>
 #include <memory>

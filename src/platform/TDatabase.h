@@ -4,6 +4,9 @@
 // BeforeConnect, connects, then runs AfterConnect; a refused connection raises EDatabaseError
 // with the driver's diagnostic text and leaves the component disconnected.
 
+#ifdef _WIN32
+#include <windows.h>  // the ODBC headers of Windows build on it
+#endif
 #include <sql.h>
 
 #include <functional>

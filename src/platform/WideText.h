@@ -1,6 +1,9 @@
 #pragma once
 // UTF-8 (the program's text) <-> UTF-16 (the ODBC wide API's SQLWCHAR) at the driver boundary.
 
+#ifdef _WIN32
+#include <windows.h>  // the ODBC headers of Windows build on it
+#endif
 #include <sql.h>
 
 #include <string>
