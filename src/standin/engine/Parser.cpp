@@ -553,7 +553,8 @@ ExprPtr Parser::ParsePrimary() {
                 Next();
                 return ParseFunctionCall(t);
             }
-            if (t.IsWord("COALESCE") || t.IsWord("NULLIF")) {
+            if ((t.IsWord("COALESCE") || t.IsWord("NULLIF") || t.IsWord("LEFT") || t.IsWord("RIGHT")) &&
+                Peek(1).IsSymbol("(")) {
                 Next();
                 return ParseFunctionCall(t);
             }

@@ -3,9 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
-
 #include <algorithm>
+#include <cerrno>
 
 namespace standin {
 namespace {
