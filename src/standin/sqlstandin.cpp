@@ -80,7 +80,14 @@ std::uint64_t ParseByteCount(const std::string& option, const std::string& text)
     return value;
 }
 
-// Parses what follows the command word. `allowed` lists the options the command takes.
+// An option is a word like --trace; SQL text that starts with a "-- comment" is not one.
+bool IsOptionWord(std::string_view arg) {
+    return arg.size() > 2 && arg.starts_with("--") &&
+           std::none_of(arg.begin(), arg.end(), [](char c) { return static_cast<unsigned char>(c) <= ' '; });
+}
+
+// Parses what follows the command word. `allowed` lists the options the command takes; after a
+// lone "--" every argument is positional.
 Arguments ParseArguments(int argc, char** argv, std::initializer_list<std::string_view> allowed) {
     Arguments a;
     const auto isAllowed = [&](std::string_view o) {
@@ -88,9 +95,14 @@ Arguments ParseArguments(int argc, char** argv, std::initializer_list<std::strin
             if (x == o) return true;
         return false;
     };
+    bool optionsEnded = false;
     for (int i = 0; i < argc; ++i) {
         const std::string_view arg = argv[i];
-        if (!arg.starts_with("--")) {
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (optionsEnded || !IsOptionWord(arg)) {
             a.positional.emplace_back(arg);
             continue;
         }

@@ -109,7 +109,7 @@ TEST(SqlstandinInit, RefusesAFolderInUse) {
 TEST(SqlstandinExec, ReportsErrorsSqlcmdStyleAndExitsWithOne) {
     TempDir tmp;
     ASSERT_EQ(Init(tmp / "db", {}).status, 0);
-    const RunResult ok = Exec(tmp / "db", std::string(kCreate) + "\nGO\ninsert into t values (1, 'a')");
+    const RunResult ok = Exec(tmp / "db", "-- a comment first\n" + std::string(kCreate) + "\nGO\ninsert into t values (1, 'a')");
     EXPECT_EQ(ok.status, 0) << ok.out << ok.err;
     EXPECT_TRUE(Contains(ok.out, std::string(kOneRowAffected) + "\n")) << ok.out;
 
