@@ -56,5 +56,16 @@ TEST(SnapshotFile, DamageIsNamed) {
     }
 }
 
+TEST(SnapshotFile, AnySingleDamagedByteIsDetected) {
+    const std::string good = EncodeSnapshot(9, std::string(300, 'p') + "payload");
+    for (std::size_t at = 0; at < good.size(); ++at) {
+        for (const int flip : {0x01, 0x80, 0xFF}) {
+            std::string bytes = good;
+            bytes[at] ^= static_cast<char>(flip);
+            EXPECT_THROW(DecodeSnapshot(bytes, "s"), std::runtime_error) << "byte " << at << " ^ " << flip;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace standin
