@@ -430,7 +430,12 @@ Value Evaluator::EvalArith(const Expr& e, const Row* row) {
     const SqlType& ta = e.args[0]->type;
     const SqlType& tb = e.args[1]->type;
     const std::string& op = e.name;
-    if (e.type.id == TypeId::VarChar && IsText(ta) && IsText(tb)) return std::get<std::string>(a) + std::get<std::string>(b);
+    if (e.type.id == TypeId::VarChar && IsText(ta) && IsText(tb)) {
+        // The result is varchar(8000) at most, as on SQL Server; longer text is cut there.
+        std::string r = std::get<std::string>(a) + std::get<std::string>(b);
+        r.resize(FitBytes(r, static_cast<std::size_t>(e.type.length)));
+        return r;
+    }
     if (e.type.id == TypeId::DateTime) {
         // datetime +/- number of days, or datetime - datetime (a datetime counted from 1900-01-01)
         auto asDays = [&](const Value& v, const SqlType& t) -> Decimal {
@@ -502,6 +507,14 @@ Value Evaluator::EvalArith(const Expr& e, const Row* row) {
 }
 
 Value Evaluator::EvalFunction(const Expr& e, const Row* row) {
+    Value v = EvalFunctionValue(e, row);
+    // A text result never exceeds its declared varchar width (a text argument can be longer).
+    if (auto* s = std::get_if<std::string>(&v); s && e.type.id == TypeId::VarChar && s->size() > static_cast<std::size_t>(e.type.length))
+        s->resize(FitBytes(*s, static_cast<std::size_t>(e.type.length)));
+    return v;
+}
+
+Value Evaluator::EvalFunctionValue(const Expr& e, const Row* row) {
     const std::string& n = e.name;
     if (n == "GETDATE" || n == "CURRENT_TIMESTAMP") return env_.Now();
     std::vector<Value> a;

@@ -39,6 +39,7 @@ private:
     Tri Truth(const Expr& e, const Row* row);
     Value EvalArith(const Expr& e, const Row* row);
     Value EvalFunction(const Expr& e, const Row* row);
+    Value EvalFunctionValue(const Expr& e, const Row* row);
     Value EvalAggregate(const Expr& e);
     struct SubqueryResult {
         SqlType type;  // of its one column
