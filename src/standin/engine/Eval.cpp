@@ -491,11 +491,15 @@ Value Evaluator::EvalArith(const Expr& e, const Row* row) {
         Decimal x = ToDecimal(a, ta), y = ToDecimal(b, tb);
         if (e.args[0]->kind == Expr::Kind::Literal && std::holds_alternative<std::int64_t>(a)) x.precision = DigitCount(x.unscaled);
         if (e.args[1]->kind == Expr::Kind::Literal && std::holds_alternative<std::int64_t>(b)) y.precision = DigitCount(y.unscaled);
-        if (op == "+") return AddDecimal(x, y, false);
-        if (op == "-") return AddDecimal(x, y, true);
-        if (op == "*") return MultiplyDecimal(x, y);
-        if (op == "/") return DivideDecimal(x, y);
-        return ModuloDecimal(x, y);
+        Decimal r = op == "+" ? AddDecimal(x, y, false)
+                    : op == "-" ? AddDecimal(x, y, true)
+                    : op == "*" ? MultiplyDecimal(x, y)
+                    : op == "/" ? DivideDecimal(x, y)
+                                : ModuloDecimal(x, y);
+        // The value carries exactly the type the expression was bound to (what clients are told).
+        auto fit = FitDecimal(r, e.type.precision, e.type.scale);
+        if (!fit) throw errors::ArithmeticOverflow("expression", "numeric");
+        return *fit;
     }
     std::int64_t x = ToInt(a, ta), y = ToInt(b, tb);
     if (op == "+") return CheckedInt(x + y);
