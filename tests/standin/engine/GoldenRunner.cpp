@@ -83,6 +83,33 @@ std::vector<Block> ReadBlocks(std::istream& in) {
     return blocks;
 }
 
+// Whether a value is what its result column declares, as the TDS layer sends it: a decimal with
+// the column's precision and scale, text within the width (char exactly), and so on.
+std::string Nonconforming(const standin::ResultColumn& c, const standin::Value& v) {
+    using standin::TypeId;
+    if (standin::IsNull(v)) return c.nullable ? "" : "NULL in a NOT NULL column";
+    switch (c.type.id) {
+        case TypeId::Char:
+        case TypeId::VarChar:
+        case TypeId::Text: {
+            auto* s = std::get_if<std::string>(&v);
+            if (!s) return "not text";
+            if (c.type.id == TypeId::Char && s->size() != static_cast<std::size_t>(c.type.length)) return "char of another width";
+            if (c.type.id == TypeId::VarChar && s->size() > static_cast<std::size_t>(c.type.length)) return "longer than its varchar";
+            return "";
+        }
+        case TypeId::Numeric:
+        case TypeId::Decimal: {
+            auto* d = std::get_if<standin::Decimal>(&v);
+            if (!d) return "not a decimal";
+            if (d->precision != c.type.precision || d->scale != c.type.scale) return "decimal of another precision or scale";
+            return "";
+        }
+        case TypeId::DateTime: return std::holds_alternative<standin::DateTime>(v) ? "" : "not a datetime";
+        default: return std::holds_alternative<std::int64_t>(v) ? "" : "not an integer";
+    }
+}
+
 // Splits a script at lines that hold only GO.
 std::vector<std::string> SplitAtGo(const std::string& script) {
     std::vector<std::string> batches(1);
@@ -166,6 +193,17 @@ int main(int argc, char** argv) {
                     break;
                 }
             }
+        }
+        for (auto& st : outcome.statements) {
+            if (!st.resultSet) continue;
+            for (auto& row : st.resultSet->rows)
+                for (std::size_t i = 0; i < row.size(); ++i) {
+                    std::string why = Nonconforming(st.resultSet->columns[i], row[i]);
+                    if (why.empty()) continue;
+                    ++failures;
+                    std::cerr << argv[1] << ":" << b.line << ": column " << i + 1 << " '" << st.resultSet->columns[i].name
+                              << "': " << why << "\n";
+                }
         }
         std::vector<std::string> expected;
         for (auto& l : b.expected) expected.push_back(Substitute(l, vars));
