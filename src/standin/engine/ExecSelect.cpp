@@ -140,6 +140,21 @@ ResultSet RunSelect(StatementEnv& env, SelectStmt& s) {
         }
         sorts.push_back(spec);
     }
+    // text values are not comparable: they cannot be sorted, grouped or made distinct.
+    auto refuseText = [](const SqlType& t) {
+        if (t.id == TypeId::Text)
+            throw errors::Other(306, 16, 2,
+                                "The text, ntext, and image data types cannot be compared or sorted, except when using IS "
+                                "NULL or LIKE operator.",
+                                true);
+    };
+    for (auto& g : s.groupBy) refuseText(g->type);
+    for (auto& sp : sorts) refuseText(sp.item >= 0 ? items[static_cast<std::size_t>(sp.item)].expr->type : sp.expr->type);
+    if (s.distinct)
+        for (auto& item : items)
+            if (item.expr->type.id == TypeId::Text)
+                throw errors::Other(421, 16, 1, "The text data type cannot be selected as DISTINCT because it is not comparable.",
+                                    true);
     if (aggregated) {
         std::string tableName = table ? table->name : std::string();
         for (auto& item : items) CheckGrouped(*item.expr, groupExprs, tableName);
