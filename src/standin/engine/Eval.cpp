@@ -222,7 +222,7 @@ void Evaluator::Bind(Expr& e, const BindScope& scope) {
                 e.nullable = false;
             } else {
                 const SqlType& t = e.args[0]->type;
-                if ((e.name == "SUM" || e.name == "AVG") && !IsNumberType(t.id))
+                if (((e.name == "SUM" || e.name == "AVG") && !IsNumberType(t.id)) || t.id == TypeId::Text)
                     throw errors::Other(8117, 16, 1,
                                         "Operand data type " + TypeName(t.id) + " is invalid for " + LowerText(e.name) +
                                             " operator.",
