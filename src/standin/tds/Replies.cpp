@@ -13,7 +13,7 @@ namespace standin::tds {
 Bytes BuildLoginReply(const LoginReplyParameters& p) {
     WireWriter out;
     const std::string database(p.database.empty() ? kDefaultDatabase : p.database);
-    WriteEnvChange(out, EnvChangeType::Database, database, kDefaultDatabase);
+    WriteEnvChange(out, EnvChangeType::Database, database, kPreviousDatabase);
     WriteMessage(out, SqlMessage{5701, 2, 0, "Changed database context to '" + database + "'.", 1});
     WriteCollationChange(out, std::span<const std::uint8_t, 5>(kCollation));
     WriteEnvChange(out, EnvChangeType::Language, kLanguage, "");

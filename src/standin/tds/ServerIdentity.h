@@ -18,7 +18,11 @@ struct ProductVersion {
 inline constexpr ProductVersion kProductVersion{10, 50, 1600};
 inline constexpr std::string_view kProductName = "Microsoft SQL Server";
 inline constexpr std::string_view kServerName = "SQLSTANDIN";
-inline constexpr std::string_view kDefaultDatabase = "master";
+// The one database a stand-in serves; the engine names it the same in its messages
+// ("table 'kavel.dbo.t'"), so a client sees one name throughout.
+inline constexpr std::string_view kDefaultDatabase = "kavel";
+// What the login reply says the session's database was before, as SQL Server does.
+inline constexpr std::string_view kPreviousDatabase = "master";
 inline constexpr std::string_view kLanguage = "us_english";
 
 // Chinese_PRC_CI_AS on the wire: LCID 0x0804, flags IgnoreCase | IgnoreKana | IgnoreWidth,

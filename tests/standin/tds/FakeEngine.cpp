@@ -97,7 +97,7 @@ BatchOutcome FakeEngine::ExecuteBatch(Session&, std::string_view sqlUtf8) {
         out.statements.push_back(update);
         out.statements.push_back(SelectOne());
         out.statements.push_back(Failure({{515, 2, 16,
-                                           "Cannot insert the value NULL into column 'a', table 'master.dbo.t'; "
+                                           "Cannot insert the value NULL into column 'a', table 'kavel.dbo.t'; "
                                            "column does not allow nulls. INSERT fails.",
                                            3},
                                           {3621, 0, 10, "The statement has been terminated.", 3}}));
