@@ -102,7 +102,10 @@ BatchOutcome FakeEngine::ExecuteBatch(Session&, std::string_view sqlUtf8) {
                                            3},
                                           {3621, 0, 10, "The statement has been terminated.", 3}}));
     } else if (sql == "waitfor") {
-        std::this_thread::sleep_for(std::chrono::seconds(2));
+        // Longer than the client's 1 s query timeout, so it cancels; but well within the second
+        // timeout period FreeTDS then waits for the cancel's acknowledgement (sent once this
+        // batch has been answered) before it gives the connection up.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1300));
         out.statements.push_back(SelectOne());
     } else if (sql == "unsendable") {
         out.statements.push_back(Select(ResultSet{{{"v", SqlType{TypeId::Int}}}, {{Value{std::int64_t{1} << 40}}}}));
