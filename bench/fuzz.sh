@@ -15,11 +15,12 @@ command -v clang++ >/dev/null || { echo "fuzz.sh: clang++ is not installed" >&2;
 tds=$root/src/standin/tds
 sources=(Utf16 WireBuffer Packet Prelogin Login7 Tokens ResultEncoding SqlBatch Replies Rpc TdsSession)
 flags=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
-       -I"$tds" -I"$root/src/standin/engine")
+       -I"$tds" -I"$root/src/standin/engine" -I"$root/src/platform")
 
 build() {  # target source
   local target=$1 main=$2 files=()
   for s in "${sources[@]}"; do files+=("$tds/$s.cpp"); done
+  files+=("$root/src/platform/Unicode.cpp")
   echo "fuzz.sh: building $target"
   clang++ "${flags[@]}" "$main" "${files[@]}" -o "$work/$target"
 }

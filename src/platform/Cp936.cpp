@@ -1,5 +1,7 @@
 #include "Cp936.h"
 
+#include "Unicode.h"
+
 #include <iconv.h>
 
 #include <cerrno>
@@ -55,41 +57,6 @@ Converter& FromCp936() {
     return c;
 }
 
-// Length of the UTF-8 sequence that starts with lead byte b, or 0 when b cannot start one.
-std::size_t Utf8SequenceLength(unsigned char b) {
-    if (b < 0x80) return 1;
-    if ((b & 0xE0) == 0xC0) return b >= 0xC2 ? 2 : 0;
-    if ((b & 0xF0) == 0xE0) return 3;
-    if ((b & 0xF8) == 0xF0) return b <= 0xF4 ? 4 : 0;
-    return 0;
-}
-
-bool IsWellFormedUtf8(std::string_view s, std::size_t* badAt) {
-    std::size_t i = 0;
-    while (i < s.size()) {
-        auto b = static_cast<unsigned char>(s[i]);
-        std::size_t n = Utf8SequenceLength(b);
-        if (n == 0 || i + n > s.size()) {
-            *badAt = i;
-            return false;
-        }
-        for (std::size_t k = 1; k < n; ++k) {
-            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) {
-                *badAt = i;
-                return false;
-            }
-        }
-        unsigned c1 = n > 1 ? static_cast<unsigned char>(s[i + 1]) : 0;
-        if ((b == 0xE0 && c1 < 0xA0) || (b == 0xED && c1 >= 0xA0) || (b == 0xF0 && c1 < 0x90) ||
-            (b == 0xF4 && c1 >= 0x90)) {
-            *badAt = i;
-            return false;
-        }
-        i += n;
-    }
-    return true;
-}
-
 std::string Hex(std::string_view s) {
     static const char* digits = "0123456789ABCDEF";
     std::string h;
@@ -104,23 +71,21 @@ std::string Hex(std::string_view s) {
 }  // namespace
 
 std::string Utf8ToCp936(std::string_view utf8) {
-    std::size_t bad = 0;
-    if (!IsWellFormedUtf8(utf8, &bad))
+    if (std::size_t bad = FindInvalidUtf8(utf8); bad != std::string_view::npos)
         throw TextCodecError("malformed UTF-8 at byte " + std::to_string(bad));
     return ToCp936().Run(utf8, [&](char*&, std::size_t&, std::string&, std::size_t at) {
-        std::size_t n = Utf8SequenceLength(static_cast<unsigned char>(utf8[at]));
+        std::size_t n = Utf8SequenceAt(utf8.substr(at));
         throw TextCodecError("character '" + std::string(utf8.substr(at, n ? n : 1)) +
                              "' at byte " + std::to_string(at) + " has no code page 936 form");
     });
 }
 
 std::string Utf8ToCp936Lossy(std::string_view utf8) {
-    std::size_t bad = 0;
-    if (!IsWellFormedUtf8(utf8, &bad))
+    if (std::size_t bad = FindInvalidUtf8(utf8); bad != std::string_view::npos)
         throw TextCodecError("malformed UTF-8 at byte " + std::to_string(bad));
     return ToCp936().Run(utf8, [](char*& in, std::size_t& inLeft, std::string& out, std::size_t) {
-        std::size_t n = Utf8SequenceLength(static_cast<unsigned char>(*in));
-        if (n == 0 || n > inLeft) n = 1;
+        std::size_t n = Utf8SequenceAt(std::string_view(in, inLeft));
+        if (n == 0) n = 1;
         in += n;
         inLeft -= n;
         out += '?';

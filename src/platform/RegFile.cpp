@@ -10,6 +10,7 @@
 
 #include "Cp936.h"
 #include "Trim.h"
+#include "Unicode.h"
 
 namespace kavel {
 namespace {
@@ -25,71 +26,6 @@ std::string FoldName(std::string_view name) {
     std::string s(name);
     std::transform(s.begin(), s.end(), s.begin(), FoldChar);
     return s;
-}
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-// Appends UTF-16LE `bytes` (even count) to `out` as UTF-8. Returns false at an unpaired
-// surrogate, with `out` holding what came before it.
-bool AppendUtf16Le(std::string_view bytes, std::string& out) {
-    auto unit = [&](std::size_t i) {
-        return static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                     (static_cast<unsigned char>(bytes[i + 1]) << 8));
-    };
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        char16_t u = unit(i);
-        if (u >= 0xD800 && u <= 0xDBFF) {
-            if (i + 3 >= bytes.size()) return false;
-            char16_t low = unit(i + 2);
-            if (low < 0xDC00 || low > 0xDFFF) return false;
-            AppendUtf8(out, 0x10000 + ((char32_t(u) - 0xD800) << 10) + (low - 0xDC00));
-            i += 2;
-        } else if (u >= 0xDC00 && u <= 0xDFFF) {
-            return false;
-        } else {
-            AppendUtf8(out, u);
-        }
-    }
-    return true;
-}
-
-// Offset of the first byte that is not part of well-formed UTF-8, or npos.
-std::size_t FindInvalidUtf8(std::string_view s) {
-    std::size_t i = 0;
-    while (i < s.size()) {
-        auto b = static_cast<unsigned char>(s[i]);
-        std::size_t n = b < 0x80   ? 1
-                        : b < 0xC2 ? 0
-                        : b < 0xE0 ? 2
-                        : b < 0xF0 ? 3
-                        : b < 0xF5 ? 4
-                                   : 0;
-        if (n == 0 || i + n > s.size()) return i;
-        for (std::size_t k = 1; k < n; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return i;
-        auto c1 = static_cast<unsigned char>(s[i + 1 < s.size() ? i + 1 : i]);
-        if ((b == 0xE0 && c1 < 0xA0) || (b == 0xED && c1 >= 0xA0) || (b == 0xF0 && c1 < 0x90) ||
-            (b == 0xF4 && c1 >= 0x90))
-            return i;
-        i += n;
-    }
-    return std::string_view::npos;
 }
 
 int LineAt(std::string_view text, std::size_t offset) {
@@ -361,7 +297,7 @@ private:
             }
         } else {
             if (bytes.size() % 2 != 0) Fail(line, "UTF-16 text of an odd number of bytes");
-            if (!AppendUtf16Le(bytes, text)) Fail(line, "UTF-16 text with an unpaired surrogate");
+            if (AppendUtf16LeAsUtf8(bytes, text) != std::string_view::npos) Fail(line, "UTF-16 text with an unpaired surrogate");
             text = text.substr(0, text.find('\0'));
         }
         return text;
@@ -382,7 +318,7 @@ RegFile RegFile::Parse(std::string_view bytes, const std::string& fileName) {
     std::string text;
     if (bytes.starts_with("\xFF\xFE")) {
         bytes.remove_prefix(2);
-        if (!AppendUtf16Le(bytes.substr(0, bytes.size() & ~std::size_t{1}), text))
+        if (AppendUtf16LeAsUtf8(bytes, text) != std::string_view::npos)
             fail(LineAt(text, text.size()), "invalid UTF-16: unpaired surrogate");
         if (bytes.size() % 2 != 0)
             fail(LineAt(text, text.size()), "UTF-16 file ends in the middle of a character");

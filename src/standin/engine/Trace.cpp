@@ -6,37 +6,9 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "Unicode.h"
+
 namespace standin {
-namespace {
-
-// Length of the valid UTF-8 sequence starting at s[0], or 0 when it is not one
-// (overlong forms, surrogates and code points above U+10FFFF are not valid).
-std::size_t Utf8SequenceLength(std::string_view s) {
-    const auto b0 = static_cast<unsigned char>(s[0]);
-    std::size_t n;
-    unsigned char lo = 0x80, hi = 0xBF;  // allowed range of the second byte
-    if (b0 < 0x80) return 1;
-    if (b0 >= 0xC2 && b0 <= 0xDF) n = 2;
-    else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        n = 3;
-        if (b0 == 0xE0) lo = 0xA0;
-        if (b0 == 0xED) hi = 0x9F;
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        n = 4;
-        if (b0 == 0xF0) lo = 0x90;
-        if (b0 == 0xF4) hi = 0x8F;
-    } else {
-        return 0;
-    }
-    if (s.size() < n) return 0;
-    const auto b1 = static_cast<unsigned char>(s[1]);
-    if (b1 < lo || b1 > hi) return 0;
-    for (std::size_t i = 2; i < n; ++i)
-        if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) return 0;
-    return n;
-}
-
-}  // namespace
 
 void AppendJsonString(std::string& out, std::string_view text) {
     static constexpr char kHex[] = "0123456789abcdef";
@@ -57,7 +29,7 @@ void AppendJsonString(std::string& out, std::string_view text) {
                     out += kHex[c >> 4];
                     out += kHex[c & 0xF];
                 } else if (c >= 0x80) {
-                    const std::size_t n = Utf8SequenceLength(text);
+                    const std::size_t n = kavel::Utf8SequenceAt(text);
                     if (n == 0) {
                         out += "\\ufffd";
                     } else {
