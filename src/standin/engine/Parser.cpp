@@ -271,29 +271,20 @@ ExprPtr Parser::ParseExpr() { return ParseOr(); }
 
 ExprPtr Parser::ParseValue() { return ParseAdditive(); }
 
-ExprPtr Parser::ParseOr() {
-    std::size_t b = Peek().begin;
-    int line = Peek().line;
-    ExprPtr left = ParseAnd();
-    while (AcceptWord("OR")) {
-        auto e = std::make_unique<Expr>();
-        e->kind = Expr::Kind::Or;
-        e->args.push_back(std::move(left));
-        e->args.push_back(ParseAnd());
-        left = Finish(std::move(e), b, line);
-    }
-    return left;
-}
+ExprPtr Parser::ParseOr() { return ParseLeftChain("OR", Expr::Kind::Or, &Parser::ParseAnd); }
 
-ExprPtr Parser::ParseAnd() {
+ExprPtr Parser::ParseAnd() { return ParseLeftChain("AND", Expr::Kind::And, &Parser::ParseNot); }
+
+// operand (WORD operand)*, grouped to the left: a OR b OR c is (a OR b) OR c.
+ExprPtr Parser::ParseLeftChain(const char* word, Expr::Kind kind, ExprPtr (Parser::*operand)()) {
     std::size_t b = Peek().begin;
     int line = Peek().line;
-    ExprPtr left = ParseNot();
-    while (AcceptWord("AND")) {
+    ExprPtr left = (this->*operand)();
+    while (AcceptWord(word)) {
         auto e = std::make_unique<Expr>();
-        e->kind = Expr::Kind::And;
+        e->kind = kind;
         e->args.push_back(std::move(left));
-        e->args.push_back(ParseNot());
+        e->args.push_back((this->*operand)());
         left = Finish(std::move(e), b, line);
     }
     return left;

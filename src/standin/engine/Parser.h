@@ -62,6 +62,7 @@ private:
     ExprPtr ParseOr();
     ExprPtr ParseAnd();
     ExprPtr ParseNot();
+    ExprPtr ParseLeftChain(const char* word, Expr::Kind kind, ExprPtr (Parser::*operand)());
     ExprPtr ParsePredicate();
     ExprPtr ParseAdditive();
     ExprPtr ParseMultiplicative();
