@@ -13,3 +13,9 @@ std::string DoubleQuotes(std::string_view value) {
 }
 
 }  // namespace kavel
+
+namespace kavel {
+
+std::string Quoted(std::string_view value) { return "'" + DoubleQuotes(value) + "'"; }
+
+}  // namespace kavel

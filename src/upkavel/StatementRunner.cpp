@@ -4,6 +4,8 @@
 
 #include "DatabaseError.h"
 #include "DoubleQuotes.h"
+#include "TableDecl.h"
+#include "Trim.h"
 #include "frmUpKavelMain.h"
 
 namespace kavel {
@@ -41,13 +43,24 @@ bool TUpKavelMain::OpenAndTest(TQuery& query, const SqlLines& lines) {
 }
 
 bool TUpKavelMain::TableExists(const std::string& table) {
-    return OpenAndTest(qrTmp, {"select * from sysobjects where name ='" + DoubleQuotes(table) + "'"});
+    return OpenAndTest(qrTmp, LineOf("select * from sysobjects where name =" + Quoted(table)));
 }
 
 bool TUpKavelMain::ColumnExists(const std::string& table, const std::string& column) {
-    return OpenAndTest(qrTmp, {"select name from syscolumns where name='" + DoubleQuotes(column) +
-                                   "' and id in (select id from sysobjects where name = '" +
-                                   DoubleQuotes(table) + "')"});
+    return OpenAndTest(qrTmp, LineOf("select name from syscolumns where name=" + Quoted(column) +
+                                     " and id in (select id from sysobjects where name = " +
+                                     Quoted(table) + ")"));
+}
+
+void TUpKavelMain::CreateTable(const TableDecl& table) {
+    RunSql(CreateTableLines(table));
+    if (!table.keyColumn.empty()) RunSql(PrimaryKeyLines(table));
+}
+
+bool TUpKavelMain::CreateTableIfMissing(const TableDecl& table) {
+    if (TableExists(table.name)) return false;
+    CreateTable(table);
+    return true;
 }
 
 void TUpKavelMain::Walk(TQuery& query, const SqlLines& lines, const std::function<void()>& perRow) {
@@ -68,6 +81,10 @@ bool TUpKavelMain::LookUp(TQuery& query, const SqlLines& lines,
     if (found) readRow();
     query.Close();
     return found;
+}
+
+std::string TrimmedField(const TQuery& query, const std::string& column) {
+    return Trim(query.FieldByName(column).AsString());
 }
 
 }  // namespace kavel

@@ -3,20 +3,24 @@
 // tried again by a later run.
 
 #include "DoubleQuotes.h"
+#include "TableDecl.h"
 #include "frmUpKavelMain.h"
 
 namespace kavel {
 
-void TUpKavelMain::EnsureLedger() {
-    if (TableExists("ver_manage")) return;
-    RunSql({"create table ver_manage ( ", "\t\tvm_mess \tchar(40) default('')", ") "});
-}
+namespace {
+
+// One column, no key, no index; a marker is padded to 40 characters.
+const TableDecl kVerManage{"ver_manage", {{"vm_mess", "char(40)", "", "''"}}, ""};
+
+}  // namespace
+
+void TUpKavelMain::EnsureLedger() { CreateTableIfMissing(kVerManage); }
 
 bool TUpKavelMain::CheckVerSign(const std::string& marker) {
-    const std::string quoted = DoubleQuotes(marker);
-    const bool absent = !OpenAndTest(qrTmp, {"select vm_mess from ver_manage",
-                                             "where vm_mess='" + quoted + "'"});
-    if (absent) RunSql({"insert into ver_manage(vm_mess)values('" + quoted + "')"});
+    const bool absent =
+        !OpenAndTest(qrTmp, {"select vm_mess from ver_manage", "where vm_mess=" + Quoted(marker)});
+    if (absent) RunSql("insert into ver_manage(vm_mess)values(" + Quoted(marker) + ")");
     return absent;
 }
 

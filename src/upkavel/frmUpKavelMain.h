@@ -10,10 +10,13 @@
 // also when the run ended with an error.
 
 #include <QWidget>
+#include <concepts>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "SqlLines.h"
 #include "TQuery.h"
 
 class QCheckBox;
@@ -24,9 +27,16 @@ class QPushButton;
 namespace kavel {
 
 class TDatabase;
+struct TableDecl;
 
-// Statement lines: each is sent followed by CR LF, so a line break must fall where SQL allows one.
-using SqlLines = std::vector<std::string>;
+// A statement of one line: a string literal, std::string or std::string_view.
+template <class T>
+concept OneLine = std::convertible_to<const T&, std::string_view>;
+
+template <OneLine T>
+SqlLines LineOf(const T& line) {
+    return SqlLines{std::string(std::string_view(line))};
+}
 
 class TUpKavelMain : public QWidget {
 public:
@@ -63,20 +73,38 @@ public:
     bool Running() const { return running_; }
 
     // ---- Statement runner (all on qrTmp unless a query is given) ----
+    // A statement is either one line (a string) or an explicit list of lines, never a list
+    // mistaken for several statements: RunSql("drop table t") or RunSql({"update t set", "a=1"}).
+    //
     // Runs a statement that returns no rows, then closes the query.
+    // (The one-line forms are templates so that a braced list of lines never converts to one
+    // line: std::string and std::string_view both have a constructor from two pointers.)
     void RunSql(TQuery& query, const SqlLines& lines);
     void RunSql(const SqlLines& lines) { RunSql(qrTmp, lines); }
+    template <OneLine T>
+    void RunSql(TQuery& query, const T& line) { RunSql(query, LineOf(line)); }
+    template <OneLine T>
+    void RunSql(const T& line) { RunSql(qrTmp, LineOf(line)); }
     // The same inside an error trap: a database error is discarded. Returns false when it was.
     bool RunSqlProtected(TQuery& query, const SqlLines& lines);
     bool RunSqlProtected(const SqlLines& lines) { return RunSqlProtected(qrTmp, lines); }
+    template <OneLine T>
+    bool RunSqlProtected(const T& line) { return RunSqlProtected(qrTmp, LineOf(line)); }
     // Opens the statement and tells whether any row came back; the rows are not read.
     bool OpenAndTest(TQuery& query, const SqlLines& lines);
-    // Row probe: a SELECT with its own conditions; true when a row comes back.
+    // Row probe on qrTmp: a SELECT with its own conditions; true when a row comes back.
     bool RowExists(const SqlLines& lines) { return OpenAndTest(qrTmp, lines); }
+    template <OneLine T>
+    bool RowExists(const T& line) { return OpenAndTest(qrTmp, LineOf(line)); }
     // Any catalogue object of that name counts, whatever its type (table, key, default ...).
     bool TableExists(const std::string& table);
     // False also when the table itself does not exist.
     bool ColumnExists(const std::string& table, const std::string& column);
+    // Table probe; when the table is missing, creates it and adds its primary key (if it is
+    // declared with one). True when it created the table in this call.
+    bool CreateTableIfMissing(const TableDecl& table);
+    // Creates the table and adds its key, without a probe.
+    void CreateTable(const TableDecl& table);
     // Opens `lines` on `query` and calls perRow once per row, the row being current in `query`;
     // perRow may run statements on the other query, never on `query`.
     void Walk(TQuery& query, const SqlLines& lines, const std::function<void()>& perRow);
@@ -88,6 +116,15 @@ public:
     // True when `marker` was not yet in the ledger; it has then been recorded (before the work
     // it guards). False when it was there; nothing changes.
     bool CheckVerSign(const std::string& marker);
+
+    // ---- Progress bar pgbBar (range 0 to 100) and the message pump, for the long loops ----
+    void ShowBar();
+    void SetBar(int position);
+    // One step of a loop: up by one, or back to 1 from the maximum.
+    void AdvanceBar();
+    void HideBar();
+    // Lets pending window messages run (once per item of a long loop).
+    void PumpMessages();
 
     // ---- Dated upgrade steps (migrations/) ----
     void Do2005Before();
@@ -118,6 +155,10 @@ private:
 
     bool running_ = false;
 };
+
+// The named column of the query's current row as text, leading and trailing bytes <= 32 removed;
+// NULL reads as empty text.
+std::string TrimmedField(const TQuery& query, const std::string& column);
 
 // The upgrade form once start-up has created it; null before and after.
 extern TUpKavelMain* UpKavelMain;

@@ -125,6 +125,11 @@ void StandinServer::RunInit() const {
         args.insert(args.end(), {"--script", script.string()});
     }
     for (const auto& s : options_.fixtureScripts) args.insert(args.end(), {"--script", fs::absolute(s).string()});
+    if (!options_.extraScriptSql.empty()) {
+        const fs::path script = folder_ / "extra.sql";
+        WriteFile(script, options_.extraScriptSql);
+        args.insert(args.end(), {"--script", script.string()});
+    }
 
     const fs::path log = folder_ / "init.log";
     const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);

@@ -4,16 +4,37 @@
 
 namespace kavel::test {
 
-standin::test::StandinServerOptions StandinOptions(const std::string& extraSql) {
+namespace {
+
+standin::test::StandinServerOptions OptionsOn(const std::string& fixture,
+                                              const std::string& extraSql) {
     standin::test::StandinServerOptions options;
-    options.fixtureScripts = {KAVEL_FIXTURE_DIR "/sample_library.sql"};
-    options.fixtureSql = extraSql;
+    options.fixtureScripts = {std::string(KAVEL_FIXTURE_DIR "/") + fixture};
+    // fixtureSql runs before the scripts; extra SQL must see the fixture's tables, so it
+    // follows as a script of its own.
+    options.extraScriptSql = extraSql;
     return options;
 }
 
+}  // namespace
+
+standin::test::StandinServerOptions StandinOptions(const std::string& extraSql) {
+    return OptionsOn(kSampleLibrary, extraSql);
+}
+
+std::ostream& operator<<(std::ostream& out, const ColumnInfo& c) {
+    return out << "{" << c.name << " xtype " << c.xtype << " length " << c.length << " prec "
+               << c.prec << " scale " << c.scale << (c.nullable ? " NULL" : " NOT NULL")
+               << (c.hasDefault ? " default" : "") << "}";
+}
+
 void StandinDatabaseTest::StartStandin(const std::string& extraSql) {
+    StartStandinOn(kSampleLibrary, extraSql);
+}
+
+void StandinDatabaseTest::StartStandinOn(const std::string& fixture, const std::string& extraSql) {
     try {
-        server = std::make_unique<standin::test::StandinServer>(StandinOptions(extraSql));
+        server = std::make_unique<standin::test::StandinServer>(OptionsOn(fixture, extraSql));
     } catch (const std::exception& e) {
         GTEST_SKIP() << "the stand-in server cannot start here: " << e.what();
     }
@@ -31,6 +52,46 @@ std::vector<std::string> StandinDatabaseTest::TracedStatements() const {
     std::vector<std::string> statements;
     for (const auto& line : server->TraceLines()) statements.push_back(TraceText(line));
     return statements;
+}
+
+std::vector<std::string> StandinDatabaseTest::TracedSince(std::size_t mark) const {
+    auto all = TracedStatements();
+    if (mark >= all.size()) return {};
+    return {all.begin() + static_cast<std::ptrdiff_t>(mark), all.end()};
+}
+
+std::vector<std::vector<std::string>> StandinDatabaseTest::Rows(const std::string& sql) {
+    TDatabase second;
+    second.AliasName = database.AliasName;
+    second.Params = database.Params;
+    second.Open();
+    TQuery query(second);
+    query.AddSql(sql);
+    query.Open();
+    std::vector<std::vector<std::string>> rows;
+    for (; !query.Eof(); query.Next()) {
+        std::vector<std::string> row;
+        for (const auto& name : query.ColumnNames()) {
+            const TField field = query.FieldByName(name);
+            std::string value = field.IsNull() ? "NULL" : field.AsString();
+            value.erase(value.find_last_not_of(' ') + 1);
+            row.push_back(value);
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::vector<ColumnInfo> StandinDatabaseTest::ColumnsOf(const std::string& table) {
+    std::vector<ColumnInfo> columns;
+    for (const auto& r : Rows("select name, xtype, length, isnull(prec,0), isnull(scale,0), "
+                              "isnullable, cdefault from syscolumns where id in "
+                              "(select id from sysobjects where name = '" + table +
+                              "') order by colid")) {
+        columns.push_back({r[0], std::stoi(r[1]), std::stoi(r[2]), std::stoi(r[3]),
+                           std::stoi(r[4]), r[5] == "1", r[6] != "0"});
+    }
+    return columns;
 }
 
 std::vector<std::string> StandinDatabaseTest::Column(const std::string& sql) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -17,16 +18,42 @@ namespace kavel::test {
 // The fixture script that every database test starts from, plus any extra T-SQL.
 standin::test::StandinServerOptions StandinOptions(const std::string& extraSql = {});
 
+// Sample databases under tests/fixtures/, by file name.
+inline constexpr const char* kSampleLibrary = "sample_library.sql";  // the demo's library
+inline constexpr const char* kOldestLayout = "oldest_layout.sql";    // before any upgrade
+
+// One column of a table as syscolumns describes it.
+struct ColumnInfo {
+    std::string name;
+    int xtype = 0;         // 56 int, 167 varchar, 175 char, 35 text, 61 datetime, 108 numeric ...
+    int length = 0;        // bytes
+    int prec = 0;
+    int scale = 0;
+    bool nullable = false;
+    bool hasDefault = false;  // a default constraint is bound to it
+    bool operator==(const ColumnInfo&) const = default;
+};
+std::ostream& operator<<(std::ostream& out, const ColumnInfo& column);
+
 class StandinDatabaseTest : public testing::Test {
 protected:
     // Starts the server (skipping the test when it cannot) and connects `database`.
     void StartStandin(const std::string& extraSql = {});
+    // The same on a sample database of tests/fixtures/ (kOldestLayout ...), then `extraSql`.
+    void StartStandinOn(const std::string& fixture, const std::string& extraSql = {});
 
     // The statements the server received, exactly as they arrived, in order.
     std::vector<std::string> TracedStatements() const;
+    // A mark in the trace, and the statements received since it was taken.
+    std::size_t TraceMark() const { return TracedStatements().size(); }
+    std::vector<std::string> TracedSince(std::size_t mark) const;
 
     // Runs a query on a second connection and returns the first column of every row.
     std::vector<std::string> Column(const std::string& sql);
+    // Every column of every row, NULL as "NULL", values trimmed of trailing blanks.
+    std::vector<std::vector<std::string>> Rows(const std::string& sql);
+    // The columns of a table in column order; empty when there is no such table.
+    std::vector<ColumnInfo> ColumnsOf(const std::string& table);
 
     std::unique_ptr<standin::test::StandinServer> server;
     TDatabase database;

@@ -1,9 +1,17 @@
+// The baseline step: brings a database of the oldest layout up to the level step 2005-03 starts
+// from. No version marker: every action carries its own guard (or none), so the step may run
+// again on a database it has already upgraded.
+
+#include "BaselineStep.h"
 #include "frmUpKavelMain.h"
 
 namespace kavel {
 
 void TUpKavelMain::Do2005Before() {
-    // The actions of this step are not built yet.
+    baseline::PrintTables(*this);
+    baseline::ParametersAndReaders(*this);
+    baseline::CatalogueAndIssn(*this);
+    baseline::MenusAndWorkTables(*this);
 }
 
 }  // namespace kavel
