@@ -1,5 +1,10 @@
 #include "StandinDatabase.h"
 
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "ScriptSplitter.h"
 #include "TQuery.h"
 
 namespace kavel::test {
@@ -50,8 +55,40 @@ void StandinDatabaseTest::StartStandinOn(const std::string& fixture, const std::
 
 std::vector<std::string> StandinDatabaseTest::TracedStatements() const {
     std::vector<std::string> statements;
+    if (!server) return statements;
     for (const auto& line : server->TraceLines()) statements.push_back(TraceText(line));
     return statements;
+}
+
+void StandinDatabaseTest::StartUpgradeDatabase(const std::string& fixture,
+                                               const std::string& extraSql) {
+    const char* dsn = std::getenv("KAVEL_TEST_ODBC_DSN");
+    if (dsn == nullptr || *dsn == '\0') {
+        StartStandinOn(fixture, extraSql);
+        return;
+    }
+    const char* user = std::getenv("KAVEL_TEST_ODBC_USER");
+    const char* password = std::getenv("KAVEL_TEST_ODBC_PASSWORD");
+    database.AliasName = dsn;
+    database.DatabaseName = "LibDB";
+    database.Params = {std::string("USER NAME=") + (user ? user : "sa")};
+    if (password) database.Params.push_back(std::string("PASSWORD=") + password);
+    database.Open();
+
+    TQuery query(database);
+    auto run = [&query](const std::string& sql) {
+        query.ClearSql();
+        query.AddSql(sql);
+        query.ExecSQL();
+        query.Close();
+    };
+    for (const auto& table : Column("select name from sysobjects where xtype='U'")) {
+        run("drop table [" + table + "]");
+    }
+    std::ifstream in(std::string(KAVEL_FIXTURE_DIR "/") + fixture, std::ios::binary);
+    std::stringstream script;
+    script << in.rdbuf();
+    for (const auto& batch : standin::SplitScript(script.str() + "\nGO\n" + extraSql)) run(batch);
 }
 
 std::vector<std::string> StandinDatabaseTest::TracedSince(std::size_t mark) const {

@@ -55,6 +55,14 @@ protected:
     // The columns of a table in column order; empty when there is no such table.
     std::vector<ColumnInfo> ColumnsOf(const std::string& table);
 
+    // The upgrade suite's database: a stand-in on `fixture`, or, when KAVEL_TEST_ODBC_DSN names a
+    // data source on a real SQL Server, that database emptied of user tables and loaded with the
+    // same fixture (so it must be a scratch database). KAVEL_TEST_ODBC_USER and
+    // KAVEL_TEST_ODBC_PASSWORD give its login (default "sa" and none).
+    void StartUpgradeDatabase(const std::string& fixture, const std::string& extraSql = {});
+    // False on a real SQL Server: there is no statement trace to read.
+    bool HasTrace() const { return server != nullptr; }
+
     std::unique_ptr<standin::test::StandinServer> server;
     TDatabase database;
 };
