@@ -21,6 +21,11 @@ namespace {
 const std::vector<std::string> kDriverMarkers = {
     "ZZ20130901.VERUP", "ZZ20150325.YIGONG", "ZZ20170109.SFZ"};
 
+// Recorded by the dated steps on a database where the baseline and 2005-03 are in.
+const std::vector<std::string> kStepMarkers = {
+    "PEOPLE_LEN_12",          "ZZ20071103.CHGBMMONTH", "ZZ20071203.BOOKBAR_LEN_12",
+    "ZZ20100511.PUBLISH_LEN", "ZZ20101230.YUELANSHI",  "ZZ20120315.BKZD"};
+
 // What the controls a run locks looked like at one moment.
 struct LockState {
     bool btUp, btExit, ckBefore, cbBackup, btDo, btDownload, working;
@@ -35,8 +40,9 @@ LockState StateOf(const TUpKavelMain& f) {
 
 class UpgradeRunTest : public test::StandinDatabaseTest {
 protected:
-    void StartForm(const std::string& extraSql = {}) {
-        StartStandin(extraSql);
+    void StartForm(const std::string& extraSql = {},
+                   const std::string& fixture = test::kLevel2005_03) {
+        StartStandinOn(fixture, extraSql);
         if (IsSkipped()) return;
         form = std::make_unique<TUpKavelMain>(database);
         form->show();
@@ -80,6 +86,7 @@ TEST_F(UpgradeRunTest, ASuccessfulRunShowsOneBoxThenHidesTheLabelAndFocusesExit)
     test::SaveScreenshot(*form, "form-5-done");
 
     auto expected = kDriverMarkers;
+    expected.insert(expected.end(), kStepMarkers.begin(), kStepMarkers.end());
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(Ledger(), expected);
 
@@ -104,8 +111,10 @@ TEST_F(UpgradeRunTest, ClosingIsRefusedWhileARunIsGoing) {
 
 TEST_F(UpgradeRunTest, AFailingStatementShowsTheErrorAndLeavesTheLabelUp) {
     // An object named ver_manage that is no table: the probe finds it, the ledger query fails.
-    StartForm("create table lib_other (ot_id int not null)\nGO\n"
-              "alter table lib_other add constraint ver_manage primary key nonclustered (ot_id)\nGO\n");
+    StartForm(
+        "create table lib_other (ot_id int not null)\nGO\n"
+        "alter table lib_other add constraint ver_manage primary key nonclustered (ot_id)\nGO\n",
+        test::kSampleLibrary);
     if (IsSkipped()) return;
     form->btDo->show();
     test::RecordingPresenter boxes;

@@ -1,9 +1,89 @@
+// Step 2007-12-03: item barcodes grow to 12 characters, and the table of label fonts appears.
+// The font table is guarded by its table probe alone; the barcode part runs once, under the
+// marker "ZZ20071203.BOOKBAR_LEN_12", and shows its progress on pgbBar.
+
+#include "TableDecl.h"
 #include "frmUpKavelMain.h"
 
 namespace kavel {
+namespace {
+
+// Three font slots of the label printer, each a name, a size and a bold flag.
+const TableDecl kLabelFonts{"lib_biaoqianfont",
+                            {{"bq_sign", "int", "", "0"},
+                             {"bq_font1", "char(32)", "", "'Arial'"},
+                             {"bq_size1", "int", "", "14"},
+                             {"bq_bold1", "int", "", "1"},
+                             {"bq_font2", "char(32)", "", "'宋体'"},
+                             {"bq_size2", "int", "", "14"},
+                             {"bq_bold2", "int", "", "1"},
+                             {"bq_font3", "char(32)", "", "'宋体'"},
+                             {"bq_size3", "int", "", "14"},
+                             {"bq_bold3", "int", "", "1"}},
+                            ""};
+
+// The barcode register with a barcode of `width` bytes. Its key goes on by a one-line statement
+// of its own, so the declaration carries none.
+TableDecl Barcodes(const std::string& name, const std::string& width) {
+    return {name,
+            {{"tm_barcode", "char(" + width + ")", "NOT NULL", ""},
+             {"tm_mark", "char(1)", "", "'0'"},
+             {"tm_no", "int", "NOT NULL", ""},
+             {"tm_logdate", "datetime", "", "getdate()"},
+             {"tm_enddate", "datetime", "", "getdate()"}},
+            ""};
+}
+
+// The work copy keeps the old width; the new register has the wide one.
+const TableDecl kBarcodesTmp = Barcodes("lib_tiaoma_tmp", "9");
+const TableDecl kBarcodes = Barcodes("lib_tiaoma", "12");
+
+}  // namespace
 
 void TUpKavelMain::Do2007_12_03() {
-    // The actions of this step are not built yet.
+    // Label fonts: created and seeded with one row of defaults wherever the table is missing.
+    if (!TableExists(kLabelFonts.name)) {
+        RunSql(CreateTableLines(kLabelFonts));
+        RunSql("insert into lib_biaoqianfont(bq_sign) values(0)");
+    }
+
+    // Recorded before any barcode table changes: a failure below is not retried by a later run.
+    if (!CheckVerSign("ZZ20071203.BOOKBAR_LEN_12")) return;
+    ShowBar();
+    SetBar(5);
+
+    // The barcodes move into a work copy. The copies name the five columns, so any further
+    // column of lib_tiaoma is left behind with the old table.
+    RunSql(CreateTableLines(kBarcodesTmp));
+    RunSql({"insert into lib_tiaoma_tmp(tm_barcode,tm_mark,tm_no,tm_logdate,tm_enddate)",
+            "select tm_barcode,tm_mark,tm_no,tm_logdate,tm_enddate from lib_tiaoma "});
+    SetBar(25);
+
+    // lib_tiaoma is created anew with the wide barcode; key and index are in place before the
+    // rows return, so every row must satisfy the key.
+    RunSql("drop table lib_tiaoma");
+    RunSql(CreateTableLines(kBarcodes));
+    RunSql(
+        "ALTER TABLE lib_tiaoma ADD CONSTRAINT PK_lib_tiaoma PRIMARY KEY NONCLUSTERED(tm_barcode)");
+    RunSql("create index PK_lib_tiaoma_code on lib_tiaoma(tm_no) WITH PAD_INDEX,FILLFACTOR=85");
+
+    // The rows come back; the work copy goes.
+    RunSql({"insert into lib_tiaoma(tm_barcode,tm_mark,tm_no,tm_logdate,tm_enddate)",
+            "select tm_barcode,tm_mark,tm_no,tm_logdate,tm_enddate from lib_tiaoma_tmp "});
+    SetBar(45);
+    RunSql("drop table lib_tiaoma_tmp");
+    SetBar(55);
+
+    // The loan barcode grows and gets an index; the column is widened before the index exists,
+    // since a char column that an index uses cannot change.
+    RunSql("alter table lib_jieshu ALTER COLUMN js_barcode char(12)");
+    RunSql(
+        "create index PK_lib_jieshu_barcode on lib_jieshu(js_barcode) WITH "
+        "PAD_INDEX,FILLFACTOR=85");
+    SetBar(90);
+
+    RunSql("alter table lib_goodbook ALTER COLUMN gb_barcode char(12)");
+    HideBar();
 }
 
 }  // namespace kavel

@@ -1,9 +1,15 @@
+// Step 2010-05-11: the publisher of a catalogue record grows from 12 to 40 characters, once,
+// under the marker "ZZ20100511.PUBLISH_LEN".
+
 #include "frmUpKavelMain.h"
 
 namespace kavel {
 
 void TUpKavelMain::Do2010_05_11() {
-    // The actions of this step are not built yet.
+    if (!CheckVerSign("ZZ20100511.PUBLISH_LEN")) return;
+
+    // Only the type is named: the column keeps its default and becomes nullable.
+    RunSql("alter table lib_bianma ALTER COLUMN bm_publish char(40)");
 }
 
 }  // namespace kavel

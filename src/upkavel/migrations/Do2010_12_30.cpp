@@ -1,9 +1,32 @@
+// Step 2010-12-30: reading rooms. A table of room names with one default room, and a room
+// number on every entry record. The marker "ZZ20101230.YUELANSHI" guards the whole step; inside
+// it nothing is probed, so a lib_YlsName that already exists stops the step at its create.
+
+#include "TableDecl.h"
 #include "frmUpKavelMain.h"
 
 namespace kavel {
+namespace {
+
+const TableDecl kReadingRooms{
+    "lib_YlsName",
+    {{"yn_id", "int", "NOT NULL", "0"}, {"yn_name", "char(40)", "", "'默认阅览室'"}},
+    "yn_id"};
+
+}  // namespace
 
 void TUpKavelMain::Do2010_12_30() {
-    // The actions of this step are not built yet.
+    // Recorded before any change: a failure below is not retried by a later run.
+    if (!CheckVerSign("ZZ20101230.YUELANSHI")) return;
+
+    // The room table, its key, and room 0, the default room.
+    RunSql(CreateTableLines(kReadingRooms));
+    RunSql(PrimaryKeyLines(kReadingRooms));
+    RunSql("insert into lib_YlsName(yn_id,yn_name) values(0,'默认阅览室')");
+
+    // Every entry record so far belongs to room 0, and so does a new one that names no room.
+    RunSql("alter table lib_enterpeople add ep_room int DEFAULT(0)");
+    RunSql("update lib_enterpeople set ep_room=0");
 }
 
 }  // namespace kavel

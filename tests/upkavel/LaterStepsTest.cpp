@@ -1,0 +1,719 @@
+// The dated steps 2007-03-12 to 2012-03-15 on a database at the 2005-03 level: what each sends
+// on its first run and on a second one, what the tables hold afterwards, the cases where the
+// ledger and the catalogue disagree, and the faults that end a run.
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <algorithm>
+#include <functional>
+#include <initializer_list>
+#include <string_view>
+
+#include "RecordingPresenter.h"
+#include "StandinDatabase.h"
+#include "TQuery.h"
+#include "frmUpKavelMain.h"
+
+namespace kavel {
+namespace {
+
+using Step = void (TUpKavelMain::*)();
+using Table = std::vector<std::vector<std::string>>;
+using Statements = std::vector<std::string>;
+
+// ---- The statements as the server must receive them ----
+
+// One statement: every line followed by CR LF.
+std::string Sent(std::initializer_list<std::string_view> lines) {
+    std::string text;
+    for (auto line : lines) text.append(line).append("\r\n");
+    return text;
+}
+
+std::string TableProbe(const std::string& table) {
+    return Sent({"select * from sysobjects where name ='" + table + "'"});
+}
+
+std::string ColumnProbe(const std::string& table, const std::string& column) {
+    return Sent({"select name from syscolumns where name='" + column +
+                 "' and id in (select id from sysobjects where name = '" + table + "')"});
+}
+
+std::string LedgerLookUp(const std::string& marker) {
+    return Sent({"select vm_mess from ver_manage", "where vm_mess='" + marker + "'"});
+}
+
+std::string LedgerInsert(const std::string& marker) {
+    return Sent({"insert into ver_manage(vm_mess)values('" + marker + "')"});
+}
+
+Statements NewMarker(const std::string& marker) {
+    return {LedgerLookUp(marker), LedgerInsert(marker)};
+}
+
+Statements operator+(Statements a, const Statements& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// 2007-03-12 after its marker: widen, then rebuild lib_people.
+Statements PeopleWidened() {
+    const char* code = "\t\tpe_code \tchar(12) NOT NULL default(''),";
+    const char* name = "\t\tpe_name \tchar(40) default('')";
+    return {Sent({"alter table lib_bkzd ALTER COLUMN zd_usercode char(12)"}),
+            Sent({"alter table lib_bkzdtmp ALTER COLUMN zd_usercode char(12)"}),
+            Sent({"alter table lib_bkzdls ALTER COLUMN zd_usercode char(12)"}),
+            Sent({"alter table lib_cuihuan ALTER COLUMN ch_libcard char(12)"}),
+            Sent({"alter table lib_cuihuan ALTER COLUMN ch_name char(20)"}),
+            Sent({"alter table lib_jieshu ALTER COLUMN js_libcard char(12)"}),
+            Sent({"alter table lib_fakuan ALTER COLUMN fk_id char(12)"}),
+            Sent({"alter table lib_fakuan ALTER COLUMN fk_name char(20)"}),
+            Sent({"alter table lib_enterpeople ALTER COLUMN ep_people char(12)"}),
+            Sent({"alter table lib_enterpeople ALTER COLUMN ep_name char(20)"}),
+            Sent({"create table lib_peopletmp ( ", code, name, ") "}),
+            Sent({"insert into lib_peopletmp select * from lib_people"}),
+            Sent({"drop table lib_people"}),
+            Sent({"create table lib_people ( ", code, name, ") "}),
+            Sent({"ALTER TABLE lib_people ADD CONSTRAINT ",
+                  "PK_lib_people PRIMARY KEY NONCLUSTERED", "(pe_code)"}),
+            Sent({"insert into lib_people select * from lib_peopletmp"}),
+            Sent({"drop table lib_peopletmp"})};
+}
+
+// 2007-11-03 after its marker, up to the bk_order probe; `df` is the server's name of the
+// default constraint of bm_month.
+Statements MonthConverted(const std::string& df) {
+    return {Sent({"alter table lib_bianma add bm_monthnum int DEFAULT(0)"}),
+            Sent({"update lib_bianma set bm_monthnum=bm_month"}),
+            Sent({"create table tmp_tmp_bm ( ", "\t\tpe_name \tchar(250) default('')", ") "}),
+            Sent({"insert into tmp_tmp_bm(pe_name)", "select name from sysobjects",
+                  "where parent_obj in(select id from sysobjects where name='lib_bianma')",
+                  "  and id in(select cdefault from syscolumns where name='bm_month' and id in "
+                  "(select id from sysobjects where name='lib_bianma'))"}),
+            Sent({"select * from tmp_tmp_bm"}),
+            Sent({"ALTER TABLE lib_bianma DROP CONSTRAINT " + df}),
+            Sent({"alter table lib_bianma add bm_month1 char(12)"}),
+            Sent({"update lib_bianma set bm_month1=CONVERT(char(12),bm_month)"}),
+            Sent({"alter table lib_bianma drop COLUMN bm_month"}),
+            Sent({"alter table lib_bianma add bm_month char(12) default('')"}),
+            Sent({"update lib_bianma set bm_month=bm_month1"}),
+            Sent({"alter table lib_bianma drop COLUMN bm_month1"}),
+            Sent({"drop table tmp_tmp_bm"})};
+}
+
+Statements OrderColumnAdded() {
+    return {ColumnProbe("lib_baokan", "bk_order"),
+            Sent({"alter table lib_baokan add bk_order char(10) DEFAULT('')"}),
+            Sent({"update lib_baokan set bk_order=bk_code"})};
+}
+
+Statements FontTableCreated() {
+    return {TableProbe("lib_biaoqianfont"),
+            Sent({"create table lib_biaoqianfont ( ", "\t\tbq_sign \tint default(0),",
+                  "\t\tbq_font1 \tchar(32) default('Arial'),", "\t\tbq_size1 \tint default(14),",
+                  "\t\tbq_bold1 \tint default(1),", "\t\tbq_font2 \tchar(32) default('宋体'),",
+                  "\t\tbq_size2 \tint default(14),", "\t\tbq_bold2 \tint default(1),",
+                  "\t\tbq_font3 \tchar(32) default('宋体'),", "\t\tbq_size3 \tint default(14),",
+                  "\t\tbq_bold3 \tint default(1)", ") "}),
+            Sent({"insert into lib_biaoqianfont(bq_sign) values(0)"})};
+}
+
+// 2007-12-03 after its marker.
+Statements BarcodesWidened() {
+    const char* columns[] = {"\t\ttm_mark \tchar(1) default('0'),", "\t\ttm_no \tint NOT NULL,",
+                             "\t\ttm_logdate \tdatetime default(getdate()),",
+                             "\t\ttm_enddate \tdatetime default(getdate())"};
+    return {Sent({"create table lib_tiaoma_tmp ( ", "\t\ttm_barcode \tchar(9) NOT NULL,",
+                  columns[0], columns[1], columns[2], columns[3], ") "}),
+            Sent({"insert into lib_tiaoma_tmp(tm_barcode,tm_mark,tm_no,tm_logdate,tm_enddate)",
+                  "select tm_barcode,tm_mark,tm_no,tm_logdate,tm_enddate from lib_tiaoma "}),
+            Sent({"drop table lib_tiaoma"}),
+            Sent({"create table lib_tiaoma ( ", "\t\ttm_barcode \tchar(12) NOT NULL,", columns[0],
+                  columns[1], columns[2], columns[3], ") "}),
+            Sent({"ALTER TABLE lib_tiaoma ADD CONSTRAINT PK_lib_tiaoma PRIMARY KEY "
+                  "NONCLUSTERED(tm_barcode)"}),
+            Sent({"create index PK_lib_tiaoma_code on lib_tiaoma(tm_no) WITH "
+                  "PAD_INDEX,FILLFACTOR=85"}),
+            Sent({"insert into lib_tiaoma(tm_barcode,tm_mark,tm_no,tm_logdate,tm_enddate)",
+                  "select tm_barcode,tm_mark,tm_no,tm_logdate,tm_enddate from lib_tiaoma_tmp "}),
+            Sent({"drop table lib_tiaoma_tmp"}),
+            Sent({"alter table lib_jieshu ALTER COLUMN js_barcode char(12)"}),
+            Sent({"create index PK_lib_jieshu_barcode on lib_jieshu(js_barcode) WITH "
+                  "PAD_INDEX,FILLFACTOR=85"}),
+            Sent({"alter table lib_goodbook ALTER COLUMN gb_barcode char(12)"})};
+}
+
+Statements ReadingRooms() {
+    return {Sent({"create table lib_YlsName ( ", "\t\tyn_id \tint NOT NULL default(0),",
+                  "\t\tyn_name \tchar(40) default('默认阅览室')", ") "}),
+            Sent({"ALTER TABLE lib_YlsName ADD CONSTRAINT ",
+                  "PK_lib_YlsName PRIMARY KEY NONCLUSTERED", "(yn_id)"}),
+            Sent({"insert into lib_YlsName(yn_id,yn_name) values(0,'默认阅览室')"}),
+            Sent({"alter table lib_enterpeople add ep_room int DEFAULT(0)"}),
+            Sent({"update lib_enterpeople set ep_room=0"})};
+}
+
+Statements ReaderTypeAndSignAdded() {
+    return {ColumnProbe("lib_enterpeoplep", "ep_dzlx"),
+            Sent({"alter table lib_enterpeoplep add ep_dzlx char(20) default('')"}),
+            Sent({"alter table lib_enterpeoplep add ep_deptment char(40) default('')"}),
+            ColumnProbe("lib_enterpeople", "ep_sign"),
+            Sent({"alter table lib_enterpeople add ep_sign char(4) DEFAULT('签到')"}),
+            Sent({"update lib_enterpeople set ep_sign='签退'"})};
+}
+
+Statements ShelfNumberAdded() {
+    return {ColumnProbe("lib_bkzd", "zd_shanjiahao"),
+            Sent({"alter table lib_bkzd add zd_shanjiahao char(12) DEFAULT('')"}),
+            Sent({"update lib_bkzd set zd_shanjiahao=''"}),
+            Sent({"alter table lib_bkzdtmp add zd_shanjiahao char(12) DEFAULT('')"}),
+            Sent({"update lib_bkzdtmp set zd_shanjiahao=''"})};
+}
+
+const std::vector<std::string> kStepMarkers = {
+    "PEOPLE_LEN_12",          "ZZ20071103.CHGBMMONTH", "ZZ20071203.BOOKBAR_LEN_12",
+    "ZZ20100511.PUBLISH_LEN", "ZZ20101230.YUELANSHI",  "ZZ20120315.BKZD"};
+
+// The name the server gave the default constraint of bm_month when lib_bianma was created.
+const char* kMonthDefaultName =
+    "select name from sysobjects where id in (select cdefault from syscolumns "
+    "where name='bm_month' and id in (select id from sysobjects where name='lib_bianma'))";
+
+class LaterStepsTest : public test::StandinDatabaseTest {
+public:
+    void Start(const std::string& extraSql = {}) {
+        StartStandinOn(test::kLevel2005_03, extraSql);
+        if (IsSkipped()) return;
+        form = std::make_unique<TUpKavelMain>(database);
+        form->show();
+    }
+
+    // Runs one step and returns the statements the server received meanwhile.
+    Statements Traced(Step step) {
+        const auto mark = TraceMark();
+        (form.get()->*step)();
+        return TracedSince(mark);
+    }
+
+    std::vector<std::string> Ledger() {
+        auto rows = Column("select vm_mess from ver_manage");
+        for (auto& r : rows) r.erase(r.find_last_not_of(' ') + 1);
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    }
+
+    // A statement that returns no rows, on a second connection; throws the server's error.
+    void Exec(const std::string& sql) {
+        TDatabase second;
+        second.AliasName = database.AliasName;
+        second.Params = database.Params;
+        second.Open();
+        TQuery query(second);
+        query.AddSql(sql);
+        query.ExecSQL();
+    }
+
+    // The server's error for the statement, empty when it succeeds.
+    std::string ErrorOf(const std::string& sql) {
+        try {
+            Exec(sql);
+            return {};
+        } catch (const std::exception& e) {
+            return e.what();
+        }
+    }
+
+    bool Exists(const std::string& object) {
+        return !Column("select name from sysobjects where name = '" + object + "'").empty();
+    }
+
+    std::optional<test::ColumnInfo> ColumnOf(const std::string& table, const std::string& column) {
+        for (const auto& c : ColumnsOf(table)) {
+            if (c.name == column) return c;
+        }
+        return std::nullopt;
+    }
+
+    using StandinDatabaseTest::Column;
+    using StandinDatabaseTest::ColumnsOf;
+    using StandinDatabaseTest::Rows;
+
+    std::unique_ptr<TUpKavelMain> form;
+};
+
+// ---- First and second run: the exact statements of each step, in driver order ----
+
+TEST_F(LaterStepsTest, EachStepSendsItsStatementsByteForByteAndOnlyProbesTheSecondTime) {
+    Start();
+    if (IsSkipped()) return;
+    const auto monthDefault = Column(kMonthDefaultName);
+    ASSERT_EQ(monthDefault.size(), 1u);
+    ASSERT_EQ(monthDefault[0].rfind("DF__lib_bianm__bm_mo__", 0), 0u) << monthDefault[0];
+
+    struct Case {
+        const char* name;
+        Step step;
+        Statements first;
+        Statements second;
+    };
+    const Case cases[] = {
+        {"2007-03-12",
+         &TUpKavelMain::Do2007_03_12,
+         NewMarker("PEOPLE_LEN_12") + PeopleWidened(),
+         {LedgerLookUp("PEOPLE_LEN_12")}},
+        {"2007-11-03",
+         &TUpKavelMain::Do2007_11_03,
+         NewMarker("ZZ20071103.CHGBMMONTH") + MonthConverted(monthDefault[0]) + OrderColumnAdded(),
+         {LedgerLookUp("ZZ20071103.CHGBMMONTH"), ColumnProbe("lib_baokan", "bk_order")}},
+        {"2007-12-03",
+         &TUpKavelMain::Do2007_12_03,
+         FontTableCreated() + NewMarker("ZZ20071203.BOOKBAR_LEN_12") + BarcodesWidened(),
+         {TableProbe("lib_biaoqianfont"), LedgerLookUp("ZZ20071203.BOOKBAR_LEN_12")}},
+        {"2010-05-11",
+         &TUpKavelMain::Do2010_05_11,
+         NewMarker("ZZ20100511.PUBLISH_LEN") +
+             Statements{Sent({"alter table lib_bianma ALTER COLUMN bm_publish char(40)"})},
+         {LedgerLookUp("ZZ20100511.PUBLISH_LEN")}},
+        {"2010-12-30",
+         &TUpKavelMain::Do2010_12_30,
+         NewMarker("ZZ20101230.YUELANSHI") + ReadingRooms(),
+         {LedgerLookUp("ZZ20101230.YUELANSHI")}},
+        {"2012-03-15",
+         &TUpKavelMain::Do2012_03_15,
+         ReaderTypeAndSignAdded() + NewMarker("ZZ20120315.BKZD") + ShelfNumberAdded(),
+         {ColumnProbe("lib_enterpeoplep", "ep_dzlx"), ColumnProbe("lib_enterpeople", "ep_sign"),
+          LedgerLookUp("ZZ20120315.BKZD")}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Traced(c.step), c.first);
+    }
+    auto markers = kStepMarkers;
+    std::sort(markers.begin(), markers.end());
+    EXPECT_EQ(Ledger(), markers);
+
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("again ") + c.name);
+        EXPECT_EQ(Traced(c.step), c.second);
+    }
+    EXPECT_EQ(Ledger(), markers);
+    EXPECT_TRUE(form->pgbBar->isHidden());
+}
+
+// ---- What the tables hold after each step's first run ----
+
+TEST_F(LaterStepsTest, PersonCodesTakeTwelveBytesNamesTwentyAndPeopleKeepTheirRows) {
+    Start();
+    if (IsSkipped()) return;
+    const char* people = "select pe_code, pe_name from lib_people order by pe_code";
+    const auto peopleBefore = Rows(people);
+    ASSERT_EQ(peopleBefore.size(), 5u);
+    form->Do2007_03_12();
+
+    struct Widened {
+        const char* table;
+        const char* column;
+        int length;
+    } widened[] = {
+        {"lib_bkzd", "zd_usercode", 12},      {"lib_bkzdtmp", "zd_usercode", 12},
+        {"lib_bkzdls", "zd_usercode", 12},    {"lib_cuihuan", "ch_libcard", 12},
+        {"lib_cuihuan", "ch_name", 20},       {"lib_jieshu", "js_libcard", 12},
+        {"lib_fakuan", "fk_id", 12},          {"lib_fakuan", "fk_name", 20},
+        {"lib_enterpeople", "ep_people", 12}, {"lib_enterpeople", "ep_name", 20},
+        {"lib_people", "pe_code", 12},
+    };
+    for (const auto& w : widened) {
+        SCOPED_TRACE(std::string(w.table) + "." + w.column);
+        const auto column = ColumnOf(w.table, w.column);
+        ASSERT_TRUE(column.has_value());
+        EXPECT_EQ(column->xtype, 175);  // still char
+        EXPECT_EQ(column->length, w.length);
+    }
+
+    // Values that fill the new widths are stored whole, Chinese names of 20 bytes included;
+    // one byte more does not fit.
+    const std::string code = "R12345678901";
+    const std::string name = "欧阳晓明欧阳晓明欧阳";  // ten double-byte characters
+    Exec("insert into lib_cuihuan (ch_libcard, ch_name) values ('" + code + "', '" + name + "')");
+    Exec("insert into lib_fakuan (fk_id, fk_name) values ('" + code + "', '" + name + "')");
+    Exec("insert into lib_enterpeople (ep_people, ep_name) values ('" + code + "', '" + name +
+         "')");
+    Exec("insert into lib_jieshu (js_libcard, js_barcode) values ('" + code + "', 'B00000009')");
+    Exec("insert into lib_bkzd (zd_code, zd_usercode, zd_username) values ('1-001', '" + code +
+         "', '" + name + "')");
+    EXPECT_EQ(Rows("select ch_libcard, ch_name from lib_cuihuan where ch_libcard = '" + code + "'"),
+              (Table{{code, name}}));
+    EXPECT_EQ(Rows("select fk_id, fk_name from lib_fakuan where fk_id = '" + code + "'"),
+              (Table{{code, name}}));
+    EXPECT_EQ(
+        Rows("select ep_people, ep_name from lib_enterpeople where ep_people = '" + code + "'"),
+        (Table{{code, name}}));
+    EXPECT_EQ(Rows("select js_libcard from lib_jieshu where js_barcode = 'B00000009'"),
+              (Table{{code}}));
+    EXPECT_EQ(Rows("select zd_usercode from lib_bkzd where zd_username = '" + name + "'"),
+              (Table{{code}}));
+    EXPECT_NE(ErrorOf("insert into lib_cuihuan (ch_name) values ('" + name + "x')"), "");
+    EXPECT_NE(ErrorOf("insert into lib_fakuan (fk_id) values ('" + code + "9')"), "");
+
+    // lib_people: the same rows under a key of 12; the work copy is gone.
+    EXPECT_EQ(Rows(people), peopleBefore);
+    EXPECT_EQ(ColumnsOf("lib_people").size(), 2u);
+    EXPECT_EQ(Column("select xtype from sysobjects where name = 'PK_lib_people'"),
+              std::vector<std::string>{"PK"});
+    EXPECT_FALSE(Exists("lib_peopletmp"));
+    EXPECT_EQ(ErrorOf("insert into lib_people (pe_code, pe_name) values ('" + code + "', '" + name +
+                      "')"),
+              "");
+    EXPECT_NE(ErrorOf("insert into lib_people (pe_code) values ('000000001')"), "");
+}
+
+TEST_F(LaterStepsTest, TheMonthBecomesTextBesideItsNumberAndPeriodicalsGetAnOrder) {
+    Start();
+    if (IsSkipped()) return;
+    const auto codes = Rows("select bk_code from lib_baokan order by bk_code");
+    form->Do2007_11_03();
+
+    EXPECT_EQ(Rows("select bm_code, bm_monthnum, '[' + bm_month + ']' as m from lib_bianma "
+                   "order by bm_no"),
+              (Table{{"1-003", "7", "[7           ]"},
+                     {"1-002", "12", "[12          ]"},
+                     {"1-001", "0", "[0           ]"}}));
+    Exec("insert into lib_bianma (bm_code, bm_order) values ('1-009', '1-009')");
+    EXPECT_EQ(Rows("select bm_monthnum, '[' + bm_month + ']' as m from lib_bianma "
+                   "where bm_code = '1-009'"),
+              (Table{{"0", "[            ]"}}));
+
+    // bm_month is re-created last, as char(12) with a default of its own, after bm_monthnum;
+    // the work column and the work table are gone.
+    const auto columns = ColumnsOf("lib_bianma");
+    ASSERT_GE(columns.size(), 2u);
+    EXPECT_EQ(columns[columns.size() - 2].name, "bm_monthnum");
+    EXPECT_EQ(columns.back().name, "bm_month");
+    EXPECT_EQ(columns.back().xtype, 175);
+    EXPECT_EQ(columns.back().length, 12);
+    EXPECT_TRUE(columns.back().hasDefault);
+    EXPECT_FALSE(ColumnOf("lib_bianma", "bm_month1").has_value());
+    EXPECT_FALSE(Exists("tmp_tmp_bm"));
+
+    // bk_order copies bk_code in every row there was; a new row gets the empty text.
+    EXPECT_EQ(Rows("select bk_order from lib_baokan order by bk_code"), codes);
+    Exec("insert into lib_baokan (bk_code) values ('1-077')");
+    EXPECT_EQ(Rows("select '[' + bk_order + ']' as o from lib_baokan where bk_code = '1-077'"),
+              (Table{{"[          ]"}}));
+}
+
+TEST_F(LaterStepsTest, AMonthWithoutADefaultIsConvertedWithoutADrop) {
+    Start();
+    if (IsSkipped()) return;
+    const auto monthDefault = Column(kMonthDefaultName);
+    ASSERT_EQ(monthDefault.size(), 1u);
+    Exec("alter table lib_bianma drop constraint " + monthDefault[0]);
+    const auto traced = Traced(&TUpKavelMain::Do2007_11_03);
+    EXPECT_TRUE(std::none_of(traced.begin(), traced.end(), [](const std::string& s) {
+        return s.find("DROP CONSTRAINT") != std::string::npos;
+    }));
+    EXPECT_EQ(Rows("select bm_monthnum, bm_month from lib_bianma order by bm_no"),
+              (Table{{"7", "7"}, {"12", "12"}, {"0", "0"}}));
+}
+
+TEST_F(LaterStepsTest, EveryBarcodeSurvivesTheRebuildWithItsDatesKeyAndIndex) {
+    Start();
+    if (IsSkipped()) return;
+    const char* barcodes =
+        "select tm_barcode, tm_mark, tm_no, tm_logdate, tm_enddate "
+        "from lib_tiaoma order by tm_barcode";
+    const auto before = Rows(barcodes);
+    ASSERT_EQ(before.size(), 3u);
+    form->Do2007_12_03();
+
+    EXPECT_EQ(Rows(barcodes), before);
+    EXPECT_FALSE(Exists("lib_tiaoma_tmp"));
+    EXPECT_EQ(ColumnsOf("lib_tiaoma").size(), 5u);
+    EXPECT_EQ(ColumnOf("lib_tiaoma", "tm_barcode")->length, 12);
+    EXPECT_FALSE(ColumnOf("lib_tiaoma", "tm_barcode")->nullable);
+    EXPECT_EQ(Rows("select name, OrigFillFactor from sysindexes where id in (select id from "
+                   "sysobjects where name in ('lib_tiaoma', 'lib_jieshu')) and name is not null "
+                   "order by name"),
+              (Table{{"PK_lib_jieshu", "0"},
+                     {"PK_lib_jieshu_barcode", "85"},
+                     {"PK_lib_tiaoma", "0"},
+                     {"PK_lib_tiaoma_code", "85"}}));
+    EXPECT_EQ(Column("select xtype from sysobjects where name = 'PK_lib_tiaoma'"),
+              std::vector<std::string>{"PK"});
+    EXPECT_NE(ErrorOf("insert into lib_tiaoma (tm_barcode, tm_no) values ('B00000001', 9)"), "");
+
+    // A barcode of 12 characters fits the register, the loans and the recommended books.
+    const std::string barcode = "B12345678901";
+    Exec("insert into lib_tiaoma (tm_barcode, tm_no) values ('" + barcode + "', 9)");
+    Exec("insert into lib_jieshu (js_libcard, js_barcode) values ('R00000001', '" + barcode + "')");
+    Exec("insert into lib_goodbook (gb_barcode) values ('" + barcode + "')");
+    for (const char* sql : {"select tm_barcode from lib_tiaoma where tm_no = 9",
+                            "select js_barcode from lib_jieshu where js_libcard = 'R00000001' "
+                            "and js_barcode like 'B1%'",
+                            "select gb_barcode from lib_goodbook where gb_code = 0"}) {
+        EXPECT_EQ(Rows(sql), (Table{{barcode}})) << sql;
+    }
+
+    // The label fonts: one row of defaults.
+    EXPECT_EQ(Rows("select * from lib_biaoqianfont"),
+              (Table{{"0", "Arial", "14", "1", "宋体", "14", "1", "宋体", "14", "1"}}));
+}
+
+TEST_F(LaterStepsTest, TheBarcodeRebuildMovesTheBarThroughItsFivePositionsThenHidesIt) {
+    Start();
+    if (IsSkipped()) return;
+    std::vector<int> positions;
+    std::vector<bool> shown;
+    QObject::connect(form->pgbBar, &QProgressBar::valueChanged, [&](int value) {
+        positions.push_back(value);
+        shown.push_back(form->pgbBar->isVisible());
+    });
+    ASSERT_TRUE(form->pgbBar->isHidden());
+    form->Do2007_12_03();
+    EXPECT_EQ(positions, (std::vector<int>{5, 25, 45, 55, 90}));
+    EXPECT_EQ(shown, std::vector<bool>(5, true));
+    EXPECT_TRUE(form->pgbBar->isHidden());
+}
+
+TEST_F(LaterStepsTest, PublishersReadingRoomsSignsAndShelfNumbers) {
+    Start();
+    if (IsSkipped()) return;
+    const auto publishers = Rows("select bm_publish from lib_bianma order by bm_no");
+    form->Do2010_05_11();
+    form->Do2010_12_30();
+    form->Do2012_03_15();
+
+    // Publishers keep their texts; 40 bytes fit.
+    EXPECT_EQ(Rows("select bm_publish from lib_bianma order by bm_no"), publishers);
+    const std::string publisher = "中国科学院文献情报中心出版社北京分社图书";
+    Exec("update lib_bianma set bm_publish = '" + publisher + "' where bm_code = '1-001'");
+    EXPECT_EQ(Rows("select bm_publish from lib_bianma where bm_code = '1-001'"),
+              (Table{{publisher}}));
+
+    // One reading room, the default; every entry so far is in it and signed out; a new entry
+    // is in it too, and signed in.
+    EXPECT_EQ(Rows("select yn_id, yn_name from lib_YlsName"), (Table{{"0", "默认阅览室"}}));
+    EXPECT_EQ(Column("select xtype from sysobjects where name = 'PK_lib_YlsName'"),
+              std::vector<std::string>{"PK"});
+    EXPECT_EQ(Rows("select ep_room, ep_sign from lib_enterpeople order by ep_no"),
+              (Table{{"0", "签退"}, {"0", "签退"}}));
+    Exec("insert into lib_enterpeople (ep_people, ep_name) values ('R00000009', '新读者')");
+    EXPECT_EQ(Rows("select ep_room, ep_sign from lib_enterpeople where ep_people = 'R00000009'"),
+              (Table{{"0", "签到"}}));
+
+    // Reader type and department: NULL in the rows there were, empty text in a new one.
+    Exec("insert into lib_enterpeoplep (ep_pnumber, ep_enumber, ep_bilv) values (1, 2, 3)");
+    EXPECT_EQ(Rows("select ep_pnumber, ep_dzlx, ep_deptment from lib_enterpeoplep "
+                   "order by ep_pnumber"),
+              (Table{{"1", "", ""}, {"120", "NULL", "NULL"}}));
+
+    // Shelf numbers: empty text in every subscription and work row.
+    for (const char* table : {"lib_bkzd", "lib_bkzdtmp"}) {
+        EXPECT_EQ(Rows(std::string("select distinct '[' + zd_shanjiahao + ']' as s from ") + table),
+                  (Table{{"[            ]"}}))
+            << table;
+    }
+}
+
+// ---- Ledger and catalogue out of step with each other ----
+
+std::string Marked(const char* marker) {
+    return std::string("insert into ver_manage(vm_mess) values('") + marker + "')\nGO\n";
+}
+
+struct MismatchCase {
+    const char* name;
+    std::string extraSql;
+    Step step;
+    std::function<Statements(const std::string& monthDefault)> expected;
+    const char* marker;  // the one ledger row afterwards
+};
+
+void PrintTo(const MismatchCase& c, std::ostream* out) { *out << c.name; }
+
+class LaterStepsMismatchTest : public LaterStepsTest,
+                               public testing::WithParamInterface<MismatchCase> {};
+
+TEST_P(LaterStepsMismatchTest, OnlyWhatTheGuardsLetThroughIsSent) {
+    Start(GetParam().extraSql);
+    if (IsSkipped()) return;
+    const auto monthDefault = Column(kMonthDefaultName);
+    EXPECT_EQ(Traced(GetParam().step),
+              GetParam().expected(monthDefault.empty() ? std::string() : monthDefault[0]));
+    EXPECT_EQ(Ledger(), std::vector<std::string>{GetParam().marker});
+    EXPECT_TRUE(form->pgbBar->isHidden());
+    // lib_people keeps its rows even when its columns had been widened already.
+    EXPECT_EQ(Column("select count(*) from lib_people"), std::vector<std::string>{"5"});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Guards, LaterStepsMismatchTest,
+    testing::Values(MismatchCase{"PeopleMarkerAbsentColumnsAlreadyWide",
+                                 "alter table lib_cuihuan alter column ch_name char(20)\nGO\n"
+                                 "alter table lib_fakuan alter column fk_id char(12)\nGO\n"
+                                 "alter table lib_bkzd alter column zd_usercode char(12)\nGO\n",
+                                 &TUpKavelMain::Do2007_03_12,
+                                 [](const std::string&) {
+                                     return NewMarker("PEOPLE_LEN_12") + PeopleWidened();
+                                 },
+                                 "PEOPLE_LEN_12"},
+                    MismatchCase{"MonthMarkerPresentOrderColumnMissing",
+                                 Marked("ZZ20071103.CHGBMMONTH"), &TUpKavelMain::Do2007_11_03,
+                                 [](const std::string&) {
+                                     return Statements{LedgerLookUp("ZZ20071103.CHGBMMONTH")} +
+                                            OrderColumnAdded();
+                                 },
+                                 "ZZ20071103.CHGBMMONTH"},
+                    MismatchCase{"MonthMarkerAbsentOrderColumnPresent",
+                                 "alter table lib_baokan add bk_order char(10)\nGO\n",
+                                 &TUpKavelMain::Do2007_11_03,
+                                 [](const std::string& df) {
+                                     return NewMarker("ZZ20071103.CHGBMMONTH") +
+                                            MonthConverted(df) +
+                                            Statements{ColumnProbe("lib_baokan", "bk_order")};
+                                 },
+                                 "ZZ20071103.CHGBMMONTH"},
+                    MismatchCase{"BarcodeMarkerPresentFontTableMissing",
+                                 Marked("ZZ20071203.BOOKBAR_LEN_12"), &TUpKavelMain::Do2007_12_03,
+                                 [](const std::string&) {
+                                     return FontTableCreated() +
+                                            Statements{LedgerLookUp("ZZ20071203.BOOKBAR_LEN_12")};
+                                 },
+                                 "ZZ20071203.BOOKBAR_LEN_12"},
+                    MismatchCase{"BkzdMarkerPresentSignColumnMissing", Marked("ZZ20120315.BKZD"),
+                                 &TUpKavelMain::Do2012_03_15,
+                                 [](const std::string&) {
+                                     return ReaderTypeAndSignAdded() +
+                                            Statements{LedgerLookUp("ZZ20120315.BKZD")};
+                                 },
+                                 "ZZ20120315.BKZD"},
+                    MismatchCase{
+                        "BkzdMarkerAbsentShelfColumnPresent",
+                        "alter table lib_bkzd add zd_shanjiahao char(12) default('')\nGO\n"
+                        "alter table lib_enterpeoplep add ep_dzlx char(20) default('')\nGO\n"
+                        "alter table lib_enterpeople add ep_sign char(4) default('签到')\nGO\n",
+                        &TUpKavelMain::Do2012_03_15,
+                        [](const std::string&) {
+                            return Statements{ColumnProbe("lib_enterpeoplep", "ep_dzlx"),
+                                              ColumnProbe("lib_enterpeople", "ep_sign")} +
+                                   NewMarker("ZZ20120315.BKZD") +
+                                   Statements{ColumnProbe("lib_bkzd", "zd_shanjiahao")};
+                        },
+                        "ZZ20120315.BKZD"}),
+    [](const testing::TestParamInfo<MismatchCase>& info) { return std::string(info.param.name); });
+
+// ---- Faults: the run ends with the server's error, the database as far as it got ----
+
+struct FaultCase {
+    const char* name;
+    std::string extraSql;
+    const char* message;              // the server's error, shown as it is
+    std::vector<std::string> ledger;  // sorted
+    std::function<void(LaterStepsTest&)> checkDatabase;
+};
+
+void PrintTo(const FaultCase& c, std::ostream* out) { *out << c.name; }
+
+class LaterStepsFaultTest : public LaterStepsTest, public testing::WithParamInterface<FaultCase> {};
+
+TEST_P(LaterStepsFaultTest, TheRunEndsInTheErrorBoxAndTheFormStaysUsable) {
+    Start(GetParam().extraSql);
+    if (IsSkipped()) return;
+    form->cbBackup->click();
+    test::RecordingPresenter boxes;
+    form->btUp->click();
+
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, GetParam().message);
+    EXPECT_EQ(boxes.Boxes()[0].caption, "UpKavel");
+    EXPECT_EQ(boxes.Boxes()[0].flags, 0x10u);
+    EXPECT_EQ(Ledger(), GetParam().ledger);
+    GetParam().checkDatabase(*this);
+    EXPECT_TRUE(form->lbWorking->isVisible());
+    EXPECT_TRUE(form->btUp->isEnabled());
+    EXPECT_TRUE(form->btExit->isEnabled());
+    EXPECT_FALSE(form->Running());
+
+    // The failed work is not tried again: the next run goes past it to the end.
+    form->btUp->click();
+    ASSERT_EQ(boxes.Boxes().size(), 2u);
+    EXPECT_EQ(boxes.Boxes()[1].text, "Kavel升级成功，请更新Kavel.exe");
+    EXPECT_FALSE(form->lbWorking->isVisible());
+}
+
+std::vector<std::string> MarkersUpTo(const std::string& last) {
+    std::vector<std::string> markers(kStepMarkers.begin(),
+                                     std::find(kStepMarkers.begin(), kStepMarkers.end(), last) + 1);
+    std::sort(markers.begin(), markers.end());
+    return markers;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, LaterStepsFaultTest,
+    testing::Values(
+        FaultCase{"PeopleWithAThirdColumn",
+                  "alter table lib_people add pe_dept char(20) default('')\nGO\n",
+                  "Column name or number of supplied values does not match table definition.",
+                  MarkersUpTo("PEOPLE_LEN_12"),
+                  [](LaterStepsTest& t) {
+                      // The widths changed; the work copy stays, empty; lib_people as it was.
+                      EXPECT_EQ(t.ColumnOf("lib_enterpeople", "ep_name")->length, 20);
+                      EXPECT_EQ(t.Column("select count(*) from lib_peopletmp"),
+                                std::vector<std::string>{"0"});
+                      EXPECT_EQ(t.ColumnsOf("lib_people").size(), 3u);
+                      EXPECT_EQ(t.ColumnOf("lib_people", "pe_code")->length, 9);
+                      EXPECT_EQ(t.Column("select count(*) from lib_people"),
+                                std::vector<std::string>{"5"});
+                  }},
+        FaultCase{"BarcodesWithoutEndDate",
+                  "drop table lib_tiaoma\nGO\n"
+                  "create table lib_tiaoma (tm_barcode char(9) NOT NULL, tm_mark char(1) "
+                  "default('0'), tm_no int NOT NULL, tm_logdate datetime default(getdate()))\nGO\n"
+                  "alter table lib_tiaoma add constraint PK_lib_tiaoma primary key nonclustered "
+                  "(tm_barcode)\nGO\n"
+                  "insert into lib_tiaoma (tm_barcode, tm_no, tm_logdate) "
+                  "values ('B00000001', 1, '2007-07-02'), ('B00000002', 2, '2007-12-20')\nGO\n",
+                  "Invalid column name 'tm_enddate'.", MarkersUpTo("ZZ20071203.BOOKBAR_LEN_12"),
+                  [](LaterStepsTest& t) {
+                      EXPECT_EQ(t.Column("select count(*) from lib_tiaoma_tmp"),
+                                std::vector<std::string>{"0"});
+                      EXPECT_EQ(t.ColumnOf("lib_tiaoma", "tm_barcode")->length, 9);
+                      EXPECT_EQ(t.Column("select count(*) from lib_tiaoma"),
+                                std::vector<std::string>{"2"});
+                      EXPECT_TRUE(t.Exists("lib_biaoqianfont"));
+                      // The bar stays where the step stopped.
+                      EXPECT_TRUE(t.form->pgbBar->isVisible());
+                      EXPECT_EQ(t.form->pgbBar->value(), 5);
+                  }},
+        FaultCase{"ReadingRoomTableAlreadyThere",
+                  "create table lib_YlsName (yn_id int NOT NULL, yn_name char(40))\nGO\n"
+                  "insert into lib_YlsName values (3, '第三阅览室')\nGO\n",
+                  "There is already an object named 'lib_YlsName' in the database.",
+                  MarkersUpTo("ZZ20101230.YUELANSHI"),
+                  [](LaterStepsTest& t) {
+                      EXPECT_EQ(t.ColumnOf("lib_bianma", "bm_publish")->length, 40);
+                      EXPECT_EQ(t.Rows("select yn_id, yn_name from lib_YlsName"),
+                                (Table{{"3", "第三阅览室"}}));
+                      EXPECT_FALSE(t.ColumnOf("lib_enterpeople", "ep_room").has_value());
+                  }},
+        FaultCase{"ShelfNumberOnlyInTheWorkTable",
+                  "alter table lib_bkzdtmp add zd_shanjiahao char(12) default('')\nGO\n"
+                  "update lib_bkzdtmp set zd_shanjiahao = 'A-01'\nGO\n",
+                  "Column names in each table must be unique. Column name 'zd_shanjiahao' in "
+                  "table 'lib_bkzdtmp' is specified more than once.",
+                  MarkersUpTo("ZZ20120315.BKZD"),
+                  [](LaterStepsTest& t) {
+                      EXPECT_EQ(
+                          t.Rows("select distinct '[' + zd_shanjiahao + ']' as s from lib_bkzd"),
+                          (Table{{"[            ]"}}));
+                      EXPECT_EQ(t.Rows("select zd_shanjiahao from lib_bkzdtmp"), (Table{{"A-01"}}));
+                      EXPECT_TRUE(t.ColumnOf("lib_enterpeople", "ep_sign").has_value());
+                  }}),
+    [](const testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace kavel
