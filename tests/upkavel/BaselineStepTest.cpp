@@ -279,6 +279,53 @@ TEST_F(BaselineStepTest, AFirstRunKeepsAndConvertsTheRowsThatWereThere) {
               (Table{{"1", "[  ]", "0", "[      ]"}}));
 }
 
+// Tables of an earlier, partial upgrade: each action looks at its own table or column only.
+TEST_F(BaselineStepTest, TablesThatAreThereKeepTheirLayoutAndGetOnlyTheColumnsTheyLack) {
+    StartForm(kIssnCodes + R"(
+create table lib_booknopara (bp_id int NOT NULL IDENTITY (1, 1), bp_sign int NOT NULL)
+GO
+insert into lib_booknopara (bp_sign) values (5), (6)
+GO
+create table lib_tiaoma (tm_barcode char(9) NOT NULL, tm_no int NOT NULL, tm_logdate datetime)
+GO
+insert into lib_tiaoma values ('B0001', 1, '2007-03-04 08:15:00'), ('B0002', 2, NULL)
+GO
+create table lib_duzhe (dz_id numeric(2,0) NOT NULL)
+GO
+alter table lib_bkzd add zd_issn char(13) default('')
+GO
+)");
+    if (IsSkipped()) return;
+    const auto sent = RunStep();
+    auto wasSent = [&](const std::string& statement) {
+        return std::count(sent.begin(), sent.end(), statement + "\r\n");
+    };
+
+    // bp_step joins an old label table, 0 in every row; no default row is added.
+    EXPECT_EQ(ColumnsDescribed("lib_booknopara"),
+              (Strings{"bp_id int NOT NULL", "bp_sign int NOT NULL", "bp_step int NOT NULL default"}));
+    EXPECT_EQ(Rows("select bp_id, bp_sign, bp_step from lib_booknopara order by bp_id"),
+              (Table{{"1", "5", "0"}, {"2", "6", "0"}}));
+    EXPECT_EQ(wasSent("alter table lib_booknopara add bp_step int NOT NULL DEFAULT(0)"), 1);
+    EXPECT_EQ(wasSent("update lib_booknopara set bp_step=0"), 1);
+    // The end date of an old barcode is its log date; the table keeps its layout and gets no key.
+    EXPECT_EQ(ColumnsDescribed("lib_tiaoma"),
+              (Strings{"tm_barcode char(9) NOT NULL", "tm_no int NOT NULL", "tm_logdate datetime NULL",
+                       "tm_enddate datetime NULL default"}));
+    EXPECT_EQ(One("select count(*) from lib_tiaoma where tm_enddate = tm_logdate"), "1");
+    EXPECT_EQ(One("select count(*) from lib_tiaoma where tm_enddate is null"), "1");
+    EXPECT_FALSE(HasKey("lib_tiaoma"));
+    // With lib_duzhe there, lib_people and the user codes stay as they are.
+    EXPECT_EQ(ColumnsDescribed("lib_people"),
+              (Strings{"pe_code char(6) NOT NULL", "pe_name char(40) NULL default"}));
+    EXPECT_EQ(ColumnsDescribed("lib_duzhe"), (Strings{"dz_id numeric(2,0) NOT NULL"}));
+    EXPECT_EQ(One("select count(*) from syscolumns where name = 'zd_usercode' and length = 6"), "2");
+    // Each subscription table is probed on its own.
+    EXPECT_EQ(wasSent("alter table lib_bkzd add zd_issn char(13) default('')"), 0);
+    EXPECT_EQ(wasSent("alter table lib_bkzdls add zd_issn char(13) default('')"), 1);
+    EXPECT_EQ(One("select count(*) from syscolumns where name = 'zd_issn'"), "2");
+}
+
 // ---- The ISSN copy ----
 
 TEST_F(BaselineStepTest, TheCatalogueAndHistoryGetTheCodesOnlyInTheRunThatAddsTheColumns) {
