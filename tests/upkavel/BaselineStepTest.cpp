@@ -30,10 +30,8 @@ using Strings = std::vector<std::string>;
 
 // lib_issncode as the import leaves it: a code listed nowhere (1-777), an ISSN with a leading
 // blank, an empty ISSN, a NULL CN, and quotes in a code and in a CN.
-const std::string kIssnCodeTable =
-    "create table lib_issncode (ic_code char(10) not null, ic_issn char(13) default(''), "
-    "ic_cnno char(12) default(''))";
-const std::string kIssnCodes = kIssnCodeTable + R"(
+const std::string kIssnCodes = R"(
+create table lib_issncode (ic_code char(10) not null, ic_issn char(13) default(''), ic_cnno char(12) default(''))
 GO
 alter table lib_issncode add constraint PK_lib_issncode primary key nonclustered (ic_code)
 GO
