@@ -84,8 +84,8 @@ std::vector<std::vector<std::string>> StandinDatabaseTest::Rows(const std::strin
 
 std::vector<ColumnInfo> StandinDatabaseTest::ColumnsOf(const std::string& table) {
     std::vector<ColumnInfo> columns;
-    for (const auto& r : Rows("select name, xtype, length, isnull(prec,0), isnull(scale,0), "
-                              "isnullable, cdefault from syscolumns where id in "
+    for (const auto& r : Rows("select name, xtype, length, isnull(prec,0) as prec, "
+                              "isnull(scale,0) as scale, isnullable, cdefault from syscolumns where id in "
                               "(select id from sysobjects where name = '" + table +
                               "') order by colid")) {
         columns.push_back({r[0], std::stoi(r[1]), std::stoi(r[2]), std::stoi(r[3]),
