@@ -73,7 +73,8 @@ TUpKavelMain::TUpKavelMain(TDatabase& libDB, QWidget* parent)
                           Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
       qrTmp(libDB),
-      qrTmp1(libDB) {
+      qrTmp1(libDB),
+      ProgramFolder(QCoreApplication::applicationDirPath()) {
     setObjectName("UpKavelMain");
     setWindowTitle("Kavel升级 V6.2017.1(32位)");
     setWindowIcon(QIcon(":/upkavel/UpKavel.png"));

@@ -61,6 +61,10 @@ public:
     TQuery qrTmp;
     TQuery qrTmp1;
 
+    // The folder of the program file, where issn.dat and issnok.txt are kept (UTF-8 path).
+    // Tests and benchmarks point it at a folder of their own.
+    QString ProgramFolder;
+
     // Handlers.
     void cbBackupClick();
     void FormKeyUp(int virtualKey);  // Windows virtual-key code: 122 F11, 123 F12

@@ -74,6 +74,21 @@ fs::path MakeTempFolder() {
     return pattern;
 }
 
+// unixODBC keeps the folder that ODBCSYSINI named when it first read it, and reads
+// odbcinst.ini there again once its 20-second cache has expired. So the driver definition lives
+// in one folder for the whole process; were it in a server's own folder, every connection made
+// 20 s after the first server was gone would fail with "Data source name not found".
+const fs::path& DriverDefinitionFolder() {
+    static const struct Folder {
+        fs::path path = MakeTempFolder();
+        ~Folder() {
+            std::error_code ec;
+            if (!std::getenv("KAVEL_KEEP_TEST_DIRS")) fs::remove_all(path, ec);
+        }
+    } folder;
+    return folder.path;
+}
+
 }  // namespace
 
 fs::path FindFreeTdsDriver() {
@@ -227,7 +242,7 @@ void StandinServer::Kill() {
 
 void StandinServer::WriteClientConfiguration() const {
     const std::string port = std::to_string(port_);
-    WriteFile(folder_ / "odbcinst.ini",
+    WriteFile(DriverDefinitionFolder() / "odbcinst.ini",
               "[ODBC]\nTrace = No\n\n[FreeTDS]\nDescription = FreeTDS\nDriver = " + FindFreeTdsDriver().string() + "\n");
     std::string dsn = "[" + options_.dsnName + "]\nDriver = FreeTDS\nServer = 127.0.0.1\nPort = " + port +
                       "\nTDS_Version = 7.4\nClientCharset = UTF-8\n";
@@ -237,7 +252,7 @@ void StandinServer::WriteClientConfiguration() const {
     // section keeps it from reading ~/.freetds.conf or the system file.
     WriteFile(folder_ / "freetds.conf", "[global]\n\ttds version = 7.4\n\tclient charset = UTF-8\n\n[127.0.0.1]\n"
                                         "\thost = 127.0.0.1\n\tport = " + port + "\n\ttds version = 7.4\n");
-    setenv("ODBCSYSINI", folder_.c_str(), 1);
+    setenv("ODBCSYSINI", DriverDefinitionFolder().c_str(), 1);
     setenv("ODBCINI", (folder_ / "odbc.ini").c_str(), 1);
     setenv("FREETDSCONF", (folder_ / "freetds.conf").c_str(), 1);
     setenv("FREETDS", folder_.c_str(), 1);

@@ -2,7 +2,8 @@
 // A sqlstandin server for one test: a fresh temporary folder, a database created by
 // `sqlstandin init` from fixture T-SQL, `sqlstandin serve` on 127.0.0.1 and a free port, and an
 // ODBC data source (unixODBC + FreeTDS) that reaches it. Nothing is read from /etc: the
-// environment variables ODBCSYSINI, ODBCINI, FREETDSCONF and FREETDS point into the folder.
+// environment variables ODBCINI, FREETDSCONF and FREETDS point into the folder, ODBCSYSINI into
+// one folder for the whole process that holds the driver definition.
 //
 //   standin::test::StandinServer server({.fixtureSql = "create table t (a int)\nGO\n"});
 //   SQLDriverConnect(..., server.ConnectionString(), ...);   // "DSN=KavelODBC;UID=sa;PWD=..."

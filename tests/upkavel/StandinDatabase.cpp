@@ -84,6 +84,7 @@ std::vector<std::vector<std::string>> StandinDatabaseTest::Rows(const std::strin
 
 std::vector<ColumnInfo> StandinDatabaseTest::ColumnsOf(const std::string& table) {
     std::vector<ColumnInfo> columns;
+    // Every column named: Rows reads them by name.
     for (const auto& r : Rows("select name, xtype, length, isnull(prec,0) as prec, "
                               "isnull(scale,0) as scale, isnullable, cdefault from syscolumns where id in "
                               "(select id from sysobjects where name = '" + table +

@@ -1,9 +1,32 @@
+// "下载ISSN": writes the rows of lib_issncode into issn.dat in the program's folder, each row as
+// one fixed-column record through the issn.dat line codec. NULL reads as empty text.
+//
+// The new issn.dat is written beside the old one and replaces it only once every row is in it:
+// a failing query (lib_issncode missing ...) or a folder that cannot be written leaves the earlier
+// issn.dat exactly as it was. An empty table gives an empty issn.dat.
+
+#include "Cp936.h"
+#include "IssnLine.h"
+#include "ProgramFolderFiles.h"
+#include "TApplication.h"
 #include "frmUpKavelMain.h"
 
 namespace kavel {
 
 void TUpKavelMain::btDownloadClick() {
-    // The actions of this job are not built yet.
+    ReplacedFile target(ProgramFolder, "issn.dat");
+
+    Walk(qrTmp, LineOf("select * from lib_issncode "), [&] {
+        PumpMessages();
+        // Columns count bytes of the file's code page, so the cut works on CP936.
+        const std::string record = IssnRecordFromRow(Utf8ToCp936(TrimmedField(qrTmp, "ic_code")),
+                                                     Utf8ToCp936(TrimmedField(qrTmp, "ic_issn")),
+                                                     Utf8ToCp936(TrimmedField(qrTmp, "ic_cnno")));
+        target.WriteLine(EncodeIssnLine(record));
+    });
+    target.Commit();
+
+    Application.MessageBox("下载处理完成", "提示信息", mb::kOk | mb::kIconInformation);
 }
 
 }  // namespace kavel

@@ -1,10 +1,113 @@
+// Baseline step, actions 16 to 22: the ISSN code import, the catalogue table with its ISSN, CN
+// and call-number columns, the copy of the codes into catalogue and subscriptions, and the
+// barcode table.
+
 #include "BaselineStep.h"
+#include "DoubleQuotes.h"
+#include "TableDecl.h"
 #include "frmUpKavelMain.h"
 
 namespace kavel::baseline {
+namespace {
 
-void CatalogueAndIssn(TUpKavelMain& /*form*/) {
-    // Not built yet.
+// Catalogue records, one row per periodical item. Actions 18 and 20 add six more columns.
+const TableDecl kBianma{"lib_bianma",
+                        {{"bm_no", "int", "NOT NULL IDENTITY (1, 1)", ""},
+                         {"bm_code", "char(10)", "NOT NULL", ""},
+                         {"bm_year", "numeric(4,0)", "", "0"},
+                         {"bm_month", "numeric(4,0)", "", "0"},
+                         {"bm_order", "char(10)", "NOT NULL", ""},
+                         {"bm_name", "char(40)", "", "''"},
+                         {"bm_number", "numeric(4,0)", "", "0"},
+                         {"bm_pages", "numeric(4,0)", "", "0"},
+                         {"bm_type", "char(2)", "", "''"},
+                         {"bm_mark", "char(2)", "", "''"},
+                         {"bm_degree", "char(4)", "", "''"},
+                         {"bm_publish", "char(12)", "", "''"},
+                         {"bm_period", "char(4)", "", "''"},
+                         {"bm_pdate", "char(10)", "", "''"},
+                         {"bm_price", "numeric(5,2)", "", "0.00"},
+                         {"bm_scope", "char(4)", "", "''"},
+                         {"bm_user", "char(6)", "", "'system'"},
+                         {"bm_logdate", "datetime", "", "getdate()"},
+                         {"bm_remark", "varchar(256)", "", "''"}},
+                        "bm_no"};
+
+// Barcodes. Action 22 adds tm_enddate.
+const TableDecl kTiaoma{"lib_tiaoma",
+                        {{"tm_barcode", "char(9)", "NOT NULL", ""},
+                         {"tm_mark", "char(1)", "", "'0'"},
+                         {"tm_no", "int", "NOT NULL", ""},
+                         {"tm_logdate", "datetime", "", "getdate()"}},
+                        "tm_barcode"};
+
+}  // namespace
+
+void CatalogueAndIssn(TUpKavelMain& form) {
+    // 16. No guard: the ISSN code table, created when missing and filled from issn.dat.
+    form.DoCodeIssnWork();
+
+    // 17. Catalogue records.
+    form.CreateTableIfMissing(kBianma);
+
+    // 18. ISSN, CN, second-name and index columns of the catalogue. newColumns tells action 19
+    // whether they came in this run: only then are catalogue and history subscriptions filled.
+    const bool newColumns = !form.ColumnExists("lib_bianma", "bm_issn");
+    if (newColumns) {
+        form.RunSql("alter table lib_bianma add bm_nowsign char(1) default('0')");
+        form.RunSql("alter table lib_bianma add bm_issn char(13) default('')");
+        form.RunSql("alter table lib_bianma add bm_cnno char(12) default('')");
+        form.RunSql("alter table lib_bianma add bm_namesec char(40) default('')");
+        form.RunSql("alter table lib_bianma add bm_index text default('')");
+        form.RunSql({"update lib_bkzd set", "zd_issn='' "});
+        form.RunSql({"update lib_bkzdls set", "zd_issn='' "});
+        form.RunSql({"update lib_bianma set",
+                     "bm_nowsign='0',",
+                     "bm_issn='',",
+                     "bm_cnno='',",
+                     "bm_namesec='',",
+                     "bm_index='' "});
+    }
+
+    // 19. No guard: copy each code's ISSN (and CN) from lib_issncode. qrTmp holds the code rows
+    // open for the whole walk, so the updates run on qrTmp1. The bar (shown by action 16) moves
+    // once per row and wraps from its maximum back to 1.
+    form.Walk(form.qrTmp, {"select * from lib_issncode "}, [&form, newColumns] {
+        form.PumpMessages();
+        const std::string issn = TrimmedField(form.qrTmp, "ic_issn");
+        const std::string cnno = TrimmedField(form.qrTmp, "ic_cnno");
+        const std::string code = TrimmedField(form.qrTmp, "ic_code");
+        if (newColumns) {
+            form.RunSql(form.qrTmp1, {"update lib_bianma set",
+                                      "bm_issn=" + Quoted(issn) + ",",
+                                      "bm_cnno=" + Quoted(cnno) + " ",
+                                      "where bm_code=" + Quoted(code)});
+        }
+        form.RunSql(form.qrTmp1, {"update lib_bkzd set",
+                                  "zd_issn=" + Quoted(issn) + " ",
+                                  "where zd_code=" + Quoted(code)});
+        if (newColumns) {
+            form.RunSql(form.qrTmp1, {"update lib_bkzdls set",
+                                      "zd_issn=" + Quoted(issn) + " ",
+                                      "where zd_code=" + Quoted(code)});
+        }
+        form.AdvanceBar();
+    });
+
+    // 20. Call number.
+    if (!form.ColumnExists("lib_bianma", "bm_bookno")) {
+        form.RunSql("alter table lib_bianma add bm_bookno char(22) default('')");
+        form.RunSql({"update lib_bianma set", "bm_bookno='' "});
+    }
+
+    // 21. Barcodes.
+    form.CreateTableIfMissing(kTiaoma);
+
+    // 22. End date of a barcode, taken from its log date.
+    if (!form.ColumnExists("lib_tiaoma", "tm_enddate")) {
+        form.RunSql("alter table lib_tiaoma add tm_enddate datetime default(getdate())");
+        form.RunSql({"update lib_tiaoma set", "tm_enddate=tm_logdate "});
+    }
 }
 
 }  // namespace kavel::baseline

@@ -1,10 +1,96 @@
+// Baseline step, actions 9 to 15: parameter columns, the yearly price of the periodicals, the
+// wider user code with the lib_people rebuild, the ISSN column of the subscriptions, readers and
+// loans.
+
 #include "BaselineStep.h"
+#include "TableDecl.h"
 #include "frmUpKavelMain.h"
 
 namespace kavel::baseline {
+namespace {
 
-void ParametersAndReaders(TUpKavelMain& /*form*/) {
-    // Not built yet.
+// Work table of the lib_people rebuild: the old six-byte code. Exists only while action 11 runs.
+const TableDecl kPeopletmp{"lib_peopletmp",
+                           {{"pe_code", "char(6)", "NOT NULL", "''"},
+                            {"pe_name", "char(40)", "", "''"}},
+                           ""};
+
+// lib_people with the nine-byte code. The copies use select *, so the two columns and their
+// order must stay as they were.
+const TableDecl kPeople{"lib_people",
+                        {{"pe_code", "char(9)", "NOT NULL", "''"},
+                         {"pe_name", "char(40)", "", "''"}},
+                        "pe_code"};
+
+// Reader types, keyed by a two-digit number: loan days and number of items.
+const TableDecl kDuzhe{"lib_duzhe",
+                       {{"dz_id", "numeric(2,0)", "NOT NULL", ""},
+                        {"dz_bdays", "numeric(3,0)", "", "0"},
+                        {"dz_booknum", "numeric(2,0)", "", "0"}},
+                       "dz_id"};
+
+const TableDecl kJieshu{"lib_jieshu",
+                        {{"js_no", "int", "NOT NULL IDENTITY (1, 1)", ""},
+                         {"js_libcard", "char(9)", "NOT NULL", ""},
+                         {"js_mark", "char(2)", "", "' '"},
+                         {"js_barcode", "char(9)", "NOT NULL", ""},
+                         {"js_bdate", "datetime", "NOT NULL", "getdate()"},
+                         {"js_edate", "datetime", "NOT NULL", "getdate()"},
+                         {"js_sign", "char(1)", "", "'0'"},
+                         {"js_user", "char(6)", "", "''"}},
+                        "js_no"};
+
+}  // namespace
+
+void ParametersAndReaders(TUpKavelMain& form) {
+    // 9. Automatic sign-in flag and delivery rate. Only cs_autosign is probed: a table that has
+    // cs_toudilv alone fails on the second statement.
+    if (!form.ColumnExists("lib_canshub", "cs_autosign")) {
+        form.RunSql("alter table lib_canshub add cs_autosign char(1) default('0')");
+        form.RunSql("alter table lib_canshub add cs_toudilv numeric(5,2) default(10)");
+        form.RunSql("update lib_canshub set cs_autosign='0',cs_toudilv=10");
+    }
+
+    // 10. Yearly price. The order matters: the yearly price is taken from bk_hyprice before
+    // that is cleared for the yearly periodicals.
+    if (!form.ColumnExists("lib_baokan", "bk_yprice")) {
+        form.RunSql("alter table lib_baokan add bk_yprice numeric(7,2) default(0.00)");
+        form.RunSql("update lib_baokan set bk_yprice=0");
+        form.RunSql("update lib_baokan set bk_yprice=2*bk_hyprice where bk_period='年'");
+        form.RunSql("update lib_baokan set bk_hyprice=0 where bk_period='年'");
+        form.RunSql("update lib_baokan set bk_number=0");
+        form.RunSql("update lib_baokan set bk_number=1 where bk_cost<>0");
+    }
+
+    // 11. Nine-byte user codes, on a database that has no reader table yet (action 14 creates
+    // it, so this runs until one run has got that far). lib_people is rebuilt through
+    // lib_peopletmp; a lib_peopletmp left by an earlier run stops the step before lib_people
+    // is touched.
+    if (!form.TableExists("lib_duzhe")) {
+        form.RunSql("alter table lib_bkzd alter column zd_usercode char(9)");
+        form.RunSql("alter table lib_bkzdls alter column zd_usercode char(9)");
+        form.CreateTable(kPeopletmp);
+        form.RunSql("insert into lib_peopletmp select * from lib_people");
+        form.RunSql("drop table lib_people");
+        form.CreateTable(kPeople);
+        form.RunSql("insert into lib_people select * from lib_peopletmp");
+        form.RunSql("drop table lib_peopletmp");
+    }
+
+    // 12, 13. ISSN of the subscriptions, each table probed on its own. No update follows: the
+    // rows already there hold NULL until actions 18 and 19.
+    if (!form.ColumnExists("lib_bkzd", "zd_issn")) {
+        form.RunSql("alter table lib_bkzd add zd_issn char(13) default('')");
+    }
+    if (!form.ColumnExists("lib_bkzdls", "zd_issn")) {
+        form.RunSql("alter table lib_bkzdls add zd_issn char(13) default('')");
+    }
+
+    // 14. Reader types.
+    form.CreateTableIfMissing(kDuzhe);
+
+    // 15. Loans.
+    form.CreateTableIfMissing(kJieshu);
 }
 
 }  // namespace kavel::baseline

@@ -1,0 +1,196 @@
+// The ISSN code table import on a stand-in database: table and key created on a fresh database,
+// the fill-in rules against stored rows, lines that carry no record or no CP936 text, a missing
+// issn.dat, and the progress bar.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "IssnLine.h"
+#include "JobFormTest.h"
+#include "RecordingPresenter.h"
+#include "TApplication.h"
+
+namespace kavel {
+namespace {
+
+// One plain record in its fixed columns.
+std::string Record(const std::string& code, const std::string& issn, const std::string& cn) {
+    std::string line = code;
+    line.resize(10, ' ');
+    line += ' ' + issn;
+    line.resize(20, ' ');
+    return line + ' ' + cn;
+}
+
+// issn.dat made of the given plain records, each substituted, CR LF after each.
+std::string IssnDat(const std::vector<std::string>& plainLines) {
+    std::string bytes;
+    for (const auto& line : plainLines) bytes += EncodeIssnLine(line) + "\r\n";
+    return bytes;
+}
+
+const char* kCreateLibIssncode =
+    "create table lib_issncode ( \r\n"
+    "\t\tic_code \tchar(10) not null,\r\n"
+    "\t\tic_issn \tchar(13) DEFAULT(''),\r\n"
+    "\t\tic_cnno \tchar(12) DEFAULT(''))\r\n";
+
+class IssnImportTest : public test::JobFormTest {
+protected:
+    // The rows in byte order of the code (not the server's collation order).
+    std::vector<std::vector<std::string>> CodeTable() {
+        auto rows = Rows("select ic_code, ic_issn, ic_cnno from lib_issncode");
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    }
+};
+
+TEST_F(IssnImportTest, OnAFreshDatabaseCreatesTheTableAndKeyThenEveryLineIsARow) {
+    StartForm(test::kOldestLayout);
+    if (IsSkipped()) return;
+    WriteFile("issn.dat", IssnDat({Record("1-001", "1234-5679", "11-1234/G4"),
+                                   Record("2-101", "0317-8471", "31-1001/F832"),
+                                   Record("K-001", "2049-3630", "")}));
+    const auto mark = TraceMark();
+    form->DoCodeIssnWork();
+
+    const auto traced = TracedSince(mark);
+    ASSERT_GE(traced.size(), 5u);
+    EXPECT_EQ(traced[0], "select * from sysobjects where name ='lib_issncode'\r\n");
+    EXPECT_EQ(traced[1], kCreateLibIssncode);
+    EXPECT_EQ(traced[2],
+              "ALTER TABLE lib_issncode ADD CONSTRAINT \r\n"
+              "PK_lib_issncode PRIMARY KEY NONCLUSTERED\r\n"
+              "(ic_code)\r\n");
+    EXPECT_EQ(traced[3], "select * from lib_issncode \r\nwhere ic_code='1-001'\r\n");
+    EXPECT_EQ(traced[4],
+              "insert into lib_issncode(ic_code,ic_issn,ic_cnno) values( \r\n"
+              "'1-001',\r\n'1234-5679',\r\n'11-1234/G4')\r\n");
+    EXPECT_EQ(traced.size(), 9u);  // probe, create, key, and a lookup and an insert per line
+
+    std::vector<std::string> columns;
+    for (const auto& c : ColumnsOf("lib_issncode"))
+        columns.push_back(c.name + " " + std::to_string(c.xtype) + " " + std::to_string(c.length) +
+                          (c.nullable ? " null" : " not null") + (c.hasDefault ? " default" : ""));
+    EXPECT_EQ(columns, (std::vector<std::string>{"ic_code 175 10 not null", "ic_issn 175 13 null default",
+                                                 "ic_cnno 175 12 null default"}));
+    EXPECT_EQ(Column("select name from sysobjects where name = 'PK_lib_issncode'").size(), 1u);
+    EXPECT_EQ(CodeTable(), (std::vector<std::vector<std::string>>{
+                               {"1-001", "1234-5679", "11-1234/G4"},
+                               {"2-101", "0317-8471", "31-1001/F832"},  // twelve characters
+                               {"K-001", "2049-3630", ""}}));
+    EXPECT_FALSE(form->pgbBar->isHidden());  // the import leaves the bar shown
+    EXPECT_EQ(barPositions, (std::vector<int>{10, 11, 12, 13}));
+}
+
+TEST_F(IssnImportTest, FillsInOnlyWhatAStoredRowLacks) {
+    StartForm(test::kOldestLayout,
+              std::string(kCreateLibIssncode) +
+                  "GO\n"
+                  "insert into lib_issncode values ('A-1', '1111-1111', '11-1111/A')\n"
+                  "insert into lib_issncode values ('A-2', '', '22-2222/B')\n"
+                  "insert into lib_issncode values ('A-3', '3333-333X', '')\n"
+                  "insert into lib_issncode values ('A-4', '', '')\n"
+                  "insert into lib_issncode values ('A-5', NULL, NULL)\n"
+                  "insert into lib_issncode values ('A-6', NULL, '66-6666/F')\n");
+    if (IsSkipped()) return;
+    WriteFile("issn.dat", IssnDat({Record("A-1", "9999-9999", "99-9999/Z"),
+                                   Record("A-2", "2222-2222", "99-9999/Z"),
+                                   Record("A-3", "9999-9999", "33-3333/C"),
+                                   Record("A-4", "4444-4444", "44-4444/D"),
+                                   Record("A-5", "5555-5555", "55-5555/E"),
+                                   Record("A-6", "6666-6666", "99-9999/Z"),
+                                   // The same code twice: the first inserts, the second fills in.
+                                   Record("B-1", "7777-7777", ""),
+                                   Record("B-1", "8888-8888", "77-7777/G")}));
+    const auto mark = TraceMark();
+    form->DoCodeIssnWork();
+
+    EXPECT_EQ(CodeTable(), (std::vector<std::vector<std::string>>{
+                               {"A-1", "1111-1111", "11-1111/A"},
+                               {"A-2", "2222-2222", "22-2222/B"},
+                               {"A-3", "3333-333X", "33-3333/C"},
+                               {"A-4", "4444-4444", "44-4444/D"},
+                               {"A-5", "5555-5555", "55-5555/E"},
+                               {"A-6", "6666-6666", "66-6666/F"},
+                               {"B-1", "7777-7777", "77-7777/G"}}));
+
+    std::vector<std::string> writes;
+    for (const auto& statement : TracedSince(mark))
+        if (statement.rfind("update", 0) == 0 || statement.rfind("insert", 0) == 0)
+            writes.push_back(statement);
+    EXPECT_EQ(writes, (std::vector<std::string>{
+                          "update lib_issncode set \r\nic_issn='2222-2222' \r\nwhere ic_code='A-2'\r\n",
+                          "update lib_issncode set \r\nic_cnno='33-3333/C' \r\nwhere ic_code='A-3'\r\n",
+                          "update lib_issncode set \r\nic_issn='4444-4444',\r\nic_cnno='44-4444/D' \r\n"
+                          "where ic_code='A-4'\r\n",
+                          "update lib_issncode set \r\nic_issn='5555-5555',\r\nic_cnno='55-5555/E' \r\n"
+                          "where ic_code='A-5'\r\n",
+                          "update lib_issncode set \r\nic_issn='6666-6666' \r\nwhere ic_code='A-6'\r\n",
+                          "insert into lib_issncode(ic_code,ic_issn,ic_cnno) values( \r\n"
+                          "'B-1',\r\n'7777-7777',\r\n'')\r\n",
+                          "update lib_issncode set \r\nic_cnno='77-7777/G' \r\nwhere ic_code='B-1'\r\n"}));
+}
+
+TEST_F(IssnImportTest, LinesWithoutARecordOrWithoutCp936TextAreSkippedAndTheRestImported) {
+    StartForm(test::kOldestLayout);
+    if (IsSkipped()) return;
+    const std::string notGbk = "\xFF\xFE";  // no CP936 character starts with 0xFF
+    WriteFile("issn.dat",
+              "\r\n"                                                       // empty: skipped
+              "7\r\n"                                                      // one byte: skipped
+              + EncodeIssnLine(Record("C-" + notGbk, "1111-1111", "")) + "\r\n"  // no text: skipped
+              + EncodeIssnLine(Record("C-1", "1111-1111", "11-1111/A" + notGbk)) + "\r\n"
+              + EncodeIssnLine(Record("\xD6\xD0-1", "2222-2222", "22-2222/B")) + "\r\n"  // 中-1
+              + EncodeIssnLine(Record("O'K-9", "3333-3333", "")) + "\r\n"  // a quote stays data
+              + EncodeIssnLine(Record("5-1", "4444-4444", "44-4444/D")) + "\n"   // LF alone
+              + EncodeIssnLine("C-2") + "\r\n"                             // code only
+              + EncodeIssnLine(Record("C-3", "5555-5555", "55-5555/E")));  // no line end
+    test::RecordingPresenter boxes;
+    Application.Guarded([&] { form->DoCodeIssnWork(); });
+
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_EQ(CodeTable(), (std::vector<std::vector<std::string>>{
+                               {"5-1", "4444-4444", "44-4444/D"},
+                               {"C-2", "", ""},
+                               {"C-3", "5555-5555", "55-5555/E"},
+                               {"O'K-9", "3333-3333", ""},
+                               {"中-1", "2222-2222", "22-2222/B"}}));
+    // Seven lines processed (the two without CP936 text too), the empty and one-byte lines not.
+    EXPECT_EQ(barPositions.back(), 17);
+}
+
+TEST_F(IssnImportTest, AMissingIssnDatEndsTheRunWithABoxNamingTheFileAndItsFolder) {
+    StartForm(test::kOldestLayout);
+    if (IsSkipped()) return;
+    test::RecordingPresenter boxes;
+    Application.Guarded([&] { form->DoCodeIssnWork(); });
+
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    const std::string& text = boxes.Boxes()[0].text;
+    EXPECT_NE(text.find("issn.dat"), std::string::npos) << text;
+    EXPECT_NE(text.find(folder.path().toStdString()), std::string::npos) << text;
+    EXPECT_EQ(boxes.Boxes()[0].caption, "UpKavel");
+    EXPECT_EQ(boxes.Boxes()[0].flags, 0x10u);
+    // The table was created before the file was opened.
+    EXPECT_EQ(ColumnsOf("lib_issncode").size(), 3u);
+}
+
+TEST_F(IssnImportTest, TheBarCountsOneALineAndWrapsFromItsMaximumToOne) {
+    StartForm(test::kOldestLayout);
+    if (IsSkipped()) return;
+    std::vector<std::string> lines;
+    for (int i = 0; i < 95; ++i) lines.push_back(Record("W-" + std::to_string(i), "1111-1111", ""));
+    WriteFile("issn.dat", IssnDat(lines));
+    form->DoCodeIssnWork();
+
+    std::vector<int> expected = {10};
+    for (int p = 11; p <= 100; ++p) expected.push_back(p);
+    for (int p = 1; p <= 5; ++p) expected.push_back(p);
+    EXPECT_EQ(barPositions, expected);
+    EXPECT_EQ(Rows("select count(*) from lib_issncode"), (std::vector<std::vector<std::string>>{{"95"}}));
+}
+
+}  // namespace
+}  // namespace kavel
