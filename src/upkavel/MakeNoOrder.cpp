@@ -99,7 +99,8 @@ std::string NoOrderOfText(std::string_view callNumberUtf8) {
             AppendUtf8(wellFormed, c);
         }
     }
-    return Trim(MakeNoOrder(Utf8ToCp936Lossy(wellFormed)));
+    // Only ASCII comes back, so the conversion cannot fail.
+    return Cp936ToUtf8(Trim(MakeNoOrder(Utf8ToCp936Lossy(wellFormed))));
 }
 
 }  // namespace kavel

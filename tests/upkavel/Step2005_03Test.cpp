@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "Cp936.h"
+#include "DoubleQuotes.h"
 #include "MakeNoOrder.h"
 #include "RecordingPresenter.h"
 #include "StandinDatabase.h"
@@ -162,58 +163,32 @@ TEST_F(Step2005_03Test, AddsEveryColumnAndTable) {
 }
 
 TEST_F(Step2005_03Test, StoresTheSortKeyOfEveryCallNumber) {
-    struct Case {
-        std::string bookNo;  // UTF-8 as the test writes it
-        std::string key;     // empty: checked against MakeNoOrder of its GBK bytes only
-    } cases[] = {
-        {"2005-3/4", "2005!3 00000000004"},
-        {"TP312.8/15", "TP312/8 0000000015"},
-        {"I247.5/123:2", "I247/5 00000000123-02"},
-        {"TP3/15=1", "TP3 00000000000015&01"},
-        {"TP3/15:12", "TP3 00000000000015-12"},
-        {"A/1:23=4", "A 0000000000000001-23&4"},
-        {"G4/5a:3", "G4 000000000000005/-03"},
-        {"A/12/3", "A 0000000000000012/3"},
-        {"K(2)=3", "K#2#&3"},
-        {"A/B", "A B"},
-        {"/12", "00000000000000012"},
-        {"abc/7", "/// 00000000000007"},
-        {"  H31 / 2 ", "H31/ /2"},
-        {"ABCDEFGHIJKLMNOP/123", "ABCDEFGHIJKLMNOP 123"},
-        {"ABCDEFGHIJKLMNOPQRS/12", "ABCDEFGHIJKLMNOPQRS 12"},  // 22 bytes, no zeros
-        {"O'K/7", "O$K 00000000000007"},
-        {"''/'", "$$ $"},
-        {"中文/12", "//// 0000000000012"},
-        {"丄/1", "/A 000000000000001"},     // 81 41: the trail byte is a capital
-        {"G25/中文:5", "G25 ////-05"},
-        {"期刊期刊期刊期刊期刊/9", ""},      // 20 bytes of head
-        {"Ｉ２４７/１", ""},                 // full-width letters and digits are double-byte
-        {"€/5", ""},                        // 0x80, a single byte of code page 936
-        {"", ""},
+    // Call numbers as the test writes them (UTF-8); each stored key must be MakeNoOrder of the
+    // GBK bytes, trimmed. Quotes, blanks, small letters and double-byte characters included.
+    const std::string bookNos[] = {
+        "2005-3/4", "TP312.8/15", "I247.5/123:2", "TP3/15=1", "TP3/15:12", "A/1:23=4", "G4/5a:3",
+        "A/12/3", "K(2)=3", "A/B", "/12", "abc/7", "  H31 / 2 ", "ABCDEFGHIJKLMNOP/123",
+        "ABCDEFGHIJKLMNOPQRS/12", "O'K/7", "''/'", "中文/12", "丄/1", "G25/中文:5",
+        "期刊期刊期刊期刊期刊/9", "Ｉ２４７/１", "€/5", "",
     };
-    std::string inserts;
-    for (const auto& c : cases)
-        inserts += "insert into lib_bianma (bm_code, bm_order, bm_bookno) values ('X', 'X', N'" +
-                   [&] { std::string q; for (char ch : c.bookNo) { q += ch; if (ch == '\'') q += '\''; } return q; }() +
-                   "')\nGO\n";
-    StartForm("delete from lib_bianma\nGO\n" + inserts +
-              "insert into lib_bianma (bm_code, bm_order, bm_bookno) values ('X', 'X', NULL)\nGO\n");
+    std::string inserts = "delete from lib_bianma\nGO\n";
+    for (const auto& bookNo : bookNos)
+        inserts += "insert into lib_bianma (bm_code, bm_order, bm_bookno) values ('X', 'X', N" +
+                   Quoted(bookNo) + ")\nGO\n";
+    StartForm(inserts + "insert into lib_bianma (bm_code, bm_order, bm_bookno) values ('X', 'X', NULL)\nGO\n");
     if (IsSkipped()) return;
     ExpectSuccess(RunUpgrade());
 
-    const auto rows = Rows("select bm_bookno, bm_noorder, datalength(bm_noorder) as bytes from lib_bianma order by bm_no");
-    ASSERT_EQ(rows.size(), std::size(cases) + 1);
-    for (std::size_t i = 0; i < std::size(cases); ++i) {
-        const auto& c = cases[i];
-        const std::string expected = Trim(MakeNoOrder(Utf8ToCp936(c.bookNo)));
-        if (!c.key.empty() || c.bookNo.empty()) {
-            EXPECT_EQ(expected, c.key) << c.bookNo;
-        }
-        EXPECT_EQ(rows[i][1], expected) << c.bookNo;
-        EXPECT_EQ(rows[i][2], "26") << c.bookNo;
+    const auto rows = Rows("select bm_noorder, datalength(bm_noorder) as bytes from lib_bianma order by bm_no");
+    ASSERT_EQ(rows.size(), std::size(bookNos) + 1);
+    for (std::size_t i = 0; i < std::size(bookNos); ++i) {
+        EXPECT_EQ(rows[i][0], Trim(MakeNoOrder(Utf8ToCp936(bookNos[i])))) << bookNos[i];
+        EXPECT_EQ(rows[i][1], "26") << bookNos[i];
     }
-    EXPECT_EQ(rows.back()[0], "NULL");
-    EXPECT_EQ(rows.back()[1], "");
+    // A quote becomes '$' and never reaches the statement; NULL reads as the empty call number.
+    EXPECT_EQ(rows[15][0], "O$K 00000000000007");
+    EXPECT_EQ(rows[16][0], "$$ $");
+    EXPECT_EQ(rows.back(), (std::vector<std::string>{"", "26"}));
 }
 
 TEST_F(Step2005_03Test, LoansBecome30DaysOnlyInTheRunThatCreatesTheFinesTable) {
@@ -517,6 +492,60 @@ TEST_F(Step2005_03Test, AFirstRunSendsExactlyTheseStatements) {
         EXPECT_EQ(i < sent.size() ? sent[i] : "<none>", i < expected.size() ? expected[i] : "<none>")
             << "statement " << i;
 }
+
+}  // namespace
+}  // namespace kavel
+
+namespace kavel {
+namespace {
+
+// On a database from before the baseline the baseline step runs exactly once: from the first
+// action of step 2005-03 when its box is not ticked, from the driver when it is.
+class Step2005_03BaselineTest : public test::StandinDatabaseTest,
+                                public testing::WithParamInterface<bool> {};
+
+TEST_P(Step2005_03BaselineTest, TheBaselineRunsOnceBeforeTheAddedColumns) {
+    const bool ticked = GetParam();
+    StartStandinOn(test::kOldestLayout);
+    if (IsSkipped()) return;
+    TUpKavelMain form(database);
+    form.show();
+    if (ticked) QTest::mouseClick(form.ckBefore, Qt::LeftButton, {}, QPoint(6, 8));
+    QTest::mouseClick(form.cbBackup, Qt::LeftButton, {}, QPoint(6, 8));
+    const auto mark = TraceMark();
+    test::RecordingPresenter boxes;
+    QTest::mouseClick(form.btUp, Qt::LeftButton);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, "Kavel升级成功，请更新Kavel.exe");
+
+    const auto sent = TracedSince(mark);
+    auto at = [&](const std::string& statement) {
+        return std::find(sent.begin(), sent.end(), statement) - sent.begin();
+    };
+    // The baseline probes lib_bianma as well (before creating it): the step's probe is the last.
+    auto lastAt = [&](const std::string& statement) {
+        return sent.rend() - std::find(sent.rbegin(), sent.rend(), statement) - 1;
+    };
+    const std::string baselineFirst = TableProbe("lib_rukutj");
+    const std::string stepFirst = TableProbe("lib_bianma");
+    const std::string stepSecond = ColumnProbe("lib_bianma", "bm_link");
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), baselineFirst), 1);
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), stepSecond), 1);
+    if (ticked) {
+        EXPECT_LT(at(baselineFirst), lastAt(stepFirst));
+        // lib_bianma is there by then: the step goes straight on with its columns.
+        EXPECT_EQ(lastAt(stepFirst) + 1, at(stepSecond));
+    } else {
+        // The baseline starts right after the step's probe and ends before its second action.
+        EXPECT_EQ(at(stepFirst) + 1, at(baselineFirst));
+        EXPECT_LT(at(baselineFirst), at(stepSecond));
+    }
+    EXPECT_EQ(ColumnsOf("lib_bianma").back().name, "bm_noorder");
+    EXPECT_EQ(ColumnsOf("lib_jieyueorder").size(), 6u);
+}
+
+INSTANTIATE_TEST_SUITE_P(, Step2005_03BaselineTest, testing::Bool(),
+                         [](const auto& info) { return info.param ? "BoxTicked" : "BoxUnticked"; });
 
 }  // namespace
 }  // namespace kavel

@@ -6,7 +6,7 @@
 // inserts look for their row first; probe and insert share one error trap, so a missing
 // lib_gongneng (or any other refusal) is discarded and the step goes on.
 
-#include "DatabaseError.h"
+#include "MenuRows.h"
 #include "Step2005_03.h"
 #include "TableDecl.h"
 #include "frmUpKavelMain.h"
@@ -41,24 +41,15 @@ const TableDecl kJieYueOrder{"lib_jieyueorder",
                               {"jy_user", "char(6)", "", "''"}},
                              ""};
 
-// Runs `insert` unless `probe` finds the row; an error of either is discarded.
-void InsertMenuRowUnlessThere(TUpKavelMain& form, const char* probe, const char* insert) {
-    try {
-        if (!form.RowExists(probe)) form.RunSql(insert);
-    } catch (const EDatabaseError&) {
-        // Discarded on purpose: the menu row is optional for the upgrade.
-    }
-}
-
 }  // namespace
 
 void MenusFinesAndLending(TUpKavelMain& form) {
     // 11. Volunteer management.
-    InsertMenuRowUnlessThere(form, "select gn_menucode from lib_gongneng where gn_menucode=391",
+    InsertMenuRowUnlessPresent(form, "select gn_menucode from lib_gongneng where gn_menucode=391",
                              "INSERT INTO lib_gongneng VALUES(391,'义工管理')");
 
     // 12. Reading-room management.
-    InsertMenuRowUnlessThere(form, "select gn_menucode from lib_gongneng where gn_menucode=399",
+    InsertMenuRowUnlessPresent(form, "select gn_menucode from lib_gongneng where gn_menucode=399",
                              "INSERT INTO lib_gongneng VALUES(399,'阅览室管理')");
 
     // 13. Volunteer sign-in (the probe is not protected, the insert is).
