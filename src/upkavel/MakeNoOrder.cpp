@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "Cp936.h"
 #include "Trim.h"
+#include "Unicode.h"
 
 namespace kavel {
 namespace {
@@ -85,6 +87,20 @@ std::string MakeNoOrder(std::string_view callNumberCp936) {
     }
     if (key.size() > kKeyWidth) key.resize(kKeyWidth);
     return key;
+}
+
+std::string NoOrderOfText(std::string_view callNumberUtf8) {
+    std::string wellFormed;
+    if (FindInvalidUtf8(callNumberUtf8) == std::string_view::npos) {
+        wellFormed = callNumberUtf8;
+    } else {
+        for (std::size_t i = 0; i < callNumberUtf8.size();) {
+            const char32_t c = NextUtf8CodePoint(callNumberUtf8, i);
+            AppendUtf8(wellFormed, c);
+        }
+    }
+    // Only ASCII comes back, so the conversion cannot fail.
+    return Cp936ToUtf8(Trim(MakeNoOrder(Utf8ToCp936Lossy(wellFormed))));
 }
 
 }  // namespace kavel

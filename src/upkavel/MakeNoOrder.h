@@ -19,4 +19,10 @@ namespace kavel {
 // Never fails: every byte string, the empty one and invalid GBK included, gives a key.
 std::string MakeNoOrder(std::string_view callNumberCp936);
 
+// The key as bm_noorder stores it, for a call number as the program holds text (UTF-8): converted
+// to code page 936, keyed, trimmed (a cut can leave the joining blank last). A character that code
+// page 936 cannot hold, and a byte that is not UTF-8, counts as one '?' byte and so maps to '/'.
+// The key is ASCII, so converting it back to UTF-8 cannot fail. Never fails.
+std::string NoOrderOfText(std::string_view callNumberUtf8);
+
 }  // namespace kavel

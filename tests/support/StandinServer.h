@@ -63,6 +63,8 @@ public:
     // Serves the same folder again on the same port, so the data source stays valid.
     void Start();
     bool Running() const { return pid_ > 0; }
+    // The server process while it runs, -1 otherwise (for benchmarks that read its memory).
+    pid_t Pid() const { return pid_; }
 
 private:
     void WriteClientConfiguration() const;

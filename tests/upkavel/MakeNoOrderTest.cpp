@@ -99,3 +99,21 @@ TEST(MakeNoOrder, AnyByteStringGivesAWellFormedKey) {
                 << "byte " << int(static_cast<unsigned char>(c)) << " in the key of " << in;
     }
 }
+
+TEST(MakeNoOrder, TextOfTheProgramIsKeyedByItsCodePage936Bytes) {
+    struct Case {
+        std::string utf8, key;
+    } cases[] = {
+        {"TP312.8/15", "TP312/8 0000000015"},
+        {"中文/12", "//// 0000000000012"},
+        {"ABCDEFGHIJKLMNOPQRSTUVWXY/1", "ABCDEFGHIJKLMNOPQRSTUVWXY"},  // trailing blank of the cut
+        // No code page 936 form (a replacement character, an emoji): one byte each, so '/'.
+        {"A\xEF\xBF\xBD/5", "A/ 000000000000005"},
+        {"\xF0\x9F\x98\x80" "B/5", "/B 000000000000005"},
+        // Not UTF-8 at all: each bad byte counts as one.
+        {"A\xFF\xFE/5", "A// 00000000000005"},
+        {"A\xC3/1", "A/ 000000000000001"},
+        {"", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(NoOrderOfText(c.utf8), c.key) << c.utf8;
+}

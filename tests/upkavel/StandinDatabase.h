@@ -22,6 +22,7 @@ standin::test::StandinServerOptions StandinOptions(const std::string& extraSql =
 inline constexpr const char* kSampleLibrary = "sample_library.sql";  // the demo's library
 inline constexpr const char* kOldestLayout = "oldest_layout.sql";    // before any upgrade
 inline constexpr const char* kLevel2005_03 = "level_2005_03.sql";    // baseline and 2005-03 in
+inline constexpr const char* kBaselineLevel = "baseline_level.sql";  // as the baseline leaves it
 
 // One column of a table as syscolumns describes it.
 struct ColumnInfo {

@@ -2,7 +2,7 @@
 // and last the regeneration of the arrival schedules.
 
 #include "BaselineStep.h"
-#include "DatabaseError.h"
+#include "MenuRows.h"
 #include "TableDecl.h"
 #include "frmUpKavelMain.h"
 
@@ -67,17 +67,6 @@ const TableDecl kEnterpeoplep{"lib_enterpeoplep",
                                {"ep_bilv", "int", "NOT NULL", ""},
                                {"ep_user", "char(6)", "", "''"}},
                               ""};
-
-// A menu row that is not deleted first: inserted only when the probe finds no row for its code,
-// so a repeated run adds no second row even where the code carries no unique key. Probe and
-// insert share one protection: any database error is discarded and the step goes on.
-void InsertMenuRowUnlessPresent(TUpKavelMain& form, const char* probe, const char* insert) {
-    try {
-        if (!form.RowExists(probe)) form.RunSql(insert);
-    } catch (const EDatabaseError&) {
-        // Discarded on purpose, as for the other protected menu statements.
-    }
-}
 
 }  // namespace
 

@@ -1,0 +1,86 @@
+// Actions 11-19 of step 2005-03: menu rows of the main program's lib_gongneng, the terminal,
+// fines and lending-order tables, and the lending settings that come with fines.
+//
+// lib_gongneng belongs to the main program and may or may not have a unique key on gn_menucode.
+// So that a database without one does not gain another 391 and 399 row on every run, those two
+// inserts look for their row first; probe and insert share one error trap, so a missing
+// lib_gongneng (or any other refusal) is discarded and the step goes on.
+
+#include "MenuRows.h"
+#include "Step2005_03.h"
+#include "TableDecl.h"
+#include "frmUpKavelMain.h"
+
+namespace kavel::step2005_03 {
+namespace {
+
+const TableDecl kCurTermNo{"lib_curtermno",
+                           {{"ct_termno", "char(8)", "NOT NULL", ""},
+                            {"ct_date", "char(10)", "NOT NULL", ""}},
+                           ""};
+
+const TableDecl kFaKuan{"lib_fakuan",
+                        {{"fk_no", "int", "NOT NULL IDENTITY (1, 1)", ""},
+                         {"fk_id", "char(9)", "NOT NULL", ""},
+                         {"fk_date", "datetime", "", "getdate()"},
+                         {"fk_amount", "numeric(6,2)", "", "0"},
+                         {"fk_why", "char(80)", "", "''"},
+                         {"fk_operator", "char(6)", "", "''"},
+                         {"fk_name", "char(8)", "", "''"},
+                         {"fk_deptment", "char(40)", "", "''"},
+                         {"fk_type", "int", "", "0"},
+                         {"fk_optname", "char(20)", "", "''"}},
+                        "fk_no"};
+
+const TableDecl kJieYueOrder{"lib_jieyueorder",
+                             {{"jy_code", "char(10)", "NOT NULL", ""},
+                              {"jy_name", "char(40)", "", "''"},
+                              {"jy_issn", "char(13)", "", "''"},
+                              {"jy_price", "numeric(5,2)", "", "0.00"},
+                              {"jy_number", "int", "", "0"},
+                              {"jy_user", "char(6)", "", "''"}},
+                             ""};
+
+}  // namespace
+
+void MenusFinesAndLending(TUpKavelMain& form) {
+    // 11. Volunteer management.
+    InsertMenuRowUnlessPresent(form, "select gn_menucode from lib_gongneng where gn_menucode=391",
+                             "INSERT INTO lib_gongneng VALUES(391,'义工管理')");
+
+    // 12. Reading-room management.
+    InsertMenuRowUnlessPresent(form, "select gn_menucode from lib_gongneng where gn_menucode=399",
+                             "INSERT INTO lib_gongneng VALUES(399,'阅览室管理')");
+
+    // 13. Volunteer sign-in (the probe is not protected, the insert is).
+    if (!form.RowExists("select gn_menucode from lib_gongneng where gn_menucode=392"))
+        form.RunSqlProtected("INSERT INTO lib_gongneng VALUES(392,'义工签到')");
+
+    // 14. Query of notes on arrived issues.
+    if (!form.RowExists("select * from lib_gongneng where gn_menucode=2109"))
+        form.RunSql("INSERT INTO lib_gongneng VALUES(2109,'到刊记事查询')");
+
+    // 15. The current terminal, one row of empty texts.
+    if (form.CreateTableIfMissing(kCurTermNo)) form.RunSql("insert into lib_curtermno values('','') ");
+
+    // 16. Fines. Loan periods become 30 days, once: only in the run that creates the table.
+    if (form.CreateTableIfMissing(kFaKuan)) {
+        form.RunSql("update lib_duzhe set dz_bdays=30");
+        form.RunSql("update lib_jieshu set js_edate=js_bdate+30 where js_mark='借'");
+    }
+
+    // 17. Fine per reader: 0.1 for the readers already there, 0 by default for new ones.
+    if (!form.ColumnExists("lib_duzhe", "dz_fakuan")) {
+        form.RunSql("alter table lib_duzhe add dz_fakuan numeric(6,2) default(0)");
+        form.RunSql("update lib_duzhe set dz_fakuan=0.1");
+    }
+
+    // 18. Settings of the all-in-one card.
+    if (!form.RowExists("select gn_menucode from lib_gongneng where gn_menucode=901"))
+        form.RunSqlProtected("INSERT INTO lib_gongneng VALUES(901,'一卡通参数配置')");
+
+    // 19. Lending order.
+    form.CreateTableIfMissing(kJieYueOrder);
+}
+
+}  // namespace kavel::step2005_03

@@ -1,0 +1,551 @@
+// Step 2005-03 through the upgrade form on a stand-in database at the baseline level: the
+// columns and tables it adds, the sort keys it stores, the lending settings that come with
+// fines, what a second run sends, the menu rows with and without a key on the code, and the
+// failures that end a run.
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include <algorithm>
+
+#include "Cp936.h"
+#include "DoubleQuotes.h"
+#include "MakeNoOrder.h"
+#include "RecordingPresenter.h"
+#include "StandinDatabase.h"
+#include "TQuery.h"
+#include "Trim.h"
+#include "frmUpKavelMain.h"
+
+namespace kavel {
+namespace {
+
+using test::ColumnInfo;
+
+// syscolumns as SQL Server describes each type (prec of a char column is its length).
+ColumnInfo Int(const std::string& name, bool nullable = true, bool hasDefault = true) {
+    return {name, 56, 4, 10, 0, nullable, hasDefault};
+}
+ColumnInfo Char(const std::string& name, int n, bool nullable = true, bool hasDefault = true) {
+    return {name, 175, n, n, 0, nullable, hasDefault};
+}
+ColumnInfo Numeric(const std::string& name, int p, int s, bool nullable = true,
+                   bool hasDefault = true) {
+    return {name, 108, p <= 9 ? 5 : 9, p, s, nullable, hasDefault};
+}
+ColumnInfo DateTime(const std::string& name, bool nullable = true, bool hasDefault = true) {
+    return {name, 61, 8, 23, 3, nullable, hasDefault};
+}
+
+std::vector<ColumnInfo> CounterColumns(int counters) {
+    std::vector<ColumnInfo> columns{Numeric("p4_id", 2, 0, false, false), Char("p4_dzlx", 10)};
+    for (int i = 1; i <= counters; ++i) columns.push_back(Numeric("p4_" + std::to_string(i), 6, 0));
+    columns.push_back(Numeric("p4_total", 6, 0));
+    return columns;
+}
+
+std::string Crlf(std::initializer_list<std::string> lines) {
+    std::string text;
+    for (const auto& line : lines) text += line + "\r\n";
+    return text;
+}
+
+std::string TableProbe(const std::string& table) {
+    return "select * from sysobjects where name ='" + table + "'\r\n";
+}
+std::string ColumnProbe(const std::string& table, const std::string& column) {
+    return "select name from syscolumns where name='" + column +
+           "' and id in (select id from sysobjects where name = '" + table + "')\r\n";
+}
+
+class Step2005_03Test : public test::StandinDatabaseTest {
+protected:
+    void StartForm(const std::string& extraSql = {}) {
+        StartStandinOn(test::kBaselineLevel, extraSql);
+        if (IsSkipped()) return;
+        form = std::make_unique<TUpKavelMain>(database);
+        form->show();
+        QTest::mouseClick(form->cbBackup, Qt::LeftButton, {}, QPoint(6, 8));
+        ASSERT_TRUE(form->btUp->isEnabled());
+    }
+
+    // One click on the upgrade button; the boxes the run showed.
+    std::vector<test::RecordedBox> RunUpgrade() {
+        test::RecordingPresenter boxes;
+        QTest::mouseClick(form->btUp, Qt::LeftButton);
+        return boxes.Boxes();
+    }
+
+    void ExpectSuccess(const std::vector<test::RecordedBox>& boxes) {
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, "Kavel升级成功，请更新Kavel.exe");
+    }
+
+    std::size_t Count(const std::string& sql) { return std::stoul(Column(sql).at(0)); }
+
+    // A statement of the main program between two runs, on the form's own connection.
+    void Exec(const std::string& sql) {
+        TQuery query(database);
+        query.AddSql(sql);
+        query.ExecSQL();
+    }
+
+    // The statements sent since `mark` that begin with `prefix`.
+    std::vector<std::string> SentSince(std::size_t mark, const std::string& prefix) const {
+        std::vector<std::string> sent;
+        for (const auto& s : TracedSince(mark))
+            if (s.rfind(prefix, 0) == 0) sent.push_back(s);
+        return sent;
+    }
+
+    std::unique_ptr<TUpKavelMain> form;
+};
+
+TEST_F(Step2005_03Test, AddsEveryColumnAndTable) {
+    StartForm();
+    if (IsSkipped()) return;
+    ExpectSuccess(RunUpgrade());
+
+    struct Case {
+        std::string table;
+        std::vector<ColumnInfo> columns;  // the whole table, or its last columns for a table
+        bool whole;                       // that the step only adds to
+    } cases[] = {
+        {"lib_bianma", {Char("bm_bookno", 22), Char("bm_link", 128), Char("bm_noorder", 26)}, false},
+        {"lib_issncode", {Char("ic_cnno", 12), Char("ic_phttp", 128), Char("ic_fenlei", 20)}, false},
+        {"lib_bkzd", {Char("zd_issn", 13), Int("zd_inlib"), Char("zd_otheraddr", 128)}, false},
+        {"lib_bkzdls", {Char("zd_issn", 13), Int("zd_inlib"), Char("zd_otheraddr", 128)}, false},
+        {"lib_bkzdtmp", {Char("zd_order", 10, false, false), Int("zd_inlib"), Char("zd_otheraddr", 128)}, false},
+        {"lib_canshub", {Numeric("cs_toudilv", 5, 2), Int("cs_inlibsign")}, false},
+        {"lib_duzhe", {Numeric("dz_booknum", 2, 0), Numeric("dz_fakuan", 6, 2)}, false},
+        {"lib_prttab4new", CounterColumns(31), true},
+        {"lib_prttab4anew", CounterColumns(12), true},
+        {"lib_curtermno", {Char("ct_termno", 8, false, false), Char("ct_date", 10, false, false)}, true},
+        {"lib_fakuan",
+         {Int("fk_no", false, false), Char("fk_id", 9, false, false), DateTime("fk_date"),
+          Numeric("fk_amount", 6, 2), Char("fk_why", 80), Char("fk_operator", 6), Char("fk_name", 8),
+          Char("fk_deptment", 40), Int("fk_type"), Char("fk_optname", 20)},
+         true},
+        {"lib_jieyueorder",
+         {Char("jy_code", 10, false, false), Char("jy_name", 40), Char("jy_issn", 13),
+          Numeric("jy_price", 5, 2), Int("jy_number"), Char("jy_user", 6)},
+         true},
+    };
+    for (const auto& c : cases) {
+        auto columns = ColumnsOf(c.table);
+        if (!c.whole && columns.size() > c.columns.size())
+            columns.erase(columns.begin(), columns.end() - static_cast<std::ptrdiff_t>(c.columns.size()));
+        EXPECT_EQ(columns, c.columns) << c.table;
+    }
+    EXPECT_EQ(CounterColumns(31).size(), 34u);
+    EXPECT_EQ(CounterColumns(12).size(), 15u);
+
+    // Keys: only lib_fakuan has one; the counter, terminal and lending-order tables none.
+    EXPECT_EQ(Column("select name from sysobjects where xtype='PK' and parent_obj in (select id from "
+                     "sysobjects where name in ('lib_fakuan','lib_prttab4new','lib_prttab4anew',"
+                     "'lib_curtermno','lib_jieyueorder'))"),
+              std::vector<std::string>{"PK_lib_fakuan"});
+    // Rows already there carry the UPDATE's values, not NULL; the new tables start as stated.
+    EXPECT_EQ(Count("select count(*) from lib_bianma where bm_link <> '' or bm_link is null"), 0u);
+    EXPECT_EQ(Count("select count(*) from lib_issncode where ic_phttp is null or ic_fenlei is null"), 0u);
+    EXPECT_EQ(Count("select count(*) from lib_bkzd where zd_inlib <> 0 or zd_inlib is null or zd_otheraddr is null"), 0u);
+    EXPECT_EQ(Count("select count(*) from lib_bkzdls where zd_inlib is null or zd_otheraddr is null"), 0u);
+    EXPECT_EQ(Count("select count(*) from lib_canshub where cs_inlibsign is null or cs_inlibsign <> 0"), 0u);
+    EXPECT_EQ(Rows("select '[' + ct_termno + ct_date + ']' from lib_curtermno"),
+              (std::vector<std::vector<std::string>>{{"[" + std::string(18, ' ') + "]"}}));
+    EXPECT_EQ(Count("select count(*) from lib_prttab4new"), 0u);
+    EXPECT_EQ(Count("select count(*) from lib_fakuan"), 0u);
+    EXPECT_EQ(Count("select count(*) from lib_jieyueorder"), 0u);
+}
+
+TEST_F(Step2005_03Test, StoresTheSortKeyOfEveryCallNumber) {
+    // Call numbers as the test writes them (UTF-8); each stored key must be MakeNoOrder of the
+    // GBK bytes, trimmed. Quotes, blanks, small letters and double-byte characters included.
+    const std::string bookNos[] = {
+        "2005-3/4", "TP312.8/15", "I247.5/123:2", "TP3/15=1", "TP3/15:12", "A/1:23=4", "G4/5a:3",
+        "A/12/3", "K(2)=3", "A/B", "/12", "abc/7", "  H31 / 2 ", "ABCDEFGHIJKLMNOP/123",
+        "ABCDEFGHIJKLMNOPQRS/12", "O'K/7", "''/'", "中文/12", "丄/1", "G25/中文:5",
+        "期刊期刊期刊期刊期刊/9", "Ｉ２４７/１", "€/5", "",
+    };
+    std::string inserts = "delete from lib_bianma\nGO\n";
+    for (const auto& bookNo : bookNos)
+        inserts += "insert into lib_bianma (bm_code, bm_order, bm_bookno) values ('X', 'X', N" +
+                   Quoted(bookNo) + ")\nGO\n";
+    StartForm(inserts + "insert into lib_bianma (bm_code, bm_order, bm_bookno) values ('X', 'X', NULL)\nGO\n");
+    if (IsSkipped()) return;
+    ExpectSuccess(RunUpgrade());
+
+    const auto rows = Rows("select bm_noorder, datalength(bm_noorder) as bytes from lib_bianma order by bm_no");
+    ASSERT_EQ(rows.size(), std::size(bookNos) + 1);
+    for (std::size_t i = 0; i < std::size(bookNos); ++i) {
+        EXPECT_EQ(rows[i][0], Trim(MakeNoOrder(Utf8ToCp936(bookNos[i])))) << bookNos[i];
+        EXPECT_EQ(rows[i][1], "26") << bookNos[i];
+    }
+    // A quote becomes '$' and never reaches the statement; NULL reads as the empty call number.
+    EXPECT_EQ(rows[15][0], "O$K 00000000000007");
+    EXPECT_EQ(rows[16][0], "$$ $");
+    EXPECT_EQ(rows.back(), (std::vector<std::string>{"", "26"}));
+}
+
+TEST_F(Step2005_03Test, LoansBecome30DaysOnlyInTheRunThatCreatesTheFinesTable) {
+    StartForm();
+    if (IsSkipped()) return;
+    ExpectSuccess(RunUpgrade());
+    EXPECT_EQ(Column("select dz_bdays from lib_duzhe order by dz_id"),
+              (std::vector<std::string>{"30", "30", "30"}));
+    EXPECT_EQ(Column("select convert(varchar(23), js_edate, 121) from lib_jieshu order by js_no"),
+              (std::vector<std::string>{"2008-03-01 09:00:00.000", "2008-02-14 10:00:00.000",
+                                        "2009-01-19 00:00:00.000"}));
+
+    // Changed by the main program afterwards: a later run leaves them alone.
+    Exec("update lib_duzhe set dz_bdays = 45 where dz_id = 1");
+    ExpectSuccess(RunUpgrade());
+    EXPECT_EQ(Column("select dz_bdays from lib_duzhe order by dz_id"),
+              (std::vector<std::string>{"45", "30", "30"}));
+    EXPECT_EQ(Column("select convert(varchar(23), js_edate, 121) from lib_jieshu where js_no = 1"),
+              std::vector<std::string>{"2008-03-01 09:00:00.000"});
+}
+
+TEST_F(Step2005_03Test, AnExistingFinesTableLeavesLoansAlone) {
+    StartForm("create table lib_fakuan (fk_no int NOT NULL)\nGO\n");
+    if (IsSkipped()) return;
+    ExpectSuccess(RunUpgrade());
+    EXPECT_EQ(Column("select isnull(dz_bdays, -1) from lib_duzhe order by dz_id"),
+              (std::vector<std::string>{"60", "15", "-1"}));
+    EXPECT_EQ(Column("select convert(varchar(23), js_edate, 121) from lib_jieshu where js_no = 1"),
+              std::vector<std::string>{"2008-02-14 09:00:00.000"});
+    EXPECT_EQ(ColumnsOf("lib_fakuan").size(), 1u);
+}
+
+TEST_F(Step2005_03Test, FinesAre0_1ForReadersThereBeforeAnd0ForNewOnes) {
+    StartForm();
+    if (IsSkipped()) return;
+    ExpectSuccess(RunUpgrade());
+    Exec("insert into lib_duzhe (dz_id) values (4)");
+    EXPECT_EQ(Column("select dz_fakuan from lib_duzhe order by dz_id"),
+              (std::vector<std::string>{"0.10", "0.10", "0.10", "0.00"}));
+    // A second run does not reset them.
+    Exec("update lib_duzhe set dz_fakuan = 2.5 where dz_id = 1");
+    ExpectSuccess(RunUpgrade());
+    EXPECT_EQ(Column("select dz_fakuan from lib_duzhe where dz_id = 1"), std::vector<std::string>{"2.50"});
+}
+
+// The probes a run of the step sends on a database it has already upgraded, and nothing else.
+const std::vector<std::string> kSecondRunProbes = {
+    TableProbe("lib_bianma"),
+    ColumnProbe("lib_bianma", "bm_link"),
+    ColumnProbe("lib_issncode", "ic_phttp"),
+    ColumnProbe("lib_bkzd", "zd_inlib"),
+    ColumnProbe("lib_bkzdls", "zd_inlib"),
+    ColumnProbe("lib_bkzdtmp", "zd_inlib"),
+    ColumnProbe("lib_canshub", "cs_inlibsign"),
+    TableProbe("lib_prttab4new"),
+    TableProbe("lib_prttab4anew"),
+    ColumnProbe("lib_bianma", "bm_noorder"),
+    "select gn_menucode from lib_gongneng where gn_menucode=391\r\n",
+    "select gn_menucode from lib_gongneng where gn_menucode=399\r\n",
+    "select gn_menucode from lib_gongneng where gn_menucode=392\r\n",
+    "select * from lib_gongneng where gn_menucode=2109\r\n",
+    TableProbe("lib_curtermno"),
+    TableProbe("lib_fakuan"),
+    ColumnProbe("lib_duzhe", "dz_fakuan"),
+    "select gn_menucode from lib_gongneng where gn_menucode=901\r\n",
+    TableProbe("lib_jieyueorder"),
+};
+
+// lib_gongneng without a key on the code, and with one.
+class Step2005_03MenuKeyTest : public Step2005_03Test,
+                               public testing::WithParamInterface<std::string> {};
+
+TEST_P(Step2005_03MenuKeyTest, MenuRowsAreAddedOnce) {
+    StartForm(GetParam());
+    if (IsSkipped()) return;
+    ExpectSuccess(RunUpgrade());
+    const auto mark = TraceMark();
+    form->Do2005_03();
+    EXPECT_EQ(TracedSince(mark), kSecondRunProbes);
+    ExpectSuccess(RunUpgrade());
+
+    EXPECT_EQ(Rows("select gn_menucode, gn_menuitem from lib_gongneng where gn_menucode in "
+                   "(391, 392, 399, 901, 2109) order by gn_menucode"),
+              (std::vector<std::vector<std::string>>{{"391", "义工管理"},
+                                                     {"392", "义工签到"},
+                                                     {"399", "阅览室管理"},
+                                                     {"901", "一卡通参数配置"},
+                                                     {"2109", "到刊记事查询"}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(, Step2005_03MenuKeyTest,
+                         testing::Values("",
+                                         "alter table lib_gongneng add constraint PK_lib_gongneng "
+                                         "primary key nonclustered (gn_menucode)\nGO\n"),
+                         [](const auto& info) { return info.param.empty() ? "NoKey" : "UniqueKey"; });
+
+TEST_F(Step2005_03Test, ExistingMenuRowsAreNotInsertedAgain) {
+    StartForm("insert into lib_gongneng values (391, '旧义工'), (392, '旧签到'), (901, '旧一卡通')\nGO\n");
+    if (IsSkipped()) return;
+    const auto mark = TraceMark();
+    ExpectSuccess(RunUpgrade());
+    EXPECT_EQ(SentSince(mark, "INSERT INTO lib_gongneng"),
+              std::vector<std::string>{"INSERT INTO lib_gongneng VALUES(399,'阅览室管理')\r\n"});
+    EXPECT_EQ(Rows("select gn_menucode, gn_menuitem from lib_gongneng where gn_menucode in "
+                   "(391, 392, 399, 901) order by gn_menucode"),
+              (std::vector<std::vector<std::string>>{
+                  {"391", "旧义工"}, {"392", "旧签到"}, {"399", "阅览室管理"}, {"901", "旧一卡通"}}));
+}
+
+TEST_F(Step2005_03Test, AMissingMenuTableIsDiscardedUntilTheUnprotectedProbe) {
+    StartForm("drop table lib_gongneng\nGO\n");
+    if (IsSkipped()) return;
+    const auto mark = TraceMark();
+    const auto boxes = RunUpgrade();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Invalid object name 'lib_gongneng'.");
+    // 391 and 399 went by without a word; the probe for 392 ended the run.
+    EXPECT_EQ(SentSince(mark, "select gn_menucode from lib_gongneng"),
+              (std::vector<std::string>{kSecondRunProbes[10], kSecondRunProbes[11], kSecondRunProbes[12]}));
+    EXPECT_TRUE(form->btUp->isEnabled());
+    EXPECT_TRUE(form->lbWorking->isVisible());
+}
+
+// A table that actions 3 to 7 alter is missing: its ALTER fails with the server's error, the
+// actions before it stay applied, nothing after it runs, and the form stays usable.
+struct MissingTable {
+    const char* table;
+    const char* tableBefore;  // the table of the action before, already changed
+    const char* lastColumnBefore;
+};
+
+class Step2005_03MissingTableTest : public Step2005_03Test,
+                                    public testing::WithParamInterface<MissingTable> {};
+
+TEST_P(Step2005_03MissingTableTest, EndsTheRunWithTheServersError) {
+    const MissingTable& c = GetParam();
+    StartForm(std::string("drop table ") + c.table + "\nGO\n");
+    if (IsSkipped()) return;
+    const auto boxes = RunUpgrade();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, std::string("Cannot find the object \"") + c.table +
+                                 "\" because it does not exist or you do not have permissions.");
+    EXPECT_EQ(boxes[0].caption, "UpKavel");
+    const auto before = ColumnsOf(c.tableBefore);
+    ASSERT_FALSE(before.empty());
+    EXPECT_EQ(before.back().name, c.lastColumnBefore) << "the action before stays applied";
+    EXPECT_TRUE(ColumnsOf("lib_prttab4new").empty()) << "nothing after it ran";
+    EXPECT_TRUE(Column("select vm_mess from ver_manage").empty()) << "no driver marker";
+    // The form is usable: the same run again gives the same error, nothing else.
+    EXPECT_TRUE(form->btUp->isEnabled());
+    EXPECT_TRUE(form->btExit->isEnabled());
+    EXPECT_TRUE(form->lbWorking->isVisible());
+    EXPECT_EQ(RunUpgrade().size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(, Step2005_03MissingTableTest,
+                         testing::Values(MissingTable{"lib_issncode", "lib_bianma", "bm_link"},
+                                         MissingTable{"lib_bkzd", "lib_issncode", "ic_fenlei"},
+                                         MissingTable{"lib_bkzdls", "lib_bkzd", "zd_otheraddr"},
+                                         MissingTable{"lib_bkzdtmp", "lib_bkzdls", "zd_otheraddr"},
+                                         MissingTable{"lib_canshub", "lib_bkzdtmp", "zd_otheraddr"}),
+                         [](const auto& info) { return std::string(info.param.table); });
+
+TEST_F(Step2005_03Test, AnActionThatFailedHalfWayIsNotResumed) {
+    // ic_fenlei already there: the second ALTER of its action fails, ic_phttp stays added, and the
+    // next run finds ic_phttp and skips the action, its UPDATE included.
+    StartForm("alter table lib_issncode add ic_fenlei char(20) DEFAULT('')\nGO\n");
+    if (IsSkipped()) return;
+    auto boxes = RunUpgrade();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Column names in each table must be unique. Column name 'ic_fenlei' in "
+                             "table 'lib_issncode' is specified more than once.");
+    const auto issn = ColumnsOf("lib_issncode");
+    ASSERT_FALSE(issn.empty());
+    EXPECT_EQ(issn.back().name, "ic_phttp");
+    const auto mark = TraceMark();
+    ExpectSuccess(RunUpgrade());
+    EXPECT_TRUE(SentSince(mark, "update lib_issncode").empty());
+    EXPECT_EQ(Count("select count(*) from lib_issncode where ic_phttp is null"), 3u);
+}
+
+TEST_F(Step2005_03Test, AFailedKeyOfTheFinesTableIsNotRetried) {
+    // Another object already holds the name of the key: the ALTER fails after the CREATE.
+    StartForm("create table lib_other (ot_id int NOT NULL)\nGO\n"
+              "alter table lib_other add constraint PK_lib_fakuan primary key nonclustered (ot_id)\nGO\n");
+    if (IsSkipped()) return;
+    auto boxes = RunUpgrade();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find("PK_lib_fakuan"), std::string::npos) << boxes[0].text;
+    EXPECT_EQ(ColumnsOf("lib_fakuan").size(), 10u);
+    EXPECT_EQ(Column("select dz_bdays from lib_duzhe where dz_id = 1"), std::vector<std::string>{"60"});
+
+    const auto mark = TraceMark();
+    ExpectSuccess(RunUpgrade());
+    EXPECT_TRUE(SentSince(mark, "ALTER TABLE lib_fakuan").empty());
+    EXPECT_TRUE(SentSince(mark, "update lib_duzhe set dz_bdays").empty());
+    EXPECT_TRUE(SentSince(mark, "update lib_jieshu").empty());
+    EXPECT_EQ(Column("select dz_bdays from lib_duzhe where dz_id = 1"), std::vector<std::string>{"60"});
+    EXPECT_EQ(Column("select name from sysobjects where parent_obj in "
+                     "(select id from sysobjects where name = 'lib_fakuan') and xtype = 'PK'"),
+              std::vector<std::string>{});
+}
+
+// The exact statements of a first run on the baseline-level database, in order, as they arrive.
+std::vector<std::string> FirstRunTrace() {
+    auto counterTable = [](const std::string& name, int counters) {
+        std::string text = "create table " + name + " ( \r\n"
+                           "\t\tp4_id \tnumeric(2,0) NOT NULL,\r\n"
+                           "\t\tp4_dzlx \tchar(10) default(''),\r\n";
+        for (int i = 1; i <= counters; ++i)
+            text += "\t\tp4_" + std::to_string(i) + " \tnumeric(6,0) default(0),\r\n";
+        return text + "\t\tp4_total \tnumeric(6,0) default(0)\r\n) \r\n";
+    };
+    auto keyUpdate = [](const std::string& key, int bmNo) {
+        return Crlf({"update lib_bianma set", "  bm_noorder='" + key + "'",
+                     "where bm_no=" + std::to_string(bmNo)});
+    };
+    return {
+        TableProbe("lib_bianma"),
+        ColumnProbe("lib_bianma", "bm_link"),
+        "alter table lib_bianma add bm_link char(128) DEFAULT('')\r\n",
+        "update lib_bianma set bm_link=''\r\n",
+        ColumnProbe("lib_issncode", "ic_phttp"),
+        "alter table lib_issncode add ic_phttp char(128) DEFAULT('')\r\n",
+        "alter table lib_issncode add ic_fenlei char(20) DEFAULT('')\r\n",
+        "update lib_issncode set ic_phttp='',ic_fenlei=''\r\n",
+        ColumnProbe("lib_bkzd", "zd_inlib"),
+        "alter table lib_bkzd add zd_inlib int DEFAULT(0)\r\n",
+        "alter table lib_bkzd add zd_otheraddr char(128) DEFAULT('')\r\n",
+        "update lib_bkzd set zd_inlib=0,zd_otheraddr=''\r\n",
+        ColumnProbe("lib_bkzdls", "zd_inlib"),
+        "alter table lib_bkzdls add zd_inlib int DEFAULT(0)\r\n",
+        "alter table lib_bkzdls add zd_otheraddr char(128) DEFAULT('')\r\n",
+        "update lib_bkzdls set zd_inlib=0,zd_otheraddr=''\r\n",
+        ColumnProbe("lib_bkzdtmp", "zd_inlib"),
+        "alter table lib_bkzdtmp add zd_inlib int DEFAULT(0)\r\n",
+        "alter table lib_bkzdtmp add zd_otheraddr char(128) DEFAULT('')\r\n",
+        "update lib_bkzdtmp set zd_inlib=0,zd_otheraddr=''\r\n",
+        ColumnProbe("lib_canshub", "cs_inlibsign"),
+        "alter table lib_canshub add cs_inlibsign int DEFAULT(0)\r\n",
+        "update lib_canshub set cs_inlibsign=0\r\n",
+        TableProbe("lib_prttab4new"),
+        counterTable("lib_prttab4new", 31),
+        TableProbe("lib_prttab4anew"),
+        counterTable("lib_prttab4anew", 12),
+        ColumnProbe("lib_bianma", "bm_noorder"),
+        "alter table lib_bianma add bm_noorder char(26) default('')\r\n",
+        "select bm_no,bm_bookno from lib_bianma\r\n",
+        keyUpdate("2005!3 00000000004", 1),
+        keyUpdate("TP312/8 0000000015", 2),
+        keyUpdate("I247/5 00000000123-02", 3),
+        keyUpdate("O$K 00000000000007", 4),
+        keyUpdate("G25 ////-05", 5),
+        keyUpdate("/// 00000000000007", 6),
+        keyUpdate("H31/ /2", 7),
+        keyUpdate("", 8),
+        keyUpdate("", 9),
+        "select gn_menucode from lib_gongneng where gn_menucode=391\r\n",
+        "INSERT INTO lib_gongneng VALUES(391,'义工管理')\r\n",
+        "select gn_menucode from lib_gongneng where gn_menucode=399\r\n",
+        "INSERT INTO lib_gongneng VALUES(399,'阅览室管理')\r\n",
+        "select gn_menucode from lib_gongneng where gn_menucode=392\r\n",
+        "INSERT INTO lib_gongneng VALUES(392,'义工签到')\r\n",
+        "select * from lib_gongneng where gn_menucode=2109\r\n",
+        TableProbe("lib_curtermno"),
+        Crlf({"create table lib_curtermno ( ", "\t\tct_termno \tchar(8) NOT NULL,",
+              "\t\tct_date \tchar(10) NOT NULL", ") "}),
+        "insert into lib_curtermno values('','') \r\n",
+        TableProbe("lib_fakuan"),
+        Crlf({"create table lib_fakuan ( ", "\t\tfk_no \tint NOT NULL IDENTITY (1, 1),",
+              "\t\tfk_id \tchar(9) NOT NULL,", "\t\tfk_date \tdatetime default(getdate()),",
+              "\t\tfk_amount \tnumeric(6,2) default(0),", "\t\tfk_why \tchar(80) default(''),",
+              "\t\tfk_operator \tchar(6) default(''),", "\t\tfk_name \tchar(8) default(''),",
+              "\t\tfk_deptment \tchar(40) default(''),", "\t\tfk_type \tint default(0),",
+              "\t\tfk_optname \tchar(20) default('')", ") "}),
+        Crlf({"ALTER TABLE lib_fakuan ADD CONSTRAINT ", "PK_lib_fakuan PRIMARY KEY NONCLUSTERED",
+              "(fk_no)"}),
+        "update lib_duzhe set dz_bdays=30\r\n",
+        "update lib_jieshu set js_edate=js_bdate+30 where js_mark='借'\r\n",
+        ColumnProbe("lib_duzhe", "dz_fakuan"),
+        "alter table lib_duzhe add dz_fakuan numeric(6,2) default(0)\r\n",
+        "update lib_duzhe set dz_fakuan=0.1\r\n",
+        "select gn_menucode from lib_gongneng where gn_menucode=901\r\n",
+        "INSERT INTO lib_gongneng VALUES(901,'一卡通参数配置')\r\n",
+        TableProbe("lib_jieyueorder"),
+        Crlf({"create table lib_jieyueorder ( ", "\t\tjy_code \tchar(10) NOT NULL,",
+              "\t\tjy_name \tchar(40) default(''),", "\t\tjy_issn \tchar(13) default(''),",
+              "\t\tjy_price \tnumeric(5,2) default(0.00),", "\t\tjy_number \tint default(0),",
+              "\t\tjy_user \tchar(6) default('')", ") "}),
+    };
+}
+
+TEST_F(Step2005_03Test, AFirstRunSendsExactlyTheseStatements) {
+    StartForm();
+    if (IsSkipped()) return;
+    const auto mark = TraceMark();
+    form->Do2005_03();
+    const auto sent = TracedSince(mark);
+    const auto expected = FirstRunTrace();
+    for (std::size_t i = 0; i < std::max(sent.size(), expected.size()); ++i)
+        EXPECT_EQ(i < sent.size() ? sent[i] : "<none>", i < expected.size() ? expected[i] : "<none>")
+            << "statement " << i;
+}
+
+}  // namespace
+}  // namespace kavel
+
+namespace kavel {
+namespace {
+
+// On a database from before the baseline the baseline step runs exactly once: from the first
+// action of step 2005-03 when its box is not ticked, from the driver when it is.
+class Step2005_03BaselineTest : public test::StandinDatabaseTest,
+                                public testing::WithParamInterface<bool> {};
+
+TEST_P(Step2005_03BaselineTest, TheBaselineRunsOnceBeforeTheAddedColumns) {
+    const bool ticked = GetParam();
+    StartStandinOn(test::kOldestLayout);
+    if (IsSkipped()) return;
+    TUpKavelMain form(database);
+    form.show();
+    if (ticked) QTest::mouseClick(form.ckBefore, Qt::LeftButton, {}, QPoint(6, 8));
+    QTest::mouseClick(form.cbBackup, Qt::LeftButton, {}, QPoint(6, 8));
+    const auto mark = TraceMark();
+    test::RecordingPresenter boxes;
+    QTest::mouseClick(form.btUp, Qt::LeftButton);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, "Kavel升级成功，请更新Kavel.exe");
+
+    const auto sent = TracedSince(mark);
+    auto at = [&](const std::string& statement) {
+        return std::find(sent.begin(), sent.end(), statement) - sent.begin();
+    };
+    // The baseline probes lib_bianma as well (before creating it): the step's probe is the last.
+    auto lastAt = [&](const std::string& statement) {
+        return sent.rend() - std::find(sent.rbegin(), sent.rend(), statement) - 1;
+    };
+    const std::string baselineFirst = TableProbe("lib_rukutj");
+    const std::string stepFirst = TableProbe("lib_bianma");
+    const std::string stepSecond = ColumnProbe("lib_bianma", "bm_link");
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), baselineFirst), 1);
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), stepSecond), 1);
+    if (ticked) {
+        EXPECT_LT(at(baselineFirst), lastAt(stepFirst));
+        // lib_bianma is there by then: the step goes straight on with its columns.
+        EXPECT_EQ(lastAt(stepFirst) + 1, at(stepSecond));
+    } else {
+        // The baseline starts right after the step's probe and ends before its second action.
+        EXPECT_EQ(at(stepFirst) + 1, at(baselineFirst));
+        EXPECT_LT(at(baselineFirst), at(stepSecond));
+    }
+    EXPECT_EQ(ColumnsOf("lib_bianma").back().name, "bm_noorder");
+    EXPECT_EQ(ColumnsOf("lib_jieyueorder").size(), 6u);
+}
+
+INSTANTIATE_TEST_SUITE_P(, Step2005_03BaselineTest, testing::Bool(),
+                         [](const auto& info) { return info.param ? "BoxTicked" : "BoxUnticked"; });
+
+}  // namespace
+}  // namespace kavel
