@@ -71,8 +71,26 @@ void RowStore::Unappend(RowId id) {
 
 void RowStore::SetIndexes(std::vector<HashIndex> indexes) {
     indexes_ = std::move(indexes);
+    lookupIndexes_ = 0;
     for (RowId i = 0; i < rows_.size(); ++i)
         if (live_[i]) IndexRow(i);
+}
+
+const HashIndex* RowStore::AddLookupIndex(std::vector<int> columns) const {
+    if (lookupIndexes_ >= kMaxLookupIndexes) return nullptr;
+    HashIndex ix;
+    // No declared index can have this name: identifiers hold no control characters.
+    ix.name = "\x01lookup";
+    for (int c : columns) {
+        ix.name += ' ';
+        ix.name += std::to_string(c);
+    }
+    ix.columns = std::move(columns);
+    for (RowId i = 0; i < rows_.size(); ++i)
+        if (live_[i]) ix.entries.emplace(KeyOf(ix, rows_[i]), i);
+    indexes_.push_back(std::move(ix));
+    ++lookupIndexes_;
+    return &indexes_.back();
 }
 
 const HashIndex* RowStore::FindIndex(const std::string& name) const {

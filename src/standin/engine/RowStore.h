@@ -40,12 +40,22 @@ public:
             if (live_[i]) f(rows_[i]);
     }
 
+    // Replaces every index, look-up indexes included, and fills the new ones.
     void SetIndexes(std::vector<HashIndex> indexes);
     const std::vector<HashIndex>& Indexes() const { return indexes_; }
     const HashIndex* FindIndex(const std::string& name) const;
     std::vector<RowId> Lookup(const HashIndex& ix, const std::string& key) const;
     std::size_t CountKey(const HashIndex& ix, const std::string& key) const;
     std::string KeyOf(const HashIndex& ix, const Row& row) const;
+
+    // Look-up indexes: hash indexes the engine adds by itself on columns that equality look-ups
+    // name but no declared index covers, so that such a look-up on a large table is not a scan
+    // (a server finds those rows through its own statistics and plans). They are kept up to date
+    // like the declared ones, are no constraint, do not appear in the catalogue, and are dropped
+    // with every SetIndexes (DDL). At most kMaxLookupIndexes a table; returns null when the
+    // table has them all already. A cache: adding one changes no row and no result.
+    static constexpr std::size_t kMaxLookupIndexes = 4;
+    const HashIndex* AddLookupIndex(std::vector<int> columns) const;
 
     void Clear();
 
@@ -56,7 +66,8 @@ private:
     std::vector<Row> rows_;
     std::vector<char> live_;
     std::size_t count_ = 0;
-    std::vector<HashIndex> indexes_;
+    mutable std::vector<HashIndex> indexes_;  // declared ones first, then look-up indexes
+    mutable std::size_t lookupIndexes_ = 0;
 };
 
 }  // namespace standin

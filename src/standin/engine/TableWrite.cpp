@@ -1,5 +1,7 @@
 #include "TableWrite.h"
 
+#include <algorithm>
+#include <optional>
 #include <unordered_map>
 
 #include "Collation.h"
@@ -144,6 +146,38 @@ void CollectEqualities(const Expr& e, std::vector<std::pair<int, const Expr*>>& 
 
 }  // namespace
 
+namespace {
+
+// Below this many rows a scan costs about what building a look-up index would.
+constexpr std::size_t kLookupIndexMinRows = 64;
+
+// The live rows of `h` whose key the equalities give and for which `where` holds, or nothing
+// when the equalities do not name every column of `h`.
+std::optional<std::vector<RowId>> RowsThrough(Evaluator& ev, const Table& table, const HashIndex& h,
+                                              const std::vector<std::pair<int, const Expr*>>& eqs,
+                                              const Expr& where) {
+    std::vector<const Expr*> parts;
+    for (int c : h.columns) {
+        const Expr* found = nullptr;
+        for (auto& [col, ex] : eqs)
+            if (col == c) found = ex;
+        if (!found) return std::nullopt;
+        parts.push_back(found);
+    }
+    std::vector<RowId> out;
+    std::string key;
+    for (const Expr* p : parts) {
+        Value v = ev.Eval(*p, nullptr);
+        if (IsNull(v)) return out;  // col = NULL is never TRUE
+        AppendKey(key, v);
+    }
+    for (RowId id : table.store.Lookup(h, key))
+        if (table.store.Live(id) && ev.Test(where, &table.store.Get(id))) out.push_back(id);
+    return out;
+}
+
+}  // namespace
+
 std::vector<RowId> FindRows(StatementEnv& env, Evaluator& ev, const Table& table, const Expr* where) {
     (void)env;
     std::vector<RowId> out;
@@ -151,27 +185,17 @@ std::vector<RowId> FindRows(StatementEnv& env, Evaluator& ev, const Table& table
         std::vector<std::pair<int, const Expr*>> eqs;
         CollectEqualities(*where, eqs);
         if (!eqs.empty()) {
-            for (auto& h : table.store.Indexes()) {
-                std::vector<const Expr*> parts;
-                for (int c : h.columns) {
-                    const Expr* found = nullptr;
-                    for (auto& [col, ex] : eqs)
-                        if (col == c) found = ex;
-                    if (!found) break;
-                    parts.push_back(found);
-                }
-                if (parts.size() != h.columns.size()) continue;
-                std::string key;
-                bool anyNull = false;
-                for (const Expr* p : parts) {
-                    Value v = ev.Eval(*p, nullptr);
-                    if (IsNull(v)) anyNull = true;
-                    AppendKey(key, v);
-                }
-                if (anyNull) return out;  // col = NULL is never TRUE
-                for (RowId id : table.store.Lookup(h, key))
-                    if (table.store.Live(id) && ev.Test(*where, &table.store.Get(id))) out.push_back(id);
-                return out;
+            for (auto& h : table.store.Indexes())
+                if (auto rows = RowsThrough(ev, table, h, eqs, *where)) return *rows;
+            // No index covers the equalities: on a large table, add a look-up index on their
+            // columns, so this and every later look-up of the same columns finds its rows by key.
+            if (table.store.Count() >= kLookupIndexMinRows) {
+                std::vector<int> columns;
+                for (auto& [col, ex] : eqs) columns.push_back(col);
+                std::sort(columns.begin(), columns.end());
+                columns.erase(std::unique(columns.begin(), columns.end()), columns.end());
+                if (const HashIndex* h = table.store.AddLookupIndex(std::move(columns)))
+                    return *RowsThrough(ev, table, *h, eqs, *where);
             }
         }
     }
