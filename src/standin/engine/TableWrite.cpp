@@ -145,7 +145,6 @@ void CollectEqualities(const Expr& e, std::vector<std::pair<int, const Expr*>>& 
 }  // namespace
 
 std::vector<RowId> FindRows(StatementEnv& env, Evaluator& ev, const Table& table, const Expr* where) {
-    (void)env;
     std::vector<RowId> out;
     if (where) {
         std::vector<std::pair<int, const Expr*>> eqs;
@@ -169,14 +168,18 @@ std::vector<RowId> FindRows(StatementEnv& env, Evaluator& ev, const Table& table
                     AppendKey(key, v);
                 }
                 if (anyNull) return out;  // col = NULL is never TRUE
-                for (RowId id : table.store.Lookup(h, key))
-                    if (table.store.Live(id) && ev.Test(*where, &table.store.Get(id))) out.push_back(id);
+                for (RowId id : table.store.Lookup(h, key)) {
+                    if (!table.store.Live(id)) continue;
+                    ++env.rowsVisited;
+                    if (ev.Test(*where, &table.store.Get(id))) out.push_back(id);
+                }
                 return out;
             }
         }
     }
     for (RowId id = 0; id < table.store.Capacity(); ++id) {
         if (!table.store.Live(id)) continue;
+        ++env.rowsVisited;
         if (!where || ev.Test(*where, &table.store.Get(id))) out.push_back(id);
     }
     return out;
