@@ -108,4 +108,14 @@ std::string Cp936ToUtf8Lossy(std::string_view cp936) {
     });
 }
 
+std::string Cp936ToUtf8KeepingBytes(std::string_view cp936) {
+    constexpr char32_t kStrayByteBase = 0xF700;
+    return FromCp936().Run(cp936, [](char*& in, std::size_t& inLeft, std::string& out,
+                                     std::size_t) {
+        AppendUtf8(out, kStrayByteBase + static_cast<unsigned char>(*in));
+        ++in;
+        --inLeft;
+    });
+}
+
 }  // namespace kavel

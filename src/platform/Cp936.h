@@ -27,4 +27,9 @@ std::string Utf8ToCp936Lossy(std::string_view utf8);
 // CP936 -> UTF-8, each undecodable byte becoming U+FFFD. For diagnostics only.
 std::string Cp936ToUtf8Lossy(std::string_view cp936);
 
+// CP936 -> UTF-8 without loss, for bytes that are a secret rather than text (a decoded password):
+// each byte that begins no CP936 character becomes the private-use character U+F700 + byte,
+// which no CP936 text decodes to, so different byte strings stay different and none is refused.
+std::string Cp936ToUtf8KeepingBytes(std::string_view cp936);
+
 }  // namespace kavel

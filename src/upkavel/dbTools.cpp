@@ -15,10 +15,12 @@ namespace {
 
 constexpr const char* kSettingsKey = "SOFTWARE\\KorvenSoft\\Kavel";
 
-// The decoded digit code is a string of single-byte codes of the Windows code page 936, as the
-// main program wrote it; the program's text is UTF-8.
+// The decoded digit code is a string of byte codes of the Windows code page 936, as the main
+// program wrote it; the program's text is UTF-8. Any four digits are a valid code, so bytes that
+// are no CP936 text still go to the login unchanged in number and order (the server refuses a
+// wrong login; decoding must not refuse it first).
 std::string DecodeSetting(const std::string& stored) {
-    return Cp936ToUtf8(DecodeDigits(Trim(stored)));
+    return Cp936ToUtf8KeepingBytes(DecodeDigits(Trim(stored)));
 }
 
 }  // namespace

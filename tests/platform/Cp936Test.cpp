@@ -36,6 +36,21 @@ TEST(Cp936, MalformedInputIsAnError) {
     EXPECT_EQ(Cp936ToUtf8Lossy("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
 }
 
+TEST(Cp936, KeepingBytesMapsEachStrayByteToItsOwnCharacter) {
+    const struct {
+        std::string bytes;
+        std::string utf8;
+    } cases[] = {
+        {"sa", "sa"},
+        {"\xFF", "\uF7FF"},
+        {"\xD6\xD0\xFF" "a\x80", "中\uF7FF" "a€"},  // valid text around a stray byte is decoded
+        {"\xD6", "\uF7D6"},                          // lead byte at the end
+        {"\x81\x20", "\uF781 "},                    // lead byte with no trail byte after it
+        {"\xFF\xFE", "\uF7FF\uF7FE"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Cp936ToUtf8KeepingBytes(c.bytes), c.utf8) << c.utf8;
+}
+
 TEST(Trim, DropsBytesUpTo32OnBothEnds) {
     struct Case {
         std::string in, out;

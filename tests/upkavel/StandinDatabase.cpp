@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "ScriptSplitter.h"
+#include "SkipOrFail.h"
 #include "TQuery.h"
 
 namespace kavel::test {
@@ -41,7 +42,7 @@ void StandinDatabaseTest::StartStandinOn(const std::string& fixture, const std::
     try {
         server = std::make_unique<standin::test::StandinServer>(OptionsOn(fixture, extraSql));
     } catch (const std::exception& e) {
-        GTEST_SKIP() << "the stand-in server cannot start here: " << e.what();
+        SKIP_OR_FAIL_UNDER_CI(std::string("the stand-in server cannot start here: ") + e.what());
     }
     database.AliasName = server->DsnName();
     database.DatabaseName = "LibDB";
@@ -49,7 +50,7 @@ void StandinDatabaseTest::StartStandinOn(const std::string& fixture, const std::
     try {
         database.Open();
     } catch (const std::exception& e) {
-        GTEST_SKIP() << "the stand-in server does not answer: " << e.what();
+        SKIP_OR_FAIL_UNDER_CI(std::string("the stand-in server does not answer: ") + e.what());
     }
 }
 

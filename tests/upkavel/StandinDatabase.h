@@ -1,7 +1,8 @@
 #pragma once
 // A stand-in server for one test plus a connected TDatabase on its data source, as LibDB would
 // be. When the stand-in cannot be started the test is skipped with the server's own words, so
-// a machine without a working sqlstandin shows why instead of failing every database test.
+// a machine without a working sqlstandin shows why instead of failing every database test;
+// under CI the same words fail the test (SkipOrFail.h).
 
 #include <gtest/gtest.h>
 
@@ -39,7 +40,8 @@ std::ostream& operator<<(std::ostream& out, const ColumnInfo& column);
 
 class StandinDatabaseTest : public testing::Test {
 protected:
-    // Starts the server (skipping the test when it cannot) and connects `database`.
+    // Starts the server (skipping the test when it cannot, failing it under CI) and connects
+    // `database`.
     void StartStandin(const std::string& extraSql = {});
     // The same on a sample database of tests/fixtures/ (kOldestLayout ...), then `extraSql`.
     void StartStandinOn(const std::string& fixture, const std::string& extraSql = {});

@@ -3,13 +3,18 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QLabel>
+#include <functional>
+#include <utility>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "RecordingPresenter.h"
 #include "Screenshots.h"
+#include "SkipOrFail.h"
 #include "StandinDatabase.h"
 #include "StartUp.h"
 #include "TApplication.h"
@@ -161,11 +166,13 @@ TEST_F(StartUpTest, ABadRegistryValueEndsInTheErrorBoxBeforeTheSplash) {
 
 class StartUpWithServerTest : public StartUpTest {
 protected:
-    void StartServer() {
+    void StartServer(const std::string& saPassword = {}) {
         try {
-            server = std::make_unique<standin::test::StandinServer>(test::StandinOptions());
+            auto options = test::StandinOptions();
+            if (!saPassword.empty()) options.saPassword = saPassword;
+            server = std::make_unique<standin::test::StandinServer>(options);
         } catch (const std::exception& e) {
-            GTEST_SKIP() << "the stand-in server cannot start here: " << e.what();
+            SKIP_OR_FAIL_UNDER_CI(std::string("the stand-in server cannot start here: ") + e.what());
         }
     }
     void WriteSettings(const std::string& password) {
@@ -201,6 +208,71 @@ TEST_F(StartUpWithServerTest, AWrongPasswordOrAServerThatIsDownGivesOneBox) {
     WriteSettings(server->SaPassword());
     server->Stop();
     ExpectOneConnectionErrorBox(Start());
+}
+
+// Any four digits are a valid code, also when the bytes they give are no GBK text: "7777" is the
+// byte 0xFF. Such a password reaches the login byte for byte (the stray byte as the private-use
+// character U+F7FF), so the right one connects and a wrong one gets the usual box behind the splash.
+TEST_F(StartUpWithServerTest, APasswordWhoseBytesAreNoGbkTextIsPassedToTheLoginUnchanged) {
+    StartServer("\uF7FFpw");
+    if (IsSkipped()) return;
+    const auto settings = [&](const std::string& passwordDigits) {
+        return "\"ODBCNAME\"=\"" + server->DsnName() + "\"\r\n\"USERNAME\"=\"" + EncodeDigits("sa") +
+               "\"\r\n\"PASSWORD\"=\"" + passwordDigits + "\"\r\n";
+    };
+
+    WriteRegistry(settings("7777" + EncodeDigits("pw")));
+    const Outcome right = Start();
+    EXPECT_TRUE(right.formCreated);
+    EXPECT_TRUE(right.boxes.empty());
+    ASSERT_NE(dbToolsMain, nullptr);
+    EXPECT_EQ(dbToolsMain->LibDB.Params, (std::vector<std::string>{"USER NAME=sa", "PASSWORD=\uF7FFpw"}));
+    Application.DestroyComponents();
+
+    WriteRegistry(settings("7775" + EncodeDigits("pw")));  // 0xFE: one bit off
+    const Outcome wrong = Start();
+    ExpectOneConnectionErrorBox(wrong);
+    EXPECT_TRUE(wrong.splashUpAtBox);
+    EXPECT_EQ(wrong.splashTextAtBox, kConnecting);
+}
+
+// Calls `onShow` when a widget of the application is first shown.
+class FirstShowHook : public QObject {
+public:
+    explicit FirstShowHook(std::function<void(QObject*)> onShow) : onShow_(std::move(onShow)) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~FirstShowHook() override { QCoreApplication::instance()->removeEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && onShow_) std::exchange(onShow_, nullptr)(watched);
+        return false;
+    }
+
+private:
+    std::function<void(QObject*)> onShow_;
+};
+
+// A data module that loads without an exception but leaves the gate other than "OK" gets the
+// connection error box, and no upgrade form.
+TEST_F(StartUpWithServerTest, AConnectionThatLeavesTheGateOtherThanOkGetsTheErrorBox) {
+    StartServer();
+    if (IsSkipped()) return;
+    WriteSettings(server->SaPassword());
+    bool connected = false;
+    // When the splash shows, the module exists: its after-connect handler is made to leave the
+    // gate at a text of its own.
+    FirstShowHook hook([&](QObject*) {
+        ASSERT_NE(dbToolsMain, nullptr);
+        dbToolsMain->LibDB.AfterConnect = [&] {
+            dbToolsMain->LibDBAfterConnect();
+            connected = true;
+            ConnectGate = "ok";
+        };
+    });
+    const Outcome outcome = Start();
+    EXPECT_TRUE(connected);
+    ExpectOneConnectionErrorBox(outcome);
+    EXPECT_EQ(outcome.gateAtBox, "ok");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The real UpKavel program, on a virtual X display: with a data source that does not exist it
-// shows the connection error box, and once that is answered it ends with exit code 0.
+// shows the connection error box, and once that is answered it ends with exit code 0; after a
+// successful upgrade closed with the exit button it ends with exit code 0 as well.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,11 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
+#include <memory>
+#include <optional>
+
+#include "SkipOrFail.h"
+#include "StandinDatabase.h"
 
 namespace {
 
@@ -20,72 +26,168 @@ QString RunHelper(const QString& program, const QStringList& args, const QProces
     return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
 }
 
-TEST(UpKavelBinaryTest, AFailedConnectionShowsTheBoxAndEndsWithExitCodeZero) {
-    const QString xvfb = QStandardPaths::findExecutable("Xvfb");
-    const QString xdotool = QStandardPaths::findExecutable("xdotool");
-    if (xvfb.isEmpty() || xdotool.isEmpty()) GTEST_SKIP() << "Xvfb and xdotool are needed";
-
-    QTemporaryDir folder;
-    ASSERT_TRUE(folder.isValid());
-    QFile reg(folder.filePath("HKLM.reg"));
-    ASSERT_TRUE(reg.open(QIODevice::WriteOnly));
-    reg.write("Windows Registry Editor Version 5.00\r\n\r\n"
-              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\KorvenSoft\\Kavel]\r\n"
-              "\"ODBCNAME\"=\"NoSuchDsn\"\r\n\"USERNAME\"=\"24020202\"\r\n");
-    reg.close();
-    QFile(folder.filePath("odbc.ini")).open(QIODevice::WriteOnly);
-    QFile(folder.filePath("odbcinst.ini")).open(QIODevice::WriteOnly);
-
-    QProcess display;
-    display.start(xvfb, {"-displayfd", "1", "-screen", "0", "800x600x24", "-nolisten", "tcp"});
-    ASSERT_TRUE(display.waitForStarted(10000));
-    QString number;
-    for (int i = 0; i < 100 && number.isEmpty(); ++i) {
-        display.waitForReadyRead(100);
-        number = QString::fromUtf8(display.readAllStandardOutput()).trimmed();
+// An Xvfb display of its own and xdotool to find windows on it and send them mouse and keys.
+class VirtualDisplay {
+public:
+    // Empty when Xvfb or xdotool is missing or the display did not come up; `why` says which.
+    static std::unique_ptr<VirtualDisplay> Start(std::string& why) {
+        const QString xvfb = QStandardPaths::findExecutable("Xvfb");
+        const QString xdotool = QStandardPaths::findExecutable("xdotool");
+        if (xvfb.isEmpty() || xdotool.isEmpty()) {
+            why = "Xvfb and xdotool are needed";
+            return nullptr;
+        }
+        auto display = std::unique_ptr<VirtualDisplay>(new VirtualDisplay(xdotool));
+        display->server_.start(xvfb, {"-displayfd", "1", "-screen", "0", "800x600x24", "-nolisten", "tcp"});
+        QString number;
+        if (display->server_.waitForStarted(10000))
+            for (int i = 0; i < 100 && number.isEmpty(); ++i) {
+                display->server_.waitForReadyRead(100);
+                number = QString::fromUtf8(display->server_.readAllStandardOutput()).trimmed();
+            }
+        if (number.isEmpty()) {
+            why = "Xvfb did not start";
+            return nullptr;
+        }
+        display->env_.insert("DISPLAY", ":" + number);
+        display->env_.insert("QT_QPA_PLATFORM", "xcb");
+        display->env_.insert("LSAN_OPTIONS", "suppressions=" KAVEL_LSAN_SUPPRESSIONS);
+        return display;
     }
-    if (number.isEmpty()) {
-        display.kill();
-        display.waitForFinished();
-        GTEST_SKIP() << "Xvfb did not start";
+    ~VirtualDisplay() {
+        server_.kill();
+        server_.waitForFinished();
     }
 
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", ":" + number);
-    env.insert("QT_QPA_PLATFORM", "xcb");
-    env.insert("KAVEL_HKLM", folder.filePath("HKLM.reg"));
-    env.insert("ODBCSYSINI", folder.path());
-    env.insert("ODBCINI", folder.filePath("odbc.ini"));
-    env.insert("LSAN_OPTIONS", "suppressions=" KAVEL_LSAN_SUPPRESSIONS);
+    // The environment for a program on this display (the caller adds its own variables).
+    QProcessEnvironment& Environment() { return env_; }
 
-    QProcess program;
-    program.setProcessEnvironment(env);
-    program.start(QStringLiteral(KAVEL_UPKAVEL_PATH), {});
-    ASSERT_TRUE(program.waitForStarted(10000));
-
-    QString box;
-    for (int i = 0; i < 300 && box.isEmpty() && program.state() == QProcess::Running; ++i) {
-        box = RunHelper(xdotool, {"search", "--onlyvisible", "--name", "错误信息"}, env).section('\n', 0, 0);
-        if (box.isEmpty()) QThread::msleep(100);
+    // The first visible window whose title holds `title`, waiting while `program` runs;
+    // empty when none appeared within `seconds`.
+    QString WaitForWindow(const QString& title, const QProcess& program, int seconds) const {
+        QString window;
+        for (int i = 0; i < seconds * 10 && window.isEmpty() && program.state() == QProcess::Running; ++i) {
+            window = Xdotool({"search", "--onlyvisible", "--name", title}).section('\n', 0, 0);
+            if (window.isEmpty()) QThread::msleep(100);
+        }
+        return window;
     }
-    EXPECT_FALSE(box.isEmpty()) << "no error box appeared";
+    void Key(const QString& window, const QString& key) const {
+        Xdotool({"windowfocus", "--sync", window});
+        Xdotool({"key", "--clearmodifiers", key});
+    }
+    // A left click at (x, y) of the window's client area (no window manager: no frame).
+    void Click(const QString& window, int x, int y) const {
+        Xdotool({"mousemove", "--window", window, QString::number(x), QString::number(y)});
+        Xdotool({"click", "1"});
+    }
+
+private:
+    explicit VirtualDisplay(QString xdotool) : xdotool_(std::move(xdotool)), env_(QProcessEnvironment::systemEnvironment()) {}
+    QString Xdotool(const QStringList& args) const { return RunHelper(xdotool_, args, env_); }
+
+    QString xdotool_;
+    QProcess server_;
+    QProcessEnvironment env_;
+};
+
+// Answers the box titled `caption` with Return until the program ends; true when it ended.
+bool AnswerBoxUntilEnd(const VirtualDisplay& display, QProcess& program, const QString& caption) {
+    const QString box = display.WaitForWindow(caption, program, 30);
+    EXPECT_FALSE(box.isEmpty()) << "no box '" << caption.toStdString() << "' appeared";
     bool ended = false;
     for (int attempt = 0; attempt < 5 && !box.isEmpty() && !ended; ++attempt) {
-        RunHelper(xdotool, {"windowfocus", "--sync", box}, env);
-        RunHelper(xdotool, {"key", "--clearmodifiers", "Return"}, env);
+        display.Key(box, "Return");
         ended = program.waitForFinished(3000);
     }
+    return ended;
+}
+
+void Finish(QProcess& program, bool ended) {
     if (!ended) {
         program.kill();
         program.waitForFinished();
     }
     const QString errors = QString::fromUtf8(program.readAllStandardError());
-    display.kill();
-    display.waitForFinished();
-
-    EXPECT_TRUE(ended) << "UpKavel did not end after the box was answered";
+    EXPECT_TRUE(ended) << "UpKavel did not end";
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0) << errors.toStdString();
+}
+
+QString WriteRegistry(const QTemporaryDir& folder, const QByteArray& values) {
+    QFile reg(folder.filePath("HKLM.reg"));
+    reg.open(QIODevice::WriteOnly);
+    reg.write("Windows Registry Editor Version 5.00\r\n\r\n"
+              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\KorvenSoft\\Kavel]\r\n" +
+              values);
+    return reg.fileName();
+}
+
+TEST(UpKavelBinaryTest, AFailedConnectionShowsTheBoxAndEndsWithExitCodeZero) {
+    std::string why;
+    const auto display = VirtualDisplay::Start(why);
+    if (!display) SKIP_OR_FAIL_UNDER_CI(why);
+
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    QProcessEnvironment& env = display->Environment();
+    env.insert("KAVEL_HKLM", WriteRegistry(folder, "\"ODBCNAME\"=\"NoSuchDsn\"\r\n\"USERNAME\"=\"24020202\"\r\n"));
+    QFile(folder.filePath("odbc.ini")).open(QIODevice::WriteOnly);
+    QFile(folder.filePath("odbcinst.ini")).open(QIODevice::WriteOnly);
+    env.insert("ODBCSYSINI", folder.path());
+    env.insert("ODBCINI", folder.filePath("odbc.ini"));
+
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(KAVEL_UPKAVEL_PATH), {});
+    ASSERT_TRUE(program.waitForStarted(10000));
+    Finish(program, AnswerBoxUntilEnd(*display, program, "错误信息"));
+}
+
+TEST(UpKavelBinaryTest, ASuccessfulUpgradeClosedWithExitEndsWithExitCodeZero) {
+    std::string why;
+    const auto display = VirtualDisplay::Start(why);
+    if (!display) SKIP_OR_FAIL_UNDER_CI(why);
+    auto options = kavel::test::StandinOptions();
+    options.saPassword = "pw";
+    std::optional<standin::test::StandinServer> server;
+    try {
+        server.emplace(options);  // also points ODBCSYSINI, ODBCINI and FREETDSCONF at its folder
+    } catch (const std::exception& e) {
+        SKIP_OR_FAIL_UNDER_CI(std::string("the stand-in server cannot start here: ") + e.what());
+    }
+
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    QProcessEnvironment env = display->Environment();
+    for (const char* name : {"ODBCSYSINI", "ODBCINI", "FREETDSCONF", "FREETDS"}) env.insert(name, QString::fromLocal8Bit(qgetenv(name)));
+    // User "sa" and password "pw" in the digit code.
+    env.insert("KAVEL_HKLM", WriteRegistry(folder, "\"ODBCNAME\"=\"" + QByteArray::fromStdString(server->DsnName()) +
+                                                       "\"\r\n\"USERNAME\"=\"26062402\"\r\n"
+                                                       "\"PASSWORD\"=\"26002626\"\r\n"));
+
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(KAVEL_UPKAVEL_PATH), {});
+    ASSERT_TRUE(program.waitForStarted(10000));
+    const QString form = display->WaitForWindow("Kavel升级", program, 30);
+    ASSERT_FALSE(form.isEmpty()) << "no upgrade form appeared: " << program.readAllStandardError().toStdString();
+
+    display->Click(form, 150, 221);  // cbBackup: enables btUp
+    display->Click(form, 88, 220);   // btUp: runs the upgrade
+    const QString done = display->WaitForWindow("提示信息", program, 60);
+    ASSERT_FALSE(done.isEmpty()) << "no success box appeared";
+    display->Key(done, "Return");
+    bool ended = false;
+    for (int attempt = 0; attempt < 5 && !ended; ++attempt) {
+        display->Key(form, "space");  // btExit has the focus after the run
+        ended = program.waitForFinished(3000);
+    }
+    Finish(program, ended);
+    bool lastMarkerRecorded = false;
+    for (const std::string& line : server->TraceLines())
+        lastMarkerRecorded |= line.find("insert into ver_manage(vm_mess)values('ZZ20170109.SFZ')") != std::string::npos;
+    EXPECT_TRUE(lastMarkerRecorded) << "the upgrade did not run to its end";
 }
 
 }  // namespace

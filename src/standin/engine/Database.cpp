@@ -16,7 +16,7 @@ struct Database::Impl {
     Catalogue catalogue;
 
     StatementOutcome RunOne(Session& session, Statement& st, std::string_view batch, ExecContext& ctx, bool& abort) {
-        StatementEnv env{catalogue, session, ctx.clock, std::nullopt, {}};
+        StatementEnv env{catalogue, session, ctx.clock, std::nullopt, {}, 0};
         std::int64_t counter = catalogue.ObjectCounter();
         StatementOutcome out;
         try {
@@ -36,6 +36,7 @@ struct Database::Impl {
                 out.messages.push_back(errors::StatementTerminated());
             for (auto& m : out.messages) m.line = st.line;
             abort = e.AbortsBatch();
+            out.rowsVisited = env.rowsVisited;
             return out;
         } catch (const std::exception& e) {
             // A fault of the engine itself: the statement still changes nothing, and the batch
@@ -52,6 +53,7 @@ struct Database::Impl {
             abort = true;
             return out;
         }
+        out.rowsVisited = env.rowsVisited;
         if (st.Modifies() && ctx.applied) {
             AppliedStatement a;
             a.text = std::string(batch.substr(st.begin, st.end - st.begin));

@@ -292,7 +292,7 @@ void ReadImage(std::istream& in, Catalogue& cat) {
                 auto e = ParseDefault(d.exprText);
                 Session session;
                 std::function<DateTime()> clock;
-                StatementEnv env{cat, session, clock, std::nullopt, {}};
+                StatementEnv env{cat, session, clock, std::nullopt, {}, 0};
                 BindDefault(env, *e);
                 d.expr = e;
             } catch (const std::exception& ex) {

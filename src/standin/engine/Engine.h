@@ -42,6 +42,10 @@ struct StatementOutcome {
     std::optional<std::int64_t> rowCount;  // rows selected or affected (TDS DONE_COUNT)
     std::vector<SqlMessage> messages;    // errors and informational messages
     bool failed = false;
+    // Stored rows the statement looked at to find the rows its WHERE selects: 1 for a keyed
+    // look-up that hits, the whole table for a scan. Not sent to clients; tests and benchmarks
+    // read it to see whether an index was used.
+    std::int64_t rowsVisited = 0;
 };
 
 struct BatchOutcome {

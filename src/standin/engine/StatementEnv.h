@@ -25,6 +25,7 @@ struct StatementEnv {
     const std::function<DateTime()>& clock;
     std::optional<DateTime> now;
     std::vector<UndoRecord> undo;
+    std::int64_t rowsVisited = 0;  // stored rows examined while finding rows (StatementOutcome)
 
     DateTime Now() {
         if (!now) now = clock ? clock() : DateTime{};

@@ -153,7 +153,8 @@ constexpr std::size_t kLookupIndexMinRows = 64;
 
 // The live rows of `h` whose key the equalities give and for which `where` holds, or nothing
 // when the equalities do not name every column of `h`.
-std::optional<std::vector<RowId>> RowsThrough(Evaluator& ev, const Table& table, const HashIndex& h,
+std::optional<std::vector<RowId>> RowsThrough(StatementEnv& env, Evaluator& ev, const Table& table,
+                                              const HashIndex& h,
                                               const std::vector<std::pair<int, const Expr*>>& eqs,
                                               const Expr& where) {
     std::vector<const Expr*> parts;
@@ -171,22 +172,24 @@ std::optional<std::vector<RowId>> RowsThrough(Evaluator& ev, const Table& table,
         if (IsNull(v)) return out;  // col = NULL is never TRUE
         AppendKey(key, v);
     }
-    for (RowId id : table.store.Lookup(h, key))
-        if (table.store.Live(id) && ev.Test(where, &table.store.Get(id))) out.push_back(id);
+    for (RowId id : table.store.Lookup(h, key)) {
+        if (!table.store.Live(id)) continue;
+        ++env.rowsVisited;
+        if (ev.Test(where, &table.store.Get(id))) out.push_back(id);
+    }
     return out;
 }
 
 }  // namespace
 
 std::vector<RowId> FindRows(StatementEnv& env, Evaluator& ev, const Table& table, const Expr* where) {
-    (void)env;
     std::vector<RowId> out;
     if (where) {
         std::vector<std::pair<int, const Expr*>> eqs;
         CollectEqualities(*where, eqs);
         if (!eqs.empty()) {
             for (auto& h : table.store.Indexes())
-                if (auto rows = RowsThrough(ev, table, h, eqs, *where)) return *rows;
+                if (auto rows = RowsThrough(env, ev, table, h, eqs, *where)) return *rows;
             // No index covers the equalities: on a large table, add a look-up index on their
             // columns, so this and every later look-up of the same columns finds its rows by key.
             if (table.store.Count() >= kLookupIndexMinRows) {
@@ -195,12 +198,13 @@ std::vector<RowId> FindRows(StatementEnv& env, Evaluator& ev, const Table& table
                 std::sort(columns.begin(), columns.end());
                 columns.erase(std::unique(columns.begin(), columns.end()), columns.end());
                 if (const HashIndex* h = table.store.AddLookupIndex(std::move(columns)))
-                    return *RowsThrough(ev, table, *h, eqs, *where);
+                    return *RowsThrough(env, ev, table, *h, eqs, *where);
             }
         }
     }
     for (RowId id = 0; id < table.store.Capacity(); ++id) {
         if (!table.store.Live(id)) continue;
+        ++env.rowsVisited;
         if (!where || ev.Test(*where, &table.store.Get(id))) out.push_back(id);
     }
     return out;

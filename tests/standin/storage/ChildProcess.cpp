@@ -41,6 +41,8 @@ ChildProcess::ChildProcess(const std::vector<std::string>& args) {
     ::close(out[1]);
     ::close(err[1]);
     in_ = in[1];
+    // Non-blocking, so that a full pipe hands control back to Write instead of stalling it.
+    ::fcntl(in_, F_SETFL, ::fcntl(in_, F_GETFL) | O_NONBLOCK);
     out_ = out[0];
     err_ = err[0];
 }
@@ -50,39 +52,66 @@ ChildProcess::~ChildProcess() {
         Kill();
         Wait();
     }
-    for (int fd : {in_, out_, err_})
-        if (fd >= 0) ::close(fd);
+    for (int* fd : {&in_, &out_, &err_}) CloseFd(*fd);
 }
 
-void ChildProcess::Write(const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(in_, bytes.data() + done, bytes.size() - done);
+void ChildProcess::CloseFd(int& fd) {
+    if (fd >= 0) ::close(fd);
+    fd = -1;
+}
+
+bool ChildProcess::Pump(std::chrono::steady_clock::time_point deadline, bool wantWrite) {
+    pollfd fds[3];
+    nfds_t count = 0;
+    const auto watch = [&](int fd, short events) {
+        if (fd >= 0) fds[count++] = pollfd{fd, events, 0};
+    };
+    watch(out_, POLLIN);
+    watch(err_, POLLIN);
+    if (wantWrite) watch(in_, POLLOUT);
+    if (count == 0) return false;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return false;
+        const int ready = ::poll(fds, count, static_cast<int>(left.count()));
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0) return false;
+        break;
+    }
+    for (nfds_t i = 0; i < count; ++i) {
+        if (fds[i].revents == 0 || fds[i].fd == in_) continue;  // the writer handles POLLOUT itself
+        const bool isOut = fds[i].fd == out_;
+        char buffer[4096];
+        const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return;  // the child is gone; what it acknowledged is what counts
-        done += static_cast<std::size_t>(n);
+        if (n <= 0) {
+            CloseFd(isOut ? out_ : err_);
+            continue;
+        }
+        (isOut ? buffered_ : errBuffered_).append(buffer, static_cast<std::size_t>(n));
     }
-}
-
-void ChildProcess::CloseInput() {
-    if (in_ >= 0) ::close(in_);
-    in_ = -1;
-}
-
-bool ChildProcess::Fill(std::chrono::steady_clock::time_point deadline) {
-    if (outClosed_) return false;
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    pollfd p{out_, POLLIN, 0};
-    if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0) return false;
-    char buffer[4096];
-    const ssize_t n = ::read(out_, buffer, sizeof buffer);
-    if (n <= 0) {
-        outClosed_ = true;
-        return false;
-    }
-    buffered_.append(buffer, static_cast<std::size_t>(n));
     return true;
 }
+
+bool ChildProcess::Write(const std::string& bytes, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        if (in_ < 0) return false;
+        const ssize_t n = ::write(in_, bytes.data() + done, bytes.size() - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno != EAGAIN) return false;  // the child is gone; what it acknowledged is what counts
+        // The pipe is full: take in what the child printed meanwhile, so it can go on reading.
+        if (!Pump(deadline, true)) return false;
+    }
+    return true;
+}
+
+void ChildProcess::CloseInput() { CloseFd(in_); }
 
 std::optional<std::string> ChildProcess::ReadLine(std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
@@ -93,13 +122,13 @@ std::optional<std::string> ChildProcess::ReadLine(std::chrono::milliseconds time
             buffered_.erase(0, nl + 1);
             return line;
         }
-        if (!Fill(deadline)) return std::nullopt;
+        if (out_ < 0 || !Pump(deadline, false)) return std::nullopt;
     }
 }
 
 std::string ChildProcess::ReadRest(std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (Fill(deadline)) {
+    while (out_ >= 0 && Pump(deadline, false)) {
     }
     std::string rest;
     rest.swap(buffered_);
@@ -107,15 +136,10 @@ std::string ChildProcess::ReadRest(std::chrono::milliseconds timeout) {
 }
 
 std::string ChildProcess::Stderr() {
-    std::string text;
-    char buffer[4096];
-    pollfd p{err_, POLLIN, 0};
-    while (::poll(&p, 1, 2000) > 0) {
-        const ssize_t n = ::read(err_, buffer, sizeof buffer);
-        if (n <= 0) break;
-        text.append(buffer, static_cast<std::size_t>(n));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (err_ >= 0 && Pump(deadline, false)) {
     }
-    return text;
+    return errBuffered_;
 }
 
 void ChildProcess::Kill() {

@@ -1,6 +1,8 @@
 #pragma once
 // Runs the sqlstandin program from tests: arguments, standard input and output through pipes,
 // SIGKILL on demand. Every read has a deadline so a hung child fails the test instead of hanging it.
+// Writing never waits on a child that is itself blocked writing: while standard input is full,
+// whatever the child has printed on standard output or error is read into buffers.
 
 #include <chrono>
 #include <optional>
@@ -16,24 +18,29 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    void Write(const std::string& bytes);
+    // False when the child closed its input (it is gone) or took none for `timeout`.
+    bool Write(const std::string& bytes, std::chrono::milliseconds timeout = std::chrono::seconds(60));
     void CloseInput();
     // The next line of standard output without its '\n'; nullopt at end of output or deadline.
     std::optional<std::string> ReadLine(std::chrono::milliseconds timeout);
     // All remaining output (until the child closes it).
     std::string ReadRest(std::chrono::milliseconds timeout);
+    // Standard error so far, and what follows within two seconds or until the child closes it.
     std::string Stderr();
     void Kill();
     // Exit status, or 128 + signal number.
     int Wait();
 
 private:
-    bool Fill(std::chrono::steady_clock::time_point deadline);
+    // Waits until output arrives (read into the buffers), input becomes writable (when
+    // `wantWrite`) or the deadline passes. True when something happened.
+    bool Pump(std::chrono::steady_clock::time_point deadline, bool wantWrite);
+    static void CloseFd(int& fd);
 
     int pid_ = -1;
     int in_ = -1, out_ = -1, err_ = -1;
     std::string buffered_;
-    bool outClosed_ = false;
+    std::string errBuffered_;
     std::optional<int> status_;
 };
 

@@ -154,6 +154,22 @@ TEST(SqlstandinExec, RefusesADatabaseThatAnotherProcessHasOpen) {
     EXPECT_EQ(Exec(tmp / "db", "insert into t values (1, 'x')").status, 0);
 }
 
+// A long script whose results are long too: both pipes fill while the script is still being
+// written, so the writer must take in output meanwhile instead of waiting for input room.
+TEST(SqlstandinExec, ALongScriptWithLongResultsRunsThroughFullPipes) {
+    TempDir tmp;
+    ASSERT_EQ(Init(tmp / "db", {}).status, 0);
+    const std::string wide(200, 'x');
+    const int batches = 1000;  // about 220 KB each way, several times a pipe's buffer
+    std::string script;
+    for (int i = 0; i < batches; ++i) script += "select '" + wide + "' as c\nGO\n";
+    const RunResult run = RunProgram({kProgram, "exec", (tmp / "db").string()}, script);
+    EXPECT_EQ(run.status, 0) << run.err;
+    int rows = 0;
+    for (std::size_t at = run.out.find(wide); at != std::string::npos; at = run.out.find(wide, at + wide.size())) ++rows;
+    EXPECT_EQ(rows, batches);
+}
+
 TEST(SqlstandinProgram, UsageErrorsAreClear) {
     TempDir tmp;
     const struct {
