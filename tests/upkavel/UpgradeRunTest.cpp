@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 
 #include "RecordingPresenter.h"
 #include "Screenshots.h"
@@ -94,6 +95,23 @@ TEST_F(UpgradeRunTest, ASuccessfulRunShowsOneBoxThenHidesTheLabelAndFocusesExit)
     QTest::mouseClick(form->btUp, Qt::LeftButton);
     EXPECT_EQ(boxes.Boxes().size(), 2u);
     EXPECT_EQ(Ledger(), expected);
+}
+
+TEST_F(UpgradeRunTest, TheBaselineBoxDecidesWhetherTheDriverRunsTheBaselineStep) {
+    // On a database that has lib_bianma, only the box can bring the baseline step in; its first
+    // statement is the table probe of lib_rukutj.
+    StartForm();
+    if (IsSkipped()) return;
+    const std::string baselineFirst = "select * from sysobjects where name ='lib_rukutj'\r\n";
+    test::RecordingPresenter boxes;
+    for (const bool ticked : {false, true, false}) {
+        form->ckBefore->setChecked(ticked);
+        const std::size_t mark = TraceMark();
+        QTest::mouseClick(form->btUp, Qt::LeftButton);
+        const auto sent = TracedSince(mark);
+        ASSERT_EQ(boxes.Boxes().back().text, "Kavel升级成功，请更新Kavel.exe");
+        EXPECT_EQ(std::count(sent.begin(), sent.end(), baselineFirst), ticked ? 1 : 0) << ticked;
+    }
 }
 
 TEST_F(UpgradeRunTest, ClosingIsRefusedWhileARunIsGoing) {
