@@ -132,7 +132,7 @@ TEST_F(UpgradeRunTest, AFailingStatementShowsTheErrorAndLeavesTheLabelUp) {
     StartForm(
         "create table lib_other (ot_id int not null)\nGO\n"
         "alter table lib_other add constraint ver_manage primary key nonclustered (ot_id)\nGO\n",
-        test::kSampleLibrary);
+        test::kOldestLayout);
     if (IsSkipped()) return;
     form->btDo->show();
     test::RecordingPresenter boxes;
