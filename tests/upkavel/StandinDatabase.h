@@ -24,6 +24,8 @@ inline constexpr const char* kSampleLibrary = "sample_library.sql";  // the demo
 inline constexpr const char* kOldestLayout = "oldest_layout.sql";    // before any upgrade
 inline constexpr const char* kLevel2005_03 = "level_2005_03.sql";    // baseline and 2005-03 in
 inline constexpr const char* kBaselineLevel = "baseline_level.sql";  // as the baseline leaves it
+inline constexpr const char* kLevel2010 = "level_2010.sql";          // up to 2010-12-30 in
+inline constexpr const char* kUpgraded = "upgraded.sql";             // the whole upgrade in
 
 // One column of a table as syscolumns describes it.
 struct ColumnInfo {
@@ -58,6 +60,9 @@ protected:
     std::vector<std::vector<std::string>> Rows(const std::string& sql);
     // The columns of a table in column order; empty when there is no such table.
     std::vector<ColumnInfo> ColumnsOf(const std::string& table);
+    // Every user table with its columns, keys and indexes, one line each, in name order: the
+    // form of tests/upkavel/expected/*.schema.
+    std::string Schema();
 
     // The upgrade suite's database: a stand-in on `fixture`, or, when KAVEL_TEST_ODBC_DSN names a
     // data source on a real SQL Server, that database emptied of user tables and loaded with the

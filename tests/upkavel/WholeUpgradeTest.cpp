@@ -71,27 +71,6 @@ protected:
         return rows;
     }
 
-    // Every user table with its columns, keys and indexes, one line each, in name order.
-    std::string Schema() {
-        std::ostringstream out;
-        for (const auto& table : Column("select name from sysobjects where xtype='U' order by name")) {
-            out << "table " << table << "\n";
-            for (const auto& c : ColumnsOf(table)) out << "  " << c << "\n";
-            for (const auto& k : Column("select name from sysobjects where xtype='PK' and parent_obj in "
-                                        "(select id from sysobjects where name='" + table + "')")) {
-                out << "  primary key " << k << "\n";
-            }
-            for (const auto& ix : Rows("select name, status, OrigFillFactor from sysindexes where id in "
-                                       "(select id from sysobjects where name='" + table + "') "
-                                       "and name is not null and name not like '[_]WA[_]Sys%' "
-                                       "order by name")) {
-                out << "  index " << ix[0] << ((std::stoi(ix[1]) & 2) ? " unique" : "")
-                    << " fillfactor " << ix[2] << "\n";
-            }
-        }
-        return out.str();
-    }
-
     std::unique_ptr<TUpKavelMain> form;
 };
 
