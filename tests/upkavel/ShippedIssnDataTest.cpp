@@ -59,7 +59,9 @@ TEST(ShippedIssnData, HoldsTheSampleCodesWithValidNumbersAndNoQuotes) {
         const auto record = ReadIssnDatLine(line);
         ASSERT_TRUE(record.has_value());
         EXPECT_TRUE(codes.insert(record->code).second) << "twice: " << record->code;
-        if (!record->issn.empty()) EXPECT_TRUE(IssnCheckDigitHolds(record->issn)) << record->issn;
+        if (!record->issn.empty()) {
+            EXPECT_TRUE(IssnCheckDigitHolds(record->issn)) << record->issn;
+        }
         EXPECT_LE(record->cn.size(), 12u);
     }
     for (int n = 1; n <= 19; ++n) {
