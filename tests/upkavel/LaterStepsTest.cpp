@@ -10,9 +10,8 @@
 #include <QPushButton>
 #include <algorithm>
 #include <functional>
-#include <initializer_list>
-#include <string_view>
 
+#include "ExpectedTrace.h"
 #include "RecordingPresenter.h"
 #include "StandinDatabase.h"
 #include "TQuery.h"
@@ -25,154 +24,23 @@ using Step = void (TUpKavelMain::*)();
 using Table = std::vector<std::vector<std::string>>;
 using Statements = std::vector<std::string>;
 
-// ---- The statements as the server must receive them ----
-
-// One statement: every line followed by CR LF.
-std::string Sent(std::initializer_list<std::string_view> lines) {
-    std::string text;
-    for (auto line : lines) text.append(line).append("\r\n");
-    return text;
+// The statements of a file of tests/upkavel/expected/, with the name the server gave the default
+// constraint of bm_month (it carries an object id) in place of "{bm_month default}".
+Statements ExpectedStatements(const std::string& fileName, const std::string& monthDefault) {
+    auto statements = test::ExpectedTrace(fileName);
+    const std::string placeholder = "{bm_month default}";
+    for (auto& s : statements) {
+        if (const auto at = s.find(placeholder); at != std::string::npos) {
+            s.replace(at, placeholder.size(), monthDefault);
+        }
+    }
+    return statements;
 }
 
-std::string TableProbe(const std::string& table) {
-    return Sent({"select * from sysobjects where name ='" + table + "'"});
-}
-
-std::string ColumnProbe(const std::string& table, const std::string& column) {
-    return Sent({"select name from syscolumns where name='" + column +
-                 "' and id in (select id from sysobjects where name = '" + table + "')"});
-}
-
-std::string LedgerLookUp(const std::string& marker) {
-    return Sent({"select vm_mess from ver_manage", "where vm_mess='" + marker + "'"});
-}
-
-std::string LedgerInsert(const std::string& marker) {
-    return Sent({"insert into ver_manage(vm_mess)values('" + marker + "')"});
-}
-
-Statements NewMarker(const std::string& marker) {
-    return {LedgerLookUp(marker), LedgerInsert(marker)};
-}
-
-Statements operator+(Statements a, const Statements& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
-// 2007-03-12 after its marker: widen, then rebuild lib_people.
-Statements PeopleWidened() {
-    const char* code = "\t\tpe_code \tchar(12) NOT NULL default(''),";
-    const char* name = "\t\tpe_name \tchar(40) default('')";
-    return {Sent({"alter table lib_bkzd ALTER COLUMN zd_usercode char(12)"}),
-            Sent({"alter table lib_bkzdtmp ALTER COLUMN zd_usercode char(12)"}),
-            Sent({"alter table lib_bkzdls ALTER COLUMN zd_usercode char(12)"}),
-            Sent({"alter table lib_cuihuan ALTER COLUMN ch_libcard char(12)"}),
-            Sent({"alter table lib_cuihuan ALTER COLUMN ch_name char(20)"}),
-            Sent({"alter table lib_jieshu ALTER COLUMN js_libcard char(12)"}),
-            Sent({"alter table lib_fakuan ALTER COLUMN fk_id char(12)"}),
-            Sent({"alter table lib_fakuan ALTER COLUMN fk_name char(20)"}),
-            Sent({"alter table lib_enterpeople ALTER COLUMN ep_people char(12)"}),
-            Sent({"alter table lib_enterpeople ALTER COLUMN ep_name char(20)"}),
-            Sent({"create table lib_peopletmp ( ", code, name, ") "}),
-            Sent({"insert into lib_peopletmp select * from lib_people"}),
-            Sent({"drop table lib_people"}),
-            Sent({"create table lib_people ( ", code, name, ") "}),
-            Sent({"ALTER TABLE lib_people ADD CONSTRAINT ",
-                  "PK_lib_people PRIMARY KEY NONCLUSTERED", "(pe_code)"}),
-            Sent({"insert into lib_people select * from lib_peopletmp"}),
-            Sent({"drop table lib_peopletmp"})};
-}
-
-// 2007-11-03 after its marker, up to the bk_order probe; `df` is the server's name of the
-// default constraint of bm_month.
-Statements MonthConverted(const std::string& df) {
-    return {Sent({"alter table lib_bianma add bm_monthnum int DEFAULT(0)"}),
-            Sent({"update lib_bianma set bm_monthnum=bm_month"}),
-            Sent({"create table tmp_tmp_bm ( ", "\t\tpe_name \tchar(250) default('')", ") "}),
-            Sent({"insert into tmp_tmp_bm(pe_name)", "select name from sysobjects",
-                  "where parent_obj in(select id from sysobjects where name='lib_bianma')",
-                  "  and id in(select cdefault from syscolumns where name='bm_month' and id in "
-                  "(select id from sysobjects where name='lib_bianma'))"}),
-            Sent({"select * from tmp_tmp_bm"}),
-            Sent({"ALTER TABLE lib_bianma DROP CONSTRAINT " + df}),
-            Sent({"alter table lib_bianma add bm_month1 char(12)"}),
-            Sent({"update lib_bianma set bm_month1=CONVERT(char(12),bm_month)"}),
-            Sent({"alter table lib_bianma drop COLUMN bm_month"}),
-            Sent({"alter table lib_bianma add bm_month char(12) default('')"}),
-            Sent({"update lib_bianma set bm_month=bm_month1"}),
-            Sent({"alter table lib_bianma drop COLUMN bm_month1"}),
-            Sent({"drop table tmp_tmp_bm"})};
-}
-
-Statements OrderColumnAdded() {
-    return {ColumnProbe("lib_baokan", "bk_order"),
-            Sent({"alter table lib_baokan add bk_order char(10) DEFAULT('')"}),
-            Sent({"update lib_baokan set bk_order=bk_code"})};
-}
-
-Statements FontTableCreated() {
-    return {TableProbe("lib_biaoqianfont"),
-            Sent({"create table lib_biaoqianfont ( ", "\t\tbq_sign \tint default(0),",
-                  "\t\tbq_font1 \tchar(32) default('Arial'),", "\t\tbq_size1 \tint default(14),",
-                  "\t\tbq_bold1 \tint default(1),", "\t\tbq_font2 \tchar(32) default('宋体'),",
-                  "\t\tbq_size2 \tint default(14),", "\t\tbq_bold2 \tint default(1),",
-                  "\t\tbq_font3 \tchar(32) default('宋体'),", "\t\tbq_size3 \tint default(14),",
-                  "\t\tbq_bold3 \tint default(1)", ") "}),
-            Sent({"insert into lib_biaoqianfont(bq_sign) values(0)"})};
-}
-
-// 2007-12-03 after its marker.
-Statements BarcodesWidened() {
-    const char* columns[] = {"\t\ttm_mark \tchar(1) default('0'),", "\t\ttm_no \tint NOT NULL,",
-                             "\t\ttm_logdate \tdatetime default(getdate()),",
-                             "\t\ttm_enddate \tdatetime default(getdate())"};
-    return {Sent({"create table lib_tiaoma_tmp ( ", "\t\ttm_barcode \tchar(9) NOT NULL,",
-                  columns[0], columns[1], columns[2], columns[3], ") "}),
-            Sent({"insert into lib_tiaoma_tmp(tm_barcode,tm_mark,tm_no,tm_logdate,tm_enddate)",
-                  "select tm_barcode,tm_mark,tm_no,tm_logdate,tm_enddate from lib_tiaoma "}),
-            Sent({"drop table lib_tiaoma"}),
-            Sent({"create table lib_tiaoma ( ", "\t\ttm_barcode \tchar(12) NOT NULL,", columns[0],
-                  columns[1], columns[2], columns[3], ") "}),
-            Sent({"ALTER TABLE lib_tiaoma ADD CONSTRAINT PK_lib_tiaoma PRIMARY KEY "
-                  "NONCLUSTERED(tm_barcode)"}),
-            Sent({"create index PK_lib_tiaoma_code on lib_tiaoma(tm_no) WITH "
-                  "PAD_INDEX,FILLFACTOR=85"}),
-            Sent({"insert into lib_tiaoma(tm_barcode,tm_mark,tm_no,tm_logdate,tm_enddate)",
-                  "select tm_barcode,tm_mark,tm_no,tm_logdate,tm_enddate from lib_tiaoma_tmp "}),
-            Sent({"drop table lib_tiaoma_tmp"}),
-            Sent({"alter table lib_jieshu ALTER COLUMN js_barcode char(12)"}),
-            Sent({"create index PK_lib_jieshu_barcode on lib_jieshu(js_barcode) WITH "
-                  "PAD_INDEX,FILLFACTOR=85"}),
-            Sent({"alter table lib_goodbook ALTER COLUMN gb_barcode char(12)"})};
-}
-
-Statements ReadingRooms() {
-    return {Sent({"create table lib_YlsName ( ", "\t\tyn_id \tint NOT NULL default(0),",
-                  "\t\tyn_name \tchar(40) default('默认阅览室')", ") "}),
-            Sent({"ALTER TABLE lib_YlsName ADD CONSTRAINT ",
-                  "PK_lib_YlsName PRIMARY KEY NONCLUSTERED", "(yn_id)"}),
-            Sent({"insert into lib_YlsName(yn_id,yn_name) values(0,'默认阅览室')"}),
-            Sent({"alter table lib_enterpeople add ep_room int DEFAULT(0)"}),
-            Sent({"update lib_enterpeople set ep_room=0"})};
-}
-
-Statements ReaderTypeAndSignAdded() {
-    return {ColumnProbe("lib_enterpeoplep", "ep_dzlx"),
-            Sent({"alter table lib_enterpeoplep add ep_dzlx char(20) default('')"}),
-            Sent({"alter table lib_enterpeoplep add ep_deptment char(40) default('')"}),
-            ColumnProbe("lib_enterpeople", "ep_sign"),
-            Sent({"alter table lib_enterpeople add ep_sign char(4) DEFAULT('签到')"}),
-            Sent({"update lib_enterpeople set ep_sign='签退'"})};
-}
-
-Statements ShelfNumberAdded() {
-    return {ColumnProbe("lib_bkzd", "zd_shanjiahao"),
-            Sent({"alter table lib_bkzd add zd_shanjiahao char(12) DEFAULT('')"}),
-            Sent({"update lib_bkzd set zd_shanjiahao=''"}),
-            Sent({"alter table lib_bkzdtmp add zd_shanjiahao char(12) DEFAULT('')"}),
-            Sent({"update lib_bkzdtmp set zd_shanjiahao=''"})};
-}
+// The steps in driver order.
+const Step kSteps[] = {&TUpKavelMain::Do2007_03_12, &TUpKavelMain::Do2007_11_03,
+                       &TUpKavelMain::Do2007_12_03, &TUpKavelMain::Do2010_05_11,
+                       &TUpKavelMain::Do2010_12_30, &TUpKavelMain::Do2012_03_15};
 
 const std::vector<std::string> kStepMarkers = {
     "PEOPLE_LEN_12",          "ZZ20071103.CHGBMMONTH", "ZZ20071203.BOOKBAR_LEN_12",
@@ -254,52 +122,27 @@ TEST_F(LaterStepsTest, EachStepSendsItsStatementsByteForByteAndOnlyProbesTheSeco
     ASSERT_EQ(monthDefault.size(), 1u);
     ASSERT_EQ(monthDefault[0].rfind("DF__lib_bianm__bm_mo__", 0), 0u) << monthDefault[0];
 
-    struct Case {
-        const char* name;
-        Step step;
-        Statements first;
-        Statements second;
+    // The whole first run, then the whole second run, each compared with its file.
+    const auto runAll = [&] {
+        Statements sent;
+        for (const Step step : kSteps) {
+            const auto traced = Traced(step);
+            sent.insert(sent.end(), traced.begin(), traced.end());
+        }
+        return sent;
     };
-    const Case cases[] = {
-        {"2007-03-12",
-         &TUpKavelMain::Do2007_03_12,
-         NewMarker("PEOPLE_LEN_12") + PeopleWidened(),
-         {LedgerLookUp("PEOPLE_LEN_12")}},
-        {"2007-11-03",
-         &TUpKavelMain::Do2007_11_03,
-         NewMarker("ZZ20071103.CHGBMMONTH") + MonthConverted(monthDefault[0]) + OrderColumnAdded(),
-         {LedgerLookUp("ZZ20071103.CHGBMMONTH"), ColumnProbe("lib_baokan", "bk_order")}},
-        {"2007-12-03",
-         &TUpKavelMain::Do2007_12_03,
-         FontTableCreated() + NewMarker("ZZ20071203.BOOKBAR_LEN_12") + BarcodesWidened(),
-         {TableProbe("lib_biaoqianfont"), LedgerLookUp("ZZ20071203.BOOKBAR_LEN_12")}},
-        {"2010-05-11",
-         &TUpKavelMain::Do2010_05_11,
-         NewMarker("ZZ20100511.PUBLISH_LEN") +
-             Statements{Sent({"alter table lib_bianma ALTER COLUMN bm_publish char(40)"})},
-         {LedgerLookUp("ZZ20100511.PUBLISH_LEN")}},
-        {"2010-12-30",
-         &TUpKavelMain::Do2010_12_30,
-         NewMarker("ZZ20101230.YUELANSHI") + ReadingRooms(),
-         {LedgerLookUp("ZZ20101230.YUELANSHI")}},
-        {"2012-03-15",
-         &TUpKavelMain::Do2012_03_15,
-         ReaderTypeAndSignAdded() + NewMarker("ZZ20120315.BKZD") + ShelfNumberAdded(),
-         {ColumnProbe("lib_enterpeoplep", "ep_dzlx"), ColumnProbe("lib_enterpeople", "ep_sign"),
-          LedgerLookUp("ZZ20120315.BKZD")}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(Traced(c.step), c.first);
-    }
+    const auto first = runAll();
+    EXPECT_EQ(test::MatchTrace(first, ExpectedStatements("later_steps_first_run.trace",
+                                                         monthDefault[0])),
+              "");
     auto markers = kStepMarkers;
     std::sort(markers.begin(), markers.end());
     EXPECT_EQ(Ledger(), markers);
 
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string("again ") + c.name);
-        EXPECT_EQ(Traced(c.step), c.second);
-    }
+    const auto second = runAll();
+    EXPECT_EQ(test::MatchTrace(second, ExpectedStatements("later_steps_second_run.trace",
+                                                          monthDefault[0])),
+              "");
     EXPECT_EQ(Ledger(), markers);
     EXPECT_TRUE(form->pgbBar->isHidden());
 }
@@ -525,11 +368,11 @@ std::string Marked(const char* marker) {
     return std::string("insert into ver_manage(vm_mess) values('") + marker + "')\nGO\n";
 }
 
+// What the step sends is in tests/upkavel/expected/later_steps_guard_<name>.trace.
 struct MismatchCase {
     const char* name;
     std::string extraSql;
     Step step;
-    std::function<Statements(const std::string& monthDefault)> expected;
     const char* marker;  // the one ledger row afterwards
 };
 
@@ -542,8 +385,12 @@ TEST_P(LaterStepsMismatchTest, OnlyWhatTheGuardsLetThroughIsSent) {
     Start(GetParam().extraSql);
     if (IsSkipped()) return;
     const auto monthDefault = Column(kMonthDefaultName);
-    EXPECT_EQ(Traced(GetParam().step),
-              GetParam().expected(monthDefault.empty() ? std::string() : monthDefault[0]));
+    EXPECT_EQ(test::MatchTrace(Traced(GetParam().step),
+                               ExpectedStatements(std::string("later_steps_guard_") +
+                                                      GetParam().name + ".trace",
+                                                  monthDefault.empty() ? std::string()
+                                                                       : monthDefault[0])),
+              "");
     EXPECT_EQ(Ledger(), std::vector<std::string>{GetParam().marker});
     EXPECT_TRUE(form->pgbBar->isHidden());
     // lib_people keeps its rows even when its columns had been widened already.
@@ -557,39 +404,19 @@ INSTANTIATE_TEST_SUITE_P(
                                  "alter table lib_fakuan alter column fk_id char(12)\nGO\n"
                                  "alter table lib_bkzd alter column zd_usercode char(12)\nGO\n",
                                  &TUpKavelMain::Do2007_03_12,
-                                 [](const std::string&) {
-                                     return NewMarker("PEOPLE_LEN_12") + PeopleWidened();
-                                 },
                                  "PEOPLE_LEN_12"},
                     MismatchCase{"MonthMarkerPresentOrderColumnMissing",
                                  Marked("ZZ20071103.CHGBMMONTH"), &TUpKavelMain::Do2007_11_03,
-                                 [](const std::string&) {
-                                     return Statements{LedgerLookUp("ZZ20071103.CHGBMMONTH")} +
-                                            OrderColumnAdded();
-                                 },
                                  "ZZ20071103.CHGBMMONTH"},
                     MismatchCase{"MonthMarkerAbsentOrderColumnPresent",
                                  "alter table lib_baokan add bk_order char(10)\nGO\n",
                                  &TUpKavelMain::Do2007_11_03,
-                                 [](const std::string& df) {
-                                     return NewMarker("ZZ20071103.CHGBMMONTH") +
-                                            MonthConverted(df) +
-                                            Statements{ColumnProbe("lib_baokan", "bk_order")};
-                                 },
                                  "ZZ20071103.CHGBMMONTH"},
                     MismatchCase{"BarcodeMarkerPresentFontTableMissing",
                                  Marked("ZZ20071203.BOOKBAR_LEN_12"), &TUpKavelMain::Do2007_12_03,
-                                 [](const std::string&) {
-                                     return FontTableCreated() +
-                                            Statements{LedgerLookUp("ZZ20071203.BOOKBAR_LEN_12")};
-                                 },
                                  "ZZ20071203.BOOKBAR_LEN_12"},
                     MismatchCase{"BkzdMarkerPresentSignColumnMissing", Marked("ZZ20120315.BKZD"),
                                  &TUpKavelMain::Do2012_03_15,
-                                 [](const std::string&) {
-                                     return ReaderTypeAndSignAdded() +
-                                            Statements{LedgerLookUp("ZZ20120315.BKZD")};
-                                 },
                                  "ZZ20120315.BKZD"},
                     MismatchCase{
                         "BkzdMarkerAbsentShelfColumnPresent",
@@ -597,12 +424,6 @@ INSTANTIATE_TEST_SUITE_P(
                         "alter table lib_enterpeoplep add ep_dzlx char(20) default('')\nGO\n"
                         "alter table lib_enterpeople add ep_sign char(4) default('签到')\nGO\n",
                         &TUpKavelMain::Do2012_03_15,
-                        [](const std::string&) {
-                            return Statements{ColumnProbe("lib_enterpeoplep", "ep_dzlx"),
-                                              ColumnProbe("lib_enterpeople", "ep_sign")} +
-                                   NewMarker("ZZ20120315.BKZD") +
-                                   Statements{ColumnProbe("lib_bkzd", "zd_shanjiahao")};
-                        },
                         "ZZ20120315.BKZD"}),
     [](const testing::TestParamInfo<MismatchCase>& info) { return std::string(info.param.name); });
 
