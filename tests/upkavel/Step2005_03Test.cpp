@@ -103,7 +103,8 @@ protected:
 TEST_F(Step2005_03Test, AddsEveryColumnAndTable) {
     StartForm();
     if (IsSkipped()) return;
-    ExpectSuccess(RunUpgrade());
+    // The step alone: later steps widen and move some of these columns.
+    form->Do2005_03();
 
     struct Case {
         std::string table;
