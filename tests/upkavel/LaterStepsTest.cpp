@@ -77,9 +77,7 @@ public:
     // A statement that returns no rows, on a second connection; throws the server's error.
     void Exec(const std::string& sql) {
         TDatabase second;
-        second.AliasName = database.AliasName;
-        second.Params = database.Params;
-        second.Open();
+        OpenSecondConnection(second);
         TQuery query(second);
         query.AddSql(sql);
         query.ExecSQL();

@@ -98,11 +98,15 @@ std::vector<std::string> StandinDatabaseTest::TracedSince(std::size_t mark) cons
     return {all.begin() + static_cast<std::ptrdiff_t>(mark), all.end()};
 }
 
-std::vector<std::vector<std::string>> StandinDatabaseTest::Rows(const std::string& sql) {
-    TDatabase second;
+void StandinDatabaseTest::OpenSecondConnection(TDatabase& second) const {
     second.AliasName = database.AliasName;
     second.Params = database.Params;
     second.Open();
+}
+
+std::vector<std::vector<std::string>> StandinDatabaseTest::Rows(const std::string& sql) {
+    TDatabase second;
+    OpenSecondConnection(second);
     TQuery query(second);
     query.AddSql(sql);
     query.Open();
@@ -155,9 +159,7 @@ std::string StandinDatabaseTest::Schema() {
 
 std::vector<std::string> StandinDatabaseTest::Column(const std::string& sql) {
     TDatabase second;
-    second.AliasName = database.AliasName;
-    second.Params = database.Params;
-    second.Open();
+    OpenSecondConnection(second);
     TQuery query(second);
     query.AddSql(sql);
     query.Open();

@@ -54,6 +54,9 @@ protected:
     std::size_t TraceMark() const { return TracedStatements().size(); }
     std::vector<std::string> TracedSince(std::size_t mark) const;
 
+    // Opens `second` on the same data source and login as `database`.
+    void OpenSecondConnection(TDatabase& second) const;
+
     // Runs a query on a second connection and returns the first column of every row.
     std::vector<std::string> Column(const std::string& sql);
     // Every column of every row, NULL as "NULL", values trimmed of trailing blanks.
