@@ -18,12 +18,12 @@
 #include <system_error>
 #include <vector>
 
-#include "DatabaseFolder.h"
+#include "storage/DatabaseFolder.h"
 #include "Engine.h"
-#include "ScriptSplitter.h"
+#include "sql/ScriptSplitter.h"
 #include "Serve.h"
-#include "StorageFile.h"
-#include "TextFormat.h"
+#include "storage/StorageFile.h"
+#include "exec/TextFormat.h"
 
 namespace {
 

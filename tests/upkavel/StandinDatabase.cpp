@@ -4,7 +4,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "ScriptSplitter.h"
+#include "sql/ScriptSplitter.h"
 #include "SkipOrFail.h"
 #include "TQuery.h"
 

@@ -2,13 +2,13 @@
 
 #include <stdexcept>
 
-#include "BatchCompile.h"
-#include "Catalogue.h"
-#include "Collation.h"
-#include "DatabaseImage.h"
+#include "bind/BatchCompile.h"
+#include "catalog/Catalogue.h"
+#include "types/Collation.h"
+#include "storage/DatabaseImage.h"
 #include "Errors.h"
-#include "Executor.h"
-#include "Parser.h"
+#include "exec/Executor.h"
+#include "sql/Parser.h"
 
 namespace standin {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "Engine.h"
-#include "Value.h"
+#include "types/Value.h"
 
 namespace standin {
 

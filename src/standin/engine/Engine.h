@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "Value.h"
+#include "types/Value.h"
 
 namespace standin {
 

@@ -3,7 +3,7 @@
 
 #include <chrono>
 
-#include "Value.h"
+#include "types/Value.h"
 
 namespace standin {
 

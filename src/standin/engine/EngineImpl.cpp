@@ -7,8 +7,8 @@
 #include <stdexcept>
 
 #include "EngineClock.h"
-#include "SnapshotFile.h"
-#include "StorageFile.h"
+#include "storage/SnapshotFile.h"
+#include "storage/StorageFile.h"
 
 namespace standin {
 namespace {

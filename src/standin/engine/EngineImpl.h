@@ -14,10 +14,10 @@
 #include <string>
 
 #include "Database.h"
-#include "DatabaseFolder.h"
+#include "storage/DatabaseFolder.h"
 #include "Engine.h"
 #include "Trace.h"
-#include "Wal.h"
+#include "storage/Wal.h"
 
 namespace standin {
 

@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "Engine.h"
-#include "StorageFile.h"
+#include "storage/StorageFile.h"
 
 namespace standin {
 

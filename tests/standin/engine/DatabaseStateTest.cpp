@@ -4,8 +4,8 @@
 #include <sstream>
 
 #include "Database.h"
-#include "DateTimeOps.h"
-#include "TextFormat.h"
+#include "types/DateTimeOps.h"
+#include "exec/TextFormat.h"
 
 namespace standin {
 namespace {

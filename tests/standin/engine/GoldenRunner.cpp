@@ -25,8 +25,8 @@
 #include <vector>
 
 #include "Database.h"
-#include "DateTimeOps.h"
-#include "TextFormat.h"
+#include "types/DateTimeOps.h"
+#include "exec/TextFormat.h"
 
 namespace {
 

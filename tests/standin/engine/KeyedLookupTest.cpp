@@ -6,7 +6,7 @@
 #include <string>
 
 #include "Database.h"
-#include "TextFormat.h"
+#include "exec/TextFormat.h"
 
 namespace standin {
 namespace {

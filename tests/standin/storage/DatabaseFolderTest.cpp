@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "DatabaseFolder.h"
+#include "storage/DatabaseFolder.h"
 #include "StorageTestSupport.h"
 
 namespace standin {

@@ -8,7 +8,7 @@
 
 #include "EngineTestSupport.h"
 #include "StorageTestSupport.h"
-#include "Wal.h"
+#include "storage/Wal.h"
 
 namespace standin {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ScriptSplitter.h"
+#include "sql/ScriptSplitter.h"
 
 namespace standin {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "SnapshotFile.h"
+#include "storage/SnapshotFile.h"
 #include "StorageTestSupport.h"
 
 namespace standin {

@@ -3,9 +3,9 @@
 #include <random>
 #include <stdexcept>
 
-#include "Crc32c.h"
+#include "storage/Crc32c.h"
 #include "StorageTestSupport.h"
-#include "Wal.h"
+#include "storage/Wal.h"
 
 namespace standin {
 namespace {

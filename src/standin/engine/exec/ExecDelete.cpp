@@ -1,0 +1,24 @@
+// DELETE FROM t WHERE ...
+#include "exec/Executor.h"
+#include "exec/TableWrite.h"
+
+namespace standin {
+
+StatementOutcome ExecDelete(StatementEnv& env, DeleteStmt& s) {
+    Table& t = TableForWrite(env, s.table);
+    Evaluator ev(env);
+    BindScope scope;
+    scope.columns = &t.columns;
+    scope.tableName = t.name;
+    if (s.where) ev.Bind(*s.where, scope);
+    std::vector<RowId> rows = FindRows(env, ev, t, s.where.get());
+    for (RowId id : rows) {
+        env.undo.push_back(UndoRecord{UndoRecord::Kind::Deleted, &t, id, t.store.Get(id)});
+        t.store.Erase(id);
+    }
+    StatementOutcome o;
+    o.rowCount = static_cast<std::int64_t>(rows.size());
+    return o;
+}
+
+}  // namespace standin

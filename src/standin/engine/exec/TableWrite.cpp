@@ -1,0 +1,213 @@
+#include "exec/TableWrite.h"
+
+#include <algorithm>
+#include <optional>
+#include <unordered_map>
+
+#include "types/Collation.h"
+#include "types/Convert.h"
+#include "Cp936.h"
+#include "Errors.h"
+#include "types/KeyEncoding.h"
+#include "sql/Parser.h"
+#include "types/SqlTypes.h"
+
+namespace standin {
+
+Column ColumnFromDef(const ColumnDef& d, bool ansiNullDefaultOn) {
+    Column c;
+    c.name = d.name;
+    c.type = d.type;
+    c.identity = d.identity;
+    c.seed = d.seed;
+    c.increment = d.increment;
+    c.nullable = d.identity ? false : d.nullable ? *d.nullable : ansiNullDefaultOn;
+    return c;
+}
+
+IndexDef KeyIndex(const std::string& name, bool primary, bool clustered, std::vector<std::string> columns,
+                  int fillFactor) {
+    IndexDef ix;
+    ix.name = name;
+    ix.unique = true;
+    ix.primaryKey = primary;
+    ix.clustered = clustered;
+    ix.columns = std::move(columns);
+    ix.fillFactor = fillFactor;
+    return ix;
+}
+
+bool IsIdentityType(const SqlType& t) {
+    return (IsIntegerType(t.id) && t.id != TypeId::Bit) || (IsExactNumeric(t.id) && t.scale == 0);
+}
+
+Value StoreValue(const Value& v, const SqlType& from, const Column& column) {
+    return ConvertValue(v, from, column.type, ConvertMode::Store);
+}
+
+void BindDefault(StatementEnv& env, Expr& e) {
+    Evaluator ev(env);
+    BindScope scope;
+    scope.valuesList = true;
+    ev.Bind(e, scope);
+}
+
+std::shared_ptr<Expr> ParseDefault(const std::string& text) {
+    return std::shared_ptr<Expr>(ParseStandaloneExpression(text).release());
+}
+
+Value DefaultValue(StatementEnv& env, const Table& table, const Column& column) {
+    const DefaultConstraint* d = table.DefaultOf(column);
+    if (!d || !d->expr) return Value{};
+    Evaluator ev(env);
+    Value v = ev.Eval(*d->expr, nullptr);
+    return StoreValue(v, d->expr->type, column);
+}
+
+std::int64_t NextIdentity(Table& table, const Column& column) {
+    std::int64_t next = table.identityUsed ? table.identityLast + column.increment : column.seed;
+    SqlType t = column.type;
+    bool fits = IsIntegerType(t.id) ? (next >= IntegerMin(t.id) && next <= IntegerMax(t.id))
+                                    : (next > -1000000000000000000LL && next < 1000000000000000000LL);
+    if (!fits) throw errors::ArithmeticOverflow("IDENTITY", TypeName(t.id));
+    table.identityUsed = true;
+    table.identityLast = next;
+    return next;
+}
+
+void CheckNotNull(const Table& table, const Row& row, const char* verb) {
+    for (std::size_t i = 0; i < table.columns.size(); ++i)
+        if (!table.columns[i].nullable && IsNull(row[i])) throw errors::NullNotAllowed(table.columns[i].name, table.name, verb);
+}
+
+std::string KeyValueText(const Table& table, const IndexDef& ix, const Row& row) {
+    std::string out;
+    for (int p : table.ColumnPositions(ix)) {
+        if (!out.empty()) out += ", ";
+        const Value& v = row[static_cast<std::size_t>(p)];
+        out += IsNull(v) ? std::string("<NULL>") : kavel::Cp936ToUtf8Lossy(ValueAsText(v, 121));
+    }
+    return out;
+}
+
+void CheckUniqueKeys(const Table& table, const std::vector<RowId>& rows) {
+    for (auto& ix : table.indexes) {
+        if (!ix.unique) continue;
+        const HashIndex* h = table.store.FindIndex(ix.name);
+        if (!h) continue;
+        // The row reported is the first changed row whose key an earlier row (one that was there,
+        // or a changed row before it) already holds, as SQL Server reports the row it refused.
+        std::unordered_map<std::string, std::size_t> changedPerKey;
+        for (RowId id : rows)
+            if (table.store.Live(id)) ++changedPerKey[table.store.KeyOf(*h, table.store.Get(id))];
+        std::unordered_map<std::string, std::size_t> seen;
+        for (RowId id : rows) {
+            if (!table.store.Live(id)) continue;
+            const Row& row = table.store.Get(id);
+            std::string key = table.store.KeyOf(*h, row);
+            std::size_t others = table.store.CountKey(*h, key) - changedPerKey[key];
+            if (others > 0 || seen[key]++ > 0) {
+                if (ix.constraintId != 0) throw errors::DuplicateKey(ix.name, table.name, KeyValueText(table, ix, row));
+                throw errors::DuplicateIndexRow(ix.name, table.name, KeyValueText(table, ix, row));
+            }
+        }
+    }
+}
+
+namespace {
+
+// A constant side of an equality: no column, aggregate or subquery in it.
+bool IsConstant(const Expr& e) {
+    if (e.kind == Expr::Kind::Column || e.kind == Expr::Kind::Aggregate || e.kind == Expr::Kind::InSelect) return false;
+    for (auto& a : e.args)
+        if (a && !IsConstant(*a)) return false;
+    return true;
+}
+
+bool SameCategory(const SqlType& a, const SqlType& b) {
+    if (IsTextType(a.id) && IsTextType(b.id)) return a.id != TypeId::Text && b.id != TypeId::Text;
+    if (IsNumberType(a.id) && IsNumberType(b.id)) return true;
+    return a.id == TypeId::DateTime && b.id == TypeId::DateTime;
+}
+
+// Collects column = constant conjuncts of the condition.
+void CollectEqualities(const Expr& e, std::vector<std::pair<int, const Expr*>>& out) {
+    if (e.kind == Expr::Kind::And) {
+        CollectEqualities(*e.args[0], out);
+        CollectEqualities(*e.args[1], out);
+        return;
+    }
+    if (e.kind != Expr::Kind::Compare || e.name != "=") return;
+    const Expr& l = *e.args[0];
+    const Expr& r = *e.args[1];
+    if (l.kind == Expr::Kind::Column && IsConstant(r) && SameCategory(l.type, r.type)) out.emplace_back(l.column, &r);
+    else if (r.kind == Expr::Kind::Column && IsConstant(l) && SameCategory(l.type, r.type)) out.emplace_back(r.column, &l);
+}
+
+}  // namespace
+
+namespace {
+
+// Below this many rows a scan costs about what building a look-up index would.
+constexpr std::size_t kLookupIndexMinRows = 64;
+
+// The live rows of `h` whose key the equalities give and for which `where` holds, or nothing
+// when the equalities do not name every column of `h`.
+std::optional<std::vector<RowId>> RowsThrough(StatementEnv& env, Evaluator& ev, const Table& table,
+                                              const HashIndex& h,
+                                              const std::vector<std::pair<int, const Expr*>>& eqs,
+                                              const Expr& where) {
+    std::vector<const Expr*> parts;
+    for (int c : h.columns) {
+        const Expr* found = nullptr;
+        for (auto& [col, ex] : eqs)
+            if (col == c) found = ex;
+        if (!found) return std::nullopt;
+        parts.push_back(found);
+    }
+    std::vector<RowId> out;
+    std::string key;
+    for (const Expr* p : parts) {
+        Value v = ev.Eval(*p, nullptr);
+        if (IsNull(v)) return out;  // col = NULL is never TRUE
+        AppendKey(key, v);
+    }
+    for (RowId id : table.store.Lookup(h, key)) {
+        if (!table.store.Live(id)) continue;
+        ++env.rowsVisited;
+        if (ev.Test(where, &table.store.Get(id))) out.push_back(id);
+    }
+    return out;
+}
+
+}  // namespace
+
+std::vector<RowId> FindRows(StatementEnv& env, Evaluator& ev, const Table& table, const Expr* where) {
+    std::vector<RowId> out;
+    if (where) {
+        std::vector<std::pair<int, const Expr*>> eqs;
+        CollectEqualities(*where, eqs);
+        if (!eqs.empty()) {
+            for (auto& h : table.store.Indexes())
+                if (auto rows = RowsThrough(env, ev, table, h, eqs, *where)) return *rows;
+            // No index covers the equalities: on a large table, add a look-up index on their
+            // columns, so this and every later look-up of the same columns finds its rows by key.
+            if (table.store.Count() >= kLookupIndexMinRows) {
+                std::vector<int> columns;
+                for (auto& [col, ex] : eqs) columns.push_back(col);
+                std::sort(columns.begin(), columns.end());
+                columns.erase(std::unique(columns.begin(), columns.end()), columns.end());
+                if (const HashIndex* h = table.store.AddLookupIndex(std::move(columns)))
+                    return *RowsThrough(env, ev, table, *h, eqs, *where);
+            }
+        }
+    }
+    for (RowId id = 0; id < table.store.Capacity(); ++id) {
+        if (!table.store.Live(id)) continue;
+        ++env.rowsVisited;
+        if (!where || ev.Test(*where, &table.store.Get(id))) out.push_back(id);
+    }
+    return out;
+}
+
+}  // namespace standin

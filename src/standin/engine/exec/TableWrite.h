@@ -1,0 +1,50 @@
+#pragma once
+// Shared moves of the statements that write rows: defaults, identity values, key checks, and the
+// search for the rows a WHERE clause selects (through an index when the clause allows it).
+
+#include <string>
+#include <vector>
+
+#include "exec/Eval.h"
+#include "catalog/Schema.h"
+#include "exec/StatementEnv.h"
+
+namespace standin {
+
+// The value a column takes when a row gives none: its default (converted to the column's type)
+// or NULL. Identity columns are handled by NextIdentity.
+Value DefaultValue(StatementEnv& env, const Table& table, const Column& column);
+
+// Hands out the table's next identity value; throws 8115 when it leaves the column's type.
+std::int64_t NextIdentity(Table& table, const Column& column);
+
+// Converts a value for storing into the column (8152, 8115, 245 ...).
+Value StoreValue(const Value& v, const SqlType& from, const Column& column);
+
+// Throws 515 when a NOT NULL column of the row holds NULL; verb is INSERT or UPDATE.
+void CheckNotNull(const Table& table, const Row& row, const char* verb);
+
+// Throws 2627 / 2601 when one of the given rows duplicates another row's unique key.
+void CheckUniqueKeys(const Table& table, const std::vector<RowId>& rows);
+
+// Values of a key as SQL Server shows them in duplicate-key messages: "14, 25881".
+std::string KeyValueText(const Table& table, const IndexDef& ix, const Row& row);
+
+// Ids of the live rows for which `where` is TRUE (all rows when there is none), in scan order.
+std::vector<RowId> FindRows(StatementEnv& env, Evaluator& ev, const Table& table, const Expr* where);
+
+// The catalogue column a column definition makes; nullability not stated follows the session.
+Column ColumnFromDef(const ColumnDef& d, bool ansiNullDefaultOn);
+// The index that backs a PRIMARY KEY / UNIQUE constraint.
+IndexDef KeyIndex(const std::string& name, bool primary, bool clustered, std::vector<std::string> columns,
+                  int fillFactor = 0);
+// Types an identity column may have: the integers but bit, and numeric/decimal of scale 0.
+bool IsIdentityType(const SqlType& t);
+
+// Binds a stored default expression (it reads no columns).
+void BindDefault(StatementEnv& env, Expr& e);
+
+// Creates the Table for a CREATE TABLE / rebuilt definition. Used by Load too.
+std::shared_ptr<Expr> ParseDefault(const std::string& text);
+
+}  // namespace standin

@@ -1,0 +1,119 @@
+#include "storage/RowStore.h"
+
+#include <algorithm>
+
+#include "types/KeyEncoding.h"
+
+namespace standin {
+
+std::string RowStore::KeyOf(const HashIndex& ix, const Row& row) const {
+    std::string key;
+    for (int c : ix.columns) AppendKey(key, row[static_cast<std::size_t>(c)]);
+    return key;
+}
+
+void RowStore::IndexRow(RowId id) {
+    for (auto& ix : indexes_) ix.entries.emplace(KeyOf(ix, rows_[id]), id);
+}
+
+void RowStore::UnindexRow(RowId id) {
+    for (auto& ix : indexes_) {
+        auto range = ix.entries.equal_range(KeyOf(ix, rows_[id]));
+        for (auto it = range.first; it != range.second; ++it) {
+            if (it->second == id) {
+                ix.entries.erase(it);
+                break;
+            }
+        }
+    }
+}
+
+RowId RowStore::Insert(Row row) {
+    rows_.push_back(std::move(row));
+    live_.push_back(1);
+    ++count_;
+    RowId id = rows_.size() - 1;
+    IndexRow(id);
+    return id;
+}
+
+void RowStore::Erase(RowId id) {
+    UnindexRow(id);
+    live_[id] = 0;
+    --count_;
+}
+
+void RowStore::Replace(RowId id, Row row) {
+    UnindexRow(id);
+    rows_[id] = std::move(row);
+    IndexRow(id);
+}
+
+void RowStore::Restore(RowId id, Row row) {
+    rows_[id] = std::move(row);
+    live_[id] = 1;
+    ++count_;
+    IndexRow(id);
+}
+
+void RowStore::Unappend(RowId id) {
+    if (live_[id]) {
+        UnindexRow(id);
+        --count_;
+    }
+    if (id + 1 == rows_.size()) {
+        rows_.pop_back();
+        live_.pop_back();
+    } else {
+        live_[id] = 0;
+    }
+}
+
+void RowStore::SetIndexes(std::vector<HashIndex> indexes) {
+    indexes_ = std::move(indexes);
+    lookupIndexes_ = 0;
+    for (RowId i = 0; i < rows_.size(); ++i)
+        if (live_[i]) IndexRow(i);
+}
+
+const HashIndex* RowStore::AddLookupIndex(std::vector<int> columns) const {
+    if (lookupIndexes_ >= kMaxLookupIndexes) return nullptr;
+    HashIndex ix;
+    // No declared index can have this name: identifiers hold no control characters.
+    ix.name = "\x01lookup";
+    for (int c : columns) {
+        ix.name += ' ';
+        ix.name += std::to_string(c);
+    }
+    ix.columns = std::move(columns);
+    for (RowId i = 0; i < rows_.size(); ++i)
+        if (live_[i]) ix.entries.emplace(KeyOf(ix, rows_[i]), i);
+    indexes_.push_back(std::move(ix));
+    ++lookupIndexes_;
+    return &indexes_.back();
+}
+
+const HashIndex* RowStore::FindIndex(const std::string& name) const {
+    for (auto& ix : indexes_)
+        if (ix.name == name) return &ix;
+    return nullptr;
+}
+
+std::vector<RowId> RowStore::Lookup(const HashIndex& ix, const std::string& key) const {
+    std::vector<RowId> out;
+    auto range = ix.entries.equal_range(key);
+    for (auto it = range.first; it != range.second; ++it) out.push_back(it->second);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::size_t RowStore::CountKey(const HashIndex& ix, const std::string& key) const { return ix.entries.count(key); }
+
+void RowStore::Clear() {
+    rows_.clear();
+    live_.clear();
+    count_ = 0;
+    for (auto& ix : indexes_) ix.entries.clear();
+}
+
+}  // namespace standin

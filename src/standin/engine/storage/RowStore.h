@@ -1,0 +1,73 @@
+#pragma once
+// Rows of one table with hash indexes for equality look-ups. A row keeps its id for life (deleted
+// rows leave a hole), so indexes and undo records can name rows by id; scans run in insertion order.
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "types/Value.h"
+
+namespace standin {
+
+using Row = std::vector<Value>;
+using RowId = std::size_t;
+
+struct HashIndex {
+    std::string name;
+    std::vector<int> columns;  // positions in the row
+    std::unordered_multimap<std::string, RowId> entries;
+};
+
+class RowStore {
+public:
+    std::size_t Capacity() const { return rows_.size(); }
+    std::size_t Count() const { return count_; }
+    bool Live(RowId id) const { return id < live_.size() && live_[id]; }
+    const Row& Get(RowId id) const { return rows_[id]; }
+
+    RowId Insert(Row row);
+    void Erase(RowId id);
+    void Replace(RowId id, Row row);
+    void Restore(RowId id, Row row);  // brings a deleted row back under its old id (undo)
+    void Unappend(RowId id);          // removes the last inserted row entirely (undo of Insert)
+
+    // Rewrites every live row (DDL: added, dropped or converted column); indexes must be rebuilt.
+    template <typename F>
+    void ForEachLiveMutable(F f) {
+        for (RowId i = 0; i < rows_.size(); ++i)
+            if (live_[i]) f(rows_[i]);
+    }
+
+    // Replaces every index, look-up indexes included, and fills the new ones.
+    void SetIndexes(std::vector<HashIndex> indexes);
+    const std::vector<HashIndex>& Indexes() const { return indexes_; }
+    const HashIndex* FindIndex(const std::string& name) const;
+    std::vector<RowId> Lookup(const HashIndex& ix, const std::string& key) const;
+    std::size_t CountKey(const HashIndex& ix, const std::string& key) const;
+    std::string KeyOf(const HashIndex& ix, const Row& row) const;
+
+    // Look-up indexes: hash indexes the engine adds by itself on columns that equality look-ups
+    // name but no declared index covers, so that such a look-up on a large table is not a scan
+    // (a server finds those rows through its own statistics and plans). They are kept up to date
+    // like the declared ones, are no constraint, do not appear in the catalogue, and are dropped
+    // with every SetIndexes (DDL). At most kMaxLookupIndexes a table; returns null when the
+    // table has them all already. A cache: adding one changes no row and no result.
+    static constexpr std::size_t kMaxLookupIndexes = 4;
+    const HashIndex* AddLookupIndex(std::vector<int> columns) const;
+
+    void Clear();
+
+private:
+    void IndexRow(RowId id);
+    void UnindexRow(RowId id);
+
+    std::vector<Row> rows_;
+    std::vector<char> live_;
+    std::size_t count_ = 0;
+    mutable std::vector<HashIndex> indexes_;  // declared ones first, then look-up indexes
+    mutable std::size_t lookupIndexes_ = 0;
+};
+
+}  // namespace standin
