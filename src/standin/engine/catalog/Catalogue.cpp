@@ -8,7 +8,10 @@
 namespace standin {
 
 bool IsSystemTableName(std::string_view name) {
-    return SameName(name, "sysobjects") || SameName(name, "syscolumns") || SameName(name, "sysindexes");
+    for (const char* system :
+         {"sysobjects", "syscolumns", "sysindexes", "systypes", "sysindexkeys", "syscomments"})
+        if (SameName(name, system)) return true;
+    return false;
 }
 
 Table* Catalogue::FindTable(std::string_view name) {

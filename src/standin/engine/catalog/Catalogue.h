@@ -22,6 +22,9 @@ struct ObjectRef {
 inline constexpr int kSysObjectsId = 1;
 inline constexpr int kSysIndexesId = 2;
 inline constexpr int kSysColumnsId = 3;
+inline constexpr int kSysTypesId = 4;
+inline constexpr int kSysCommentsId = 6;
+inline constexpr int kSysIndexKeysId = 17;
 bool IsSystemTableName(std::string_view name);
 
 class Catalogue {

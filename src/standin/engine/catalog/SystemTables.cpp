@@ -53,6 +53,8 @@ std::unique_ptr<Table> SysObjects(const Catalogue& cat) {
     add("sysobjects", kSysObjectsId, "S", "S", 0, origin, 113);
     add("sysindexes", kSysIndexesId, "S", "S", 0, origin, 113);
     add("syscolumns", kSysColumnsId, "S", "S", 0, origin, 113);
+    // systypes, sysindexkeys and syscomments are not listed: on SQL Server since 2005 they are
+    // compatibility views, not system tables.
     for (const Table* tab : cat.Tables()) {
         add(tab->name, tab->id, "U", "U", 0, tab->created, 3);
         for (auto& ix : tab->indexes)
@@ -139,12 +141,149 @@ std::unique_ptr<Table> SysIndexes(const Catalogue& cat) {
     return t;
 }
 
+// One row per data type the engine has, with SQL Server's values for the system types.
+std::unique_ptr<Table> SysTypes() {
+    auto t = std::make_unique<Table>();
+    t->id = kSysTypesId;
+    t->name = "systypes";
+    const SqlType kBit = MakeType(TypeId::Bit);
+    for (auto [n, ty, nullable] : {std::tuple{"name", kName, false},
+                                   {"xtype", kTiny, false},
+                                   {"status", kTiny, false},
+                                   {"xusertype", kSmall, false},
+                                   {"length", kSmall, false},
+                                   {"xprec", kTiny, false},
+                                   {"xscale", kTiny, false},
+                                   {"tdefault", kInt, false},
+                                   {"domain", kInt, false},
+                                   {"uid", kSmall, false},
+                                   {"reserved", kSmall, false},
+                                   {"collationid", kInt, true},
+                                   {"usertype", kSmall, false},
+                                   {"variable", kBit, false},
+                                   {"allownulls", kBit, false},
+                                   {"type", kTiny, false},
+                                   {"printfmt", MakeType(TypeId::VarChar, 255), true},
+                                   {"prec", kSmall, true},
+                                   {"scale", kTiny, true},
+                                   {"collation", kName, true}})
+        AddColumn(*t, n, ty, nullable);
+    struct SystemType {
+        const char* name;
+        TypeId id;
+        int length, xprec, xscale, usertype, type;
+        bool variable;
+    };
+    // usertype and type are the codes of SQL Server's older catalogue, still answered.
+    static constexpr SystemType kTypes[] = {
+        {"text", TypeId::Text, 16, 0, 0, 19, 35, false},
+        {"tinyint", TypeId::TinyInt, 1, 3, 0, 5, 48, false},
+        {"smallint", TypeId::SmallInt, 2, 5, 0, 6, 52, false},
+        {"int", TypeId::Int, 4, 10, 0, 7, 56, false},
+        {"datetime", TypeId::DateTime, 8, 23, 3, 12, 61, false},
+        {"bit", TypeId::Bit, 1, 1, 0, 16, 50, false},
+        {"decimal", TypeId::Decimal, 17, 38, 38, 24, 55, false},
+        {"numeric", TypeId::Numeric, 17, 38, 38, 10, 63, false},
+        {"varchar", TypeId::VarChar, 8000, 0, 0, 2, 39, true},
+        {"char", TypeId::Char, 8000, 0, 0, 1, 47, false},
+    };
+    for (const SystemType& st : kTypes) {
+        const bool text = IsTextType(st.id);
+        const int code = SystemTypeCode(st.id);
+        const Value prec = Int(st.id == TypeId::Text ? 2147483647 : text ? st.length : st.xprec);
+        t->store.Insert(Row{Text(st.name),
+                            Int(code),
+                            Int(0),
+                            Int(code),
+                            Int(st.length),
+                            Int(st.xprec),
+                            Int(st.xscale),
+                            Int(0),
+                            Int(0),
+                            Int(4),
+                            Int(0),
+                            text ? Int(53284) : Value{},
+                            Int(st.usertype),
+                            Int(st.variable ? 1 : 0),
+                            Int(1),
+                            Int(st.type),
+                            Value{},
+                            prec,
+                            text ? Value{} : Int(st.xscale),
+                            text ? Text("Chinese_PRC_CI_AS") : Value{}});
+    }
+    return t;
+}
+
+// One row per key column of every index, keyno counting from 1 in the index's column order.
+std::unique_ptr<Table> SysIndexKeys(const Catalogue& cat) {
+    auto t = std::make_unique<Table>();
+    t->id = kSysIndexKeysId;
+    t->name = "sysindexkeys";
+    for (auto [n, ty] :
+         {std::pair{"id", kInt}, {"indid", kSmall}, {"colid", kSmall}, {"keyno", kSmall}})
+        AddColumn(*t, n, ty);
+    for (const Table* tab : cat.Tables())
+        for (const IndexDef& ix : tab->indexes) {
+            const std::vector<int> positions = tab->ColumnPositions(ix);
+            for (std::size_t k = 0; k < positions.size(); ++k)
+                t->store.Insert(Row{Int(tab->id), Int(ix.indid),
+                                    Int(tab->columns[static_cast<std::size_t>(positions[k])].colid),
+                                    Int(static_cast<std::int64_t>(k + 1))});
+        }
+    return t;
+}
+
+// The text of a default as SQL Server keeps it: the expression in one pair of parentheses.
+std::string StoredDefaultText(const std::string& written) {
+    if (written.size() >= 2 && written.front() == '(' && written.back() == ')') {
+        // "(a) + (b)" starts and ends with a parenthesis without being enclosed by one pair.
+        int depth = 0;
+        bool quoted = false;
+        for (std::size_t i = 0; i < written.size(); ++i) {
+            const char c = written[i];
+            if (c == '\'') quoted = !quoted;
+            if (quoted) continue;
+            if (c == '(') ++depth;
+            if (c == ')' && --depth == 0 && i + 1 < written.size()) return "(" + written + ")";
+        }
+        return written;
+    }
+    return "(" + written + ")";
+}
+
+// One row per default constraint, holding its expression's text.
+std::unique_ptr<Table> SysComments(const Catalogue& cat) {
+    auto t = std::make_unique<Table>();
+    t->id = kSysCommentsId;
+    t->name = "syscomments";
+    const SqlType kBit = MakeType(TypeId::Bit);
+    for (auto [n, ty, nullable] : {std::tuple{"id", kInt, false},
+                                   {"number", kSmall, false},
+                                   {"colid", kSmall, false},
+                                   {"status", kSmall, false},
+                                   {"texttype", kSmall, true},
+                                   {"language", kSmall, true},
+                                   {"encrypted", kBit, false},
+                                   {"compressed", kBit, false},
+                                   {"text", MakeType(TypeId::VarChar, 4000), true}})
+        AddColumn(*t, n, ty, nullable);
+    for (const Table* tab : cat.Tables())
+        for (const DefaultConstraint& d : tab->defaults)
+            t->store.Insert(Row{Int(d.id), Int(0), Int(1), Int(0), Int(0), Int(0), Int(0), Int(0),
+                                Text(StoredDefaultText(d.exprText))});
+    return t;
+}
+
 }  // namespace
 
 std::unique_ptr<Table> MaterializeSystemTable(std::string_view name, const Catalogue& catalogue) {
     if (SameName(name, "sysobjects")) return SysObjects(catalogue);
     if (SameName(name, "syscolumns")) return SysColumns(catalogue);
     if (SameName(name, "sysindexes")) return SysIndexes(catalogue);
+    if (SameName(name, "systypes")) return SysTypes();
+    if (SameName(name, "sysindexkeys")) return SysIndexKeys(catalogue);
+    if (SameName(name, "syscomments")) return SysComments(catalogue);
     return nullptr;
 }
 

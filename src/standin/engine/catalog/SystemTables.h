@@ -1,6 +1,6 @@
 #pragma once
-// sysobjects, syscolumns and sysindexes as queryable tables, built from the catalogue when a
-// statement reads them.
+// sysobjects, syscolumns, sysindexes, systypes, sysindexkeys and syscomments as queryable
+// tables, built from the catalogue when a statement reads them.
 
 #include <memory>
 #include <string_view>
