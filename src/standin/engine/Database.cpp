@@ -100,6 +100,7 @@ BatchOutcome Database::ExecuteBatch(Session& session, std::string_view sqlUtf8, 
 void Database::Replay(const AppliedStatement& statement) {
     Session session;
     session.ansiNullDefaultOn = statement.ansiNullDefaultOn;
+    session.replaying = true;
     ExecContext ctx;
     DateTime now = statement.now;
     ctx.clock = [now] { return now; };

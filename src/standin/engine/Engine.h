@@ -57,6 +57,11 @@ struct Session {
     int spid = 51;
     std::string login = "sa";
     bool ansiNullDefaultOn = true;  // new columns of unstated nullability allow NULL
+    // SET IDENTITY_INSERT: the one table whose identity column takes explicit values; empty
+    // when none.
+    std::string identityInsertTable;
+    // Replaying the log: an explicit identity value in a logged INSERT was allowed when it ran.
+    bool replaying = false;
 };
 
 struct EngineOptions {

@@ -281,6 +281,9 @@ void Evaluator::BindFunction(Expr& e) {
     } else if (n == "ABS") {
         CheckArgs(e, 1, 1);
         e.type = IsText(argType(0)) ? MakeType(TypeId::Numeric, 0, 38, 10) : argType(0);
+    } else if (n == "IDENT_SEED" || n == "IDENT_INCR" || n == "IDENT_CURRENT") {
+        CheckArgs(e, 1, 1);
+        e.type = MakeType(TypeId::Numeric, 0, 38, 0);
     } else if (n == "SPACE" || n == "STR") {
         CheckArgs(e, 1, 3);
         e.type = MakeType(TypeId::VarChar, 8000);
@@ -510,6 +513,21 @@ Value Evaluator::EvalArith(const Expr& e, const Row* row) {
     return x % y;
 }
 
+Value Evaluator::IdentityProperty(const std::string& function, const std::string& tableName) const {
+    const Table* t = env_.catalogue.FindTable(TrimTrailingBlanks(tableName));
+    if (!t) return Value{};
+    for (const Column& c : t->columns) {
+        if (!c.identity) continue;
+        // A table that has never handed out a value answers its seed as its current value.
+        const std::int64_t v = function == "IDENT_SEED"   ? c.seed
+                               : function == "IDENT_INCR" ? c.increment
+                               : t->identityUsed          ? t->identityLast
+                                                          : c.seed;
+        return Decimal{v, 38, 0};
+    }
+    return Value{};
+}
+
 Value Evaluator::EvalFunction(const Expr& e, const Row* row) {
     Value v = EvalFunctionValue(e, row);
     // A text result never exceeds its declared varchar width (a text argument can be longer).
@@ -543,6 +561,8 @@ Value Evaluator::EvalFunctionValue(const Expr& e, const Row* row) {
         return CompareValues(a[0], e.args[0]->type, a[1], e.args[1]->type) == 0 ? Value{} : a[0];
     }
     if (anyNull()) return Value{};
+    if (n == "IDENT_SEED" || n == "IDENT_INCR" || n == "IDENT_CURRENT")
+        return IdentityProperty(n, text(0));
     if (n == "LTRIM") {
         std::string s = text(0);
         std::size_t i = 0;

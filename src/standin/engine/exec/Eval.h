@@ -40,6 +40,8 @@ private:
     Value EvalArith(const Expr& e, const Row* row);
     Value EvalFunction(const Expr& e, const Row* row);
     Value EvalFunctionValue(const Expr& e, const Row* row);
+    // IDENT_SEED, IDENT_INCR, IDENT_CURRENT of a table; NULL when it has no identity column.
+    Value IdentityProperty(const std::string& function, const std::string& table) const;
     Value EvalAggregate(const Expr& e);
     struct SubqueryResult {
         SqlType type;  // of its one column

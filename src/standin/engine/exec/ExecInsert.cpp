@@ -6,18 +6,41 @@
 #include "exec/TableWrite.h"
 
 namespace standin {
+namespace {
+
+// An explicit identity value moves the table's current identity value when it lies beyond it
+// in the direction of the increment, as on SQL Server.
+void TakeExplicitIdentity(Table& t, const Column& c, const Value& v) {
+    std::int64_t given = 0;
+    if (const auto* i = std::get_if<std::int64_t>(&v))
+        given = *i;
+    else if (const auto* d = std::get_if<Decimal>(&v); d && d->scale == 0)
+        given = static_cast<std::int64_t>(d->unscaled);
+    else
+        return;
+    const bool beyond = c.increment > 0 ? given > t.identityLast : given < t.identityLast;
+    if (!t.identityUsed || beyond) {
+        t.identityUsed = true;
+        t.identityLast = given;
+    }
+}
+
+}  // namespace
 
 StatementOutcome ExecInsert(StatementEnv& env, InsertStmt& s) {
     Table& t = TableForWrite(env, s.table);
     // Target columns, in the order values are given.
     std::vector<int> targets;
+    // SET IDENTITY_INSERT ON for this table: the identity column takes the values given.
+    const bool identityInsert =
+        env.session.replaying || SameName(env.session.identityInsertTable, t.name);
     if (!s.columns.empty()) {
         for (auto& name : s.columns) {
             int c = t.FindColumn(name);
             if (c < 0) throw errors::InvalidColumn(name);
             for (int prev : targets)
                 if (prev == c) throw errors::ColumnInListTwice(t.columns[static_cast<std::size_t>(c)].name);
-            if (t.columns[static_cast<std::size_t>(c)].identity)
+            if (t.columns[static_cast<std::size_t>(c)].identity && !identityInsert)
                 throw errors::Other(544, 16, 1,
                                     "Cannot insert explicit value for identity column in table '" + t.name +
                                         "' when IDENTITY_INSERT is set to OFF.");
@@ -29,6 +52,18 @@ StatementOutcome ExecInsert(StatementEnv& env, InsertStmt& s) {
     }
     bool hasIdentity = false;
     for (auto& c : t.columns) hasIdentity = hasIdentity || c.identity;
+    if (hasIdentity && !env.session.replaying &&
+        SameName(env.session.identityInsertTable, t.name)) {
+        bool identityGiven = false;
+        for (int c : targets)
+            identityGiven = identityGiven || t.columns[static_cast<std::size_t>(c)].identity;
+        if (!identityGiven && !s.columns.empty())
+            throw errors::Other(
+                545, 16, 1,
+                "Explicit value must be specified for identity column in table '" + t.name +
+                    "' either when IDENTITY_INSERT is set to ON or when a replication user is "
+                    "inserting into a NOT FOR REPLICATION identity column.");
+    }
 
     // Source rows with their types.
     std::vector<std::vector<Value>> source;
@@ -115,6 +150,8 @@ StatementOutcome ExecInsert(StatementEnv& env, InsertStmt& s) {
                 given[c] = true;
             }
             for (std::size_t c = 0; c < t.columns.size(); ++c) {
+                if (given[c] && t.columns[c].identity)
+                    TakeExplicitIdentity(t, t.columns[c], row[c]);
                 if (given[c]) continue;
                 if (t.columns[c].identity) row[c] = NextIdentity(t, t.columns[c]);
                 else row[c] = DefaultValue(env, t, t.columns[c]);

@@ -156,6 +156,7 @@ struct DeleteStmt {
 struct SetStmt {
     std::string option;  // upper case
     std::string value;   // upper case (ON, OFF, a number or a word)
+    std::string table;   // SET IDENTITY_INSERT table ON | OFF
 };
 
 struct Statement {

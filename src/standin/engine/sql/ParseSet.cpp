@@ -9,6 +9,12 @@ SetStmt Parser::ParseSet() {
     if (opt.kind != TokenKind::Word) Fail();
     Next();
     s.option = UpperAscii(opt.text);
+    if (s.option == "IDENTITY_INSERT") {
+        s.table = ExpectName();
+        if (!Peek().IsWord("ON") && !Peek().IsWord("OFF")) Fail();
+        s.value = UpperAscii(Next().text);
+        return s;
+    }
     // SET a, b, c ON
     while (AcceptSymbol(",")) {
         if (Peek().kind != TokenKind::Word) Fail();
