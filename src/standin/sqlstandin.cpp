@@ -1,5 +1,7 @@
 // sqlstandin: the SQL Server stand-in. `init` creates a database, `exec` runs batches on it
-// without a server, `serve` (tds/Serve.cpp) serves it over TDS.
+// without a server, `serve` (tds/Serve.cpp) serves it over TDS, `clone` copies a live database
+// into one (clone/), `catalogue` and `compare` describe a database's tables and the changes
+// between two such descriptions.
 
 #include <unistd.h>
 
@@ -18,12 +20,17 @@
 #include <system_error>
 #include <vector>
 
-#include "storage/DatabaseFolder.h"
 #include "Engine.h"
-#include "sql/ScriptSplitter.h"
 #include "Serve.h"
-#include "storage/StorageFile.h"
+#include "clone/CatalogueReader.h"
+#include "clone/CatalogueText.h"
+#include "clone/CloneDatabase.h"
+#include "clone/CopyWriter.h"
+#include "clone/OdbcReader.h"
 #include "exec/TextFormat.h"
+#include "sql/ScriptSplitter.h"
+#include "storage/DatabaseFolder.h"
+#include "storage/StorageFile.h"
 
 namespace {
 
@@ -42,6 +49,15 @@ constexpr const char* kUsage =
     "      and prints their results. Exit status 1 when any statement failed.\n"
     "  sqlstandin serve DIR [--listen 127.0.0.1:PORT] [--trace FILE] [--fsync]\n"
     "      Serves the database over TDS; port 0 picks a free port and prints it first.\n"
+    "  sqlstandin clone DIR --dsn NAME [--user U --password P] [--sa-password P]\n"
+    "      Copies the user tables of the database behind the ODBC data source NAME (columns,\n"
+    "      identity, defaults, keys, indexes, rows) into a new database in DIR, reading the\n"
+    "      source only. Lists what the copy lacks and says whether it can rehearse the upgrade;\n"
+    "      exit status 3 when it cannot.\n"
+    "  sqlstandin catalogue DIR | --dsn NAME [--user U --password P]\n"
+    "      Prints the tables, columns, keys, indexes and row counts, one per line.\n"
+    "  sqlstandin compare BEFORE AFTER\n"
+    "      Prints the changes between two catalogue files, table by table.\n"
     "options:\n"
     "  --trace FILE   append every batch received to FILE as one JSON line\n"
     "  --fsync        sync the log to disk before acknowledging (survives a machine crash)\n"
@@ -70,6 +86,7 @@ struct Arguments {
     std::string trace;
     bool fsync = false;
     std::optional<std::uint64_t> checkpointLogBytes;
+    standin::clone::SourceLogin source;  // --dsn, --user, --password
 };
 
 std::uint64_t ParseByteCount(const std::string& option, const std::string& text) {
@@ -118,6 +135,12 @@ Arguments ParseArguments(int argc, char** argv, std::initializer_list<std::strin
             a.trace = argv[++i];
         } else if (arg == "--checkpoint-log-bytes") {
             a.checkpointLogBytes = ParseByteCount(std::string(arg), argv[++i]);
+        } else if (arg == "--dsn") {
+            a.source.dsn = argv[++i];
+        } else if (arg == "--user") {
+            a.source.user = argv[++i];
+        } else if (arg == "--password") {
+            a.source.password = argv[++i];
         } else if (arg == "--script") {
             a.scripts.emplace_back(argv[++i]);
             while (i + 1 < argc && !std::string_view(argv[i + 1]).starts_with("--")) a.scripts.emplace_back(argv[++i]);
@@ -211,6 +234,49 @@ int RunExec(int argc, char** argv) {
     return anyFailed ? 1 : 0;
 }
 
+int RunClone(int argc, char** argv) {
+    const Arguments args =
+        ParseArguments(argc, argv, {"--dsn", "--user", "--password", "--sa-password"});
+    if (args.positional.size() != 1) throw UsageError("clone needs exactly one folder");
+    if (args.source.dsn.empty())
+        throw UsageError("clone needs --dsn NAME, the data source of the database to copy");
+    standin::clone::CloneOptions options;
+    options.dir = args.positional[0];
+    options.source = args.source;
+    options.saPassword = args.saPassword.value_or(kDefaultSaPassword);
+    const standin::clone::CloneOutcome outcome = standin::clone::CloneDatabase(options);
+    std::fputs(standin::clone::CloneReport(outcome, options.dir).c_str(), stdout);
+    return outcome.usable ? 0 : 3;
+}
+
+int RunCatalogue(int argc, char** argv) {
+    const Arguments args = ParseArguments(argc, argv, {"--dsn", "--user", "--password"});
+    standin::clone::SourceCatalogue catalogue;
+    if (!args.source.dsn.empty()) {
+        if (!args.positional.empty())
+            throw UsageError("catalogue reads a folder or a data source, not both");
+        kavel::TDatabase source;
+        standin::clone::ConnectSource(source, args.source);
+        catalogue = standin::clone::ReadCatalogue(standin::clone::OdbcQueryText(source));
+    } else {
+        if (args.positional.size() != 1) throw UsageError("catalogue needs a folder or --dsn NAME");
+        standin::clone::EngineReader reader(args.positional[0]);
+        catalogue = standin::clone::ReadCatalogue(reader.Reader());
+    }
+    std::fputs(standin::clone::CatalogueText(catalogue).c_str(), stdout);
+    return 0;
+}
+
+int RunCompare(int argc, char** argv) {
+    const Arguments args = ParseArguments(argc, argv, {});
+    if (args.positional.size() != 2) throw UsageError("compare needs two catalogue files");
+    std::fputs(standin::clone::CompareCatalogues(standin::ReadWholeFile(args.positional[0]),
+                                                 standin::ReadWholeFile(args.positional[1]))
+                   .c_str(),
+               stdout);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -219,6 +285,9 @@ int main(int argc, char** argv) {
         if (command == "serve") return standin::RunServe(argc - 1, argv + 1);
         if (command == "init") return RunInit(argc - 2, argv + 2);
         if (command == "exec") return RunExec(argc - 2, argv + 2);
+        if (command == "clone") return RunClone(argc - 2, argv + 2);
+        if (command == "catalogue") return RunCatalogue(argc - 2, argv + 2);
+        if (command == "compare") return RunCompare(argc - 2, argv + 2);
         if (command == "--help" || command == "-h" || command == "help") {
             std::fputs(kUsage, stdout);
             return 0;

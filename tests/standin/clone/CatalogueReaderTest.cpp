@@ -1,0 +1,150 @@
+// The catalogue reader on answers as SQL Server gives them, including objects the stand-in
+// cannot hold (views, triggers, foreign keys, nvarchar columns, bound defaults): each must be
+// reported, and the verdict on a rehearsal must follow from where it lies.
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "clone/CatalogueReader.h"
+
+namespace standin::clone {
+namespace {
+
+using Row = std::vector<std::optional<std::string>>;
+
+// Answers each catalogue query from a table of canned results, keyed by the query's start.
+class FakeSource {
+public:
+    void Answer(const std::string& queryStart, TextRows rows) {
+        answers_[queryStart] = std::move(rows);
+    }
+    QueryText Reader() {
+        return [this](const std::string& sql) {
+            for (const auto& [start, rows] : answers_)
+                if (sql.rfind(start, 0) == 0) return rows;
+            ADD_FAILURE() << "unexpected query: " << sql;
+            return TextRows{};
+        };
+    }
+
+private:
+    std::map<std::string, TextRows> answers_;
+};
+
+// lib_people (an identity key, a named default on a char column), lib_notes with an nvarchar
+// column, and a site table site_log with a trigger; a view and a foreign key on lib_people; a
+// default bound with sp_bindefault.
+FakeSource SqlServerSource() {
+    FakeSource s;
+    s.Answer("select name, id, xtype, parent_obj from sysobjects",
+             {{"sysobjects", "1", "S ", "0"},
+              {"lib_people", "100", "U ", "0"},
+              {"PK_lib_people", "101", "PK", "100"},
+              {"DF_pe_name", "102", "D ", "100"},
+              {"lib_notes", "200", "U ", "0"},
+              {"site_log", "300", "U ", "0"},
+              {"tr_site_log", "301", "TR", "300"},
+              {"v_people", "400", "V ", "0"},
+              {"FK_people_site", "401", "F ", "100"},
+              {"df_bound", "500", "D ", "0"},
+              {"dtproperties", "600", "U ", "0"}});
+    s.Answer("select xusertype, name from systypes",
+             {{"56", "int"}, {"175", "char"}, {"231", "nvarchar"}, {"61", "datetime"}});
+    s.Answer("select id, colid, text from syscomments",
+             {{"102", "1", "('')"}, {"500", "1", "(0)"}});
+    s.Answer("select id, colid, name, xusertype",
+             {{"100", "1", "pe_no", "56", "4", "10", "0", "0", "0", "128", "0"},
+              {"100", "2", "pe_name", "175", "20", "20", std::nullopt, "1", "102", "8", "0"},
+              {"200", "1", "nt_text", "231", "100", "50", std::nullopt, "1", "0", "8", "0"},
+              {"300", "1", "sl_at", "61", "8", "23", "3", "1", "500", "8", "0"},
+              {"1", "1", "name", "175", "128", "128", std::nullopt, "0", "0", "0", "0"}});
+    s.Answer("select id, indid, colid, keyno from sysindexkeys", {{"100", "2", "1", "1"}});
+    s.Answer("select id, indid, name, status, OrigFillFactor from sysindexes",
+             {{"100", "0", std::nullopt, "0", "0"},
+              {"100", "2", "PK_lib_people", "2050", "0"},
+              {"100", "3", "_WA_Sys_pe_name_0AD2A005", "10485856", "0"}});
+    s.Answer("select count(*) from [lib_people]", {{"3"}});
+    s.Answer("select count(*) from [lib_notes]", {{"0"}});
+    s.Answer("select count(*) from [site_log]", {{"7"}});
+    s.Answer("select IDENT_SEED('lib_people')", {{"1", "1", "5"}});
+    return s;
+}
+
+const Unreproduced* Find(const SourceCatalogue& c, const std::string& kind,
+                         const std::string& name) {
+    for (const Unreproduced& u : c.unreproduced)
+        if (u.kind == kind && u.name == name) return &u;
+    return nullptr;
+}
+
+TEST(CatalogueReader, TablesColumnsKeysAndIdentityAsTheSourceHasThem) {
+    FakeSource source = SqlServerSource();
+    const SourceCatalogue c = ReadCatalogue(source.Reader());
+    ASSERT_EQ(c.tables.size(), 3u);  // not the system table, not SQL Server's own dtproperties
+    const SourceTable* people = c.FindTable("lib_people");
+    ASSERT_NE(people, nullptr);
+    ASSERT_EQ(people->columns.size(), 2u);
+    EXPECT_TRUE(people->columns[0].identity);
+    EXPECT_FALSE(people->columns[0].nullable);
+    EXPECT_EQ(people->columns[1].TypeText(), "char(20)");
+    EXPECT_EQ(people->columns[1].defaultName, "DF_pe_name");
+    EXPECT_EQ(people->columns[1].defaultText, "('')");
+    ASSERT_EQ(people->identityCurrent, 5);
+    EXPECT_EQ(people->rows, 3);
+    // The heap row and the statistics row are not indexes.
+    ASSERT_EQ(people->indexes.size(), 1u);
+    EXPECT_TRUE(people->indexes[0].primaryKey);
+    EXPECT_FALSE(people->indexes[0].clustered);
+    EXPECT_EQ(people->indexes[0].columns, std::vector<std::string>{"pe_no"});
+}
+
+TEST(CatalogueReader, WhatTheStandinCannotHoldIsListedWithItsEffectOnARehearsal) {
+    FakeSource source = SqlServerSource();
+    const SourceCatalogue c = ReadCatalogue(source.Reader());
+    struct Case {
+        const char* kind;
+        const char* name;
+        bool spoils;
+    } cases[] = {
+        {"table", "lib_notes", true},             // a table of the upgrade that cannot be copied
+        {"foreign key", "FK_people_site", true},  // would act on a table of the upgrade
+        {"trigger", "tr_site_log", false},        // on a table of the site's own
+        {"view", "v_people", false},
+        {"default", "df_bound", false},  // bound to a column of site_log
+    };
+    for (const Case& k : cases) {
+        const Unreproduced* u = Find(c, k.kind, k.name);
+        ASSERT_NE(u, nullptr) << k.kind << " " << k.name << " is not reported";
+        EXPECT_EQ(SpoilsRehearsal(*u), k.spoils) << k.kind << " " << k.name;
+    }
+    EXPECT_NE(Find(c, "table", "lib_notes")->why.find("nvarchar"), std::string::npos);
+    EXPECT_EQ(c.unreproduced.size(), std::size(cases));
+    EXPECT_FALSE(c.FindTable("lib_notes")->problems.empty());
+    EXPECT_TRUE(c.FindTable("site_log")->problems.empty());
+}
+
+TEST(CatalogueReader, AnIdentityThatNeverHandedOutAValueHasNoCurrentValue) {
+    FakeSource source = SqlServerSource();
+    // IDENT_CURRENT answers the seed both before the first value and after the first one was
+    // deleted; with no rows the first is the likelier, and the copy starts at the seed.
+    source.Answer("select count(*) from [lib_people]", {{"0"}});
+    source.Answer("select IDENT_SEED('lib_people')", {{"1", "1", "1"}});
+    EXPECT_FALSE(
+        ReadCatalogue(source.Reader()).FindTable("lib_people")->identityCurrent.has_value());
+    source.Answer("select IDENT_SEED('lib_people')", {{"1", "1", "9"}});
+    EXPECT_EQ(ReadCatalogue(source.Reader()).FindTable("lib_people")->identityCurrent, 9);
+}
+
+TEST(CatalogueReader, AnAnswerOfTheWrongShapeIsAnError) {
+    FakeSource source = SqlServerSource();
+    source.Answer("select xusertype, name from systypes", {{"56"}});
+    EXPECT_THROW(ReadCatalogue(source.Reader()), std::runtime_error);
+    source = SqlServerSource();
+    source.Answer("select count(*) from [site_log]", {{"many"}});
+    EXPECT_THROW(ReadCatalogue(source.Reader()), std::runtime_error);
+}
+
+}  // namespace
+}  // namespace standin::clone
