@@ -15,7 +15,7 @@ std::string ColumnText(const SourceColumn& c) {
     std::string s = c.TypeText() + (c.nullable ? " NULL" : " NOT NULL");
     if (c.identity)
         s += " IDENTITY(" + std::to_string(c.seed) + "," + std::to_string(c.increment) + ")";
-    if (!c.defaultName.empty()) s += " DEFAULT " + c.defaultText + " " + c.defaultName;
+    if (!c.defaultName.empty()) s += " DEFAULT " + c.defaultText;
     return s;
 }
 
@@ -105,7 +105,10 @@ std::string CatalogueText(const SourceCatalogue& catalogue) {
         out += "table\t" + t.name + "\t" + std::to_string(t.id) + "\trows " +
                std::to_string(t.rows) + "\n";
         for (const SourceColumn& c : t.columns)
-            out += "column\t" + t.name + "\t" + c.name + "\t" + ColumnText(c) + "\n";
+            // The default's name last, apart: a table created anew gets new generated names,
+            // which is no change of its schema.
+            out += "column\t" + t.name + "\t" + c.name + "\t" + ColumnText(c) +
+                   (c.defaultName.empty() ? "" : "\t" + c.defaultName) + "\n";
         for (const SourceIndex& ix : t.indexes)
             out += "index\t" + t.name + "\t" + ix.name + "\t" + IndexText(ix) + "\n";
         if (t.identityCurrent)

@@ -1,8 +1,9 @@
 #pragma once
 // A catalogue as text, one line per table, column, key or index and per thing a copy lacks,
-// tab-separated: kind, table, name, description. `sqlstandin catalogue` prints it; a rehearsal
-// keeps one from before and one from after the upgrade and `sqlstandin compare` tells the
-// schema changes between them, table by table.
+// tab-separated: kind, table, name, description (and for a column with a default, the
+// default's name). `sqlstandin catalogue` prints it; a rehearsal keeps one from before and one
+// from after the upgrade and `sqlstandin compare` tells the schema changes between them, table
+// by table.
 
 #include <string>
 

@@ -114,8 +114,9 @@ protected:
     // Serves the source with `bigRows` rows in lib_big.
     void Start(int bigRows) {
         try {
-            server_ = std::make_unique<test::StandinServer>(
-                test::StandinServerOptions{.fixtureSql = SourceSql(bigRows)});
+            test::StandinServerOptions options;
+            options.fixtureSql = SourceSql(bigRows);
+            server_ = std::make_unique<test::StandinServer>(options);
         } catch (const std::exception& e) {
             GTEST_SKIP() << "no stand-in server: " << e.what();
         }

@@ -41,7 +41,10 @@ TEST(CompareCatalogues, TellsEachKindOfChangeTableByTable) {
         Table("lib_new", 50, 0, {Col("n", "int", 4), Col("m", "int", 4)}),
         Table("lib_people", 31, 4, {Col("pe_code", "char", 12, false)}),
         Table("lib_same", 40, 9, {Col("s", "int", 4)})};
-    after.tables[0].columns[0].nullable = true;
+    // A default recreated under another generated name is no change.
+    before.tables[3].columns[0].defaultName = "DF__lib_same__s__1A2B3C4D";
+    after.tables[3].columns[0].defaultName = "DF__lib_same__s__5E6F7A8B";
+    before.tables[3].columns[0].defaultText = after.tables[3].columns[0].defaultText = "(0)";
     SourceIndex key;
     key.name = "PK_lib_people";
     key.primaryKey = true;
