@@ -124,37 +124,50 @@ std::vector<std::vector<std::string>> StandinDatabaseTest::Rows(const std::strin
     return rows;
 }
 
-std::vector<ColumnInfo> StandinDatabaseTest::ColumnsOf(const std::string& table) {
+std::vector<ColumnInfo> ColumnsOf(const RowsQuery& rows, const std::string& table) {
     std::vector<ColumnInfo> columns;
-    // Every column named: Rows reads them by name.
-    for (const auto& r : Rows("select name, xtype, length, isnull(prec,0) as prec, "
-                              "isnull(scale,0) as scale, isnullable, cdefault from syscolumns where id in "
-                              "(select id from sysobjects where name = '" + table +
-                              "') order by colid")) {
+    for (const auto& r :
+         rows("select name, xtype, length, isnull(prec,0) as prec, "
+              "isnull(scale,0) as scale, isnullable, cdefault from syscolumns where id in "
+              "(select id from sysobjects where name = '" +
+              table + "') order by colid")) {
         columns.push_back({r[0], std::stoi(r[1]), std::stoi(r[2]), std::stoi(r[3]),
                            std::stoi(r[4]), r[5] == "1", r[6] != "0"});
     }
     return columns;
 }
 
-std::string StandinDatabaseTest::Schema() {
+std::string SchemaOf(const RowsQuery& rows) {
     std::ostringstream out;
-    for (const auto& table : Column("select name from sysobjects where xtype='U' order by name")) {
+    for (const auto& t : rows("select name from sysobjects where xtype='U' order by name")) {
+        const std::string& table = t[0];
         out << "table " << table << "\n";
-        for (const auto& c : ColumnsOf(table)) out << "  " << c << "\n";
-        for (const auto& k : Column("select name from sysobjects where xtype='PK' and parent_obj in "
-                                    "(select id from sysobjects where name='" + table + "')")) {
-            out << "  primary key " << k << "\n";
+        for (const auto& c : ColumnsOf(rows, table)) out << "  " << c << "\n";
+        for (const auto& k : rows("select name from sysobjects where xtype='PK' and parent_obj in "
+                                  "(select id from sysobjects where name='" +
+                                  table + "')")) {
+            out << "  primary key " << k[0] << "\n";
         }
-        for (const auto& ix : Rows("select name, status, OrigFillFactor from sysindexes where id in "
-                                   "(select id from sysobjects where name='" + table + "') "
-                                   "and name is not null and name not like '[_]WA[_]Sys%' "
-                                   "order by name")) {
+        for (const auto& ix :
+             rows("select name, status, OrigFillFactor from sysindexes where id in "
+                  "(select id from sysobjects where name='" +
+                  table +
+                  "') "
+                  "and name is not null and name not like '[_]WA[_]Sys%' "
+                  "order by name")) {
             out << "  index " << ix[0] << ((std::stoi(ix[1]) & 2) ? " unique" : "")
                 << " fillfactor " << ix[2] << "\n";
         }
     }
     return out.str();
+}
+
+std::vector<ColumnInfo> StandinDatabaseTest::ColumnsOf(const std::string& table) {
+    return kavel::test::ColumnsOf([this](const std::string& sql) { return Rows(sql); }, table);
+}
+
+std::string StandinDatabaseTest::Schema() {
+    return SchemaOf([this](const std::string& sql) { return Rows(sql); });
 }
 
 std::vector<std::string> StandinDatabaseTest::Column(const std::string& sql) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -39,6 +40,13 @@ struct ColumnInfo {
     bool operator==(const ColumnInfo&) const = default;
 };
 std::ostream& operator<<(std::ostream& out, const ColumnInfo& column);
+
+// Every column of every row of a query's result, NULL as "NULL", trailing blanks trimmed.
+using RowsQuery = std::function<std::vector<std::vector<std::string>>(const std::string& sql)>;
+// The columns of a table, and every user table with its columns, keys and indexes (the form of
+// tests/upkavel/expected/*.schema), read through `rows`.
+std::vector<ColumnInfo> ColumnsOf(const RowsQuery& rows, const std::string& table);
+std::string SchemaOf(const RowsQuery& rows);
 
 class StandinDatabaseTest : public testing::Test {
 protected:
