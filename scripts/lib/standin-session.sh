@@ -9,7 +9,8 @@ encode_digits() {
     local text=$1 out="" i code
     for ((i = 0; i < ${#text}; i++)); do
         printf -v code '%d' "'${text:i:1}"
-        out+="$(( (code >> 6 & 3) * 2 ))$(( (code >> 4 & 3) * 2 ))$(( (code >> 2 & 3) * 2 ))$(( (code & 3) * 2 ))"
+        out+="$(( (code >> 6 & 3) * 2 ))$(( (code >> 4 & 3) * 2 ))"
+        out+="$(( (code >> 2 & 3) * 2 ))$(( (code & 3) * 2 ))"
     done
     printf '%s' "$out"
 }
@@ -42,7 +43,11 @@ serve_database() {
     for _ in $(seq 1 100); do
         port=$(head -n 1 "$work/serve-$name.out" 2>/dev/null | tr -dc '0-9')
         [ -n "$port" ] && return 0
-        kill -0 "$server" 2>/dev/null || { cat "$work/serve-$name.log" >&2; echo "the server did not start" >&2; return 1; }
+        if ! kill -0 "$server" 2>/dev/null; then
+            cat "$work/serve-$name.log" >&2
+            echo "the server did not start" >&2
+            return 1
+        fi
         sleep 0.1
     done
     echo "the server did not report its port" >&2
@@ -62,15 +67,18 @@ Windows Registry Editor Version 5.00
 "USERNAME"="$(encode_digits "$user")"
 "PASSWORD"="$(encode_digits "$password")"
 REG
-    for candidate in /usr/lib/x86_64-linux-gnu/odbc/libtdsodbc.so /usr/lib/aarch64-linux-gnu/odbc/libtdsodbc.so \
-                     /usr/lib/*/odbc/libtdsodbc.so /usr/lib/odbc/libtdsodbc.so /usr/lib/libtdsodbc.so; do
+    for candidate in /usr/lib/x86_64-linux-gnu/odbc/libtdsodbc.so \
+                     /usr/lib/aarch64-linux-gnu/odbc/libtdsodbc.so /usr/lib/*/odbc/libtdsodbc.so \
+                     /usr/lib/odbc/libtdsodbc.so /usr/lib/libtdsodbc.so; do
         [ -e "$candidate" ] && { driver=$candidate; break; }
     done
     [ -n "$driver" ] || { echo "the FreeTDS ODBC driver (tdsodbc) is not installed" >&2; return 1; }
     printf '[FreeTDS]\nDescription = FreeTDS\nDriver = %s\n' "$driver" >"$work/odbcinst.ini"
-    printf '[%s]\nDriver = FreeTDS\nServer = 127.0.0.1\nPort = %s\nTDS_Version = 7.4\n' "$dsn" "$port" >"$work/odbc.ini"
+    printf '[%s]\nDriver = FreeTDS\nServer = 127.0.0.1\nPort = %s\nTDS_Version = 7.4\n' \
+        "$dsn" "$port" >"$work/odbc.ini"
     printf '[global]\n\ttds version = 7.4\n' >"$work/freetds.conf"
-    export KAVEL_HKLM="$work/HKLM.reg" ODBCSYSINI="$work" ODBCINI="$work/odbc.ini" FREETDSCONF="$work/freetds.conf"
+    export KAVEL_HKLM="$work/HKLM.reg" ODBCSYSINI="$work" ODBCINI="$work/odbc.ini" \
+           FREETDSCONF="$work/freetds.conf"
     unset FREETDS
 }
 
@@ -84,7 +92,8 @@ start_xvfb() {
     shots="$work/screenshots"
     mkdir -p "$shots" "$work/xvfb"
     exec 3>"$work/xvfb.display"
-    Xvfb -displayfd 3 -screen 0 800x600x24 -fbdir "$work/xvfb" -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 800x600x24 -fbdir "$work/xvfb" -nolisten tcp \
+        >"$work/xvfb.log" 2>&1 &
     pids+=("$!")
     exec 3>&-
     for _ in $(seq 1 100); do
