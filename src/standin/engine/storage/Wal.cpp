@@ -35,11 +35,10 @@ bool DecodePayload(std::string_view payload, LoggedBatch& batch) {
     if (count > payload.size() / 13) return false;
     batch.reserve(count);
     for (std::uint32_t i = 0; i < count; ++i) {
-        std::uint32_t days = 0, ticks = 0, length = 0;
+        std::uint32_t days = 0, ticks = 0;
         std::uint8_t flags = 0;
         std::string_view text;
-        if (!in.U32(days) || !in.U32(ticks) || !in.U8(flags) || !in.U32(length) || !in.Bytes(length, text))
-            return false;
+        if (!in.U32(days) || !in.U32(ticks) || !in.U8(flags) || !in.String(text)) return false;
         if (ticks >= 25920000 || (flags & ~kFlagAnsiNullDefaultOn) != 0) return false;
         batch.push_back(AppliedStatement{std::string(text), DateTime{static_cast<std::int32_t>(days), ticks},
                                          (flags & kFlagAnsiNullDefaultOn) != 0});
@@ -73,8 +72,7 @@ void AppendWalRecord(std::string& out, const LoggedBatch& batch) {
         PutU32(out, static_cast<std::uint32_t>(s.now.days));
         PutU32(out, s.now.ticks);
         PutU8(out, s.ansiNullDefaultOn ? kFlagAnsiNullDefaultOn : 0);
-        PutU32(out, static_cast<std::uint32_t>(s.text.size()));
-        out += s.text;
+        PutString(out, s.text);
     }
     const std::size_t payloadSize = out.size() - start - kWalRecordHeaderSize;
     if (payloadSize > kMaxPayload) {
