@@ -3,23 +3,13 @@
 #include <algorithm>
 #include <string>
 
+#include "DataType.h"
 #include "ServerIdentity.h"
 #include "Tokens.h"
 
 namespace standin::tds {
 
 namespace {
-
-enum WireType : std::uint8_t {
-    kText = 0x23,
-    kIntN = 0x26,
-    kBitN = 0x68,
-    kDecimalN = 0x6A,
-    kNumericN = 0x6C,
-    kDateTimeN = 0x6F,
-    kBigVarChar = 0xA7,
-    kBigChar = 0xAF,
-};
 
 constexpr std::uint16_t kFlagNullable = 0x0001;
 constexpr std::size_t kMaxShortText = 8000;  // longest char/varchar; longer goes as TEXT
@@ -30,7 +20,7 @@ __extension__ typedef unsigned __int128 UInt128;  // __extension__ keeps -Wpedan
 // How one column travels: its wire type and the length its metadata declares.
 struct ColumnCoding {
     TypeId id;
-    std::uint8_t wireType;
+    DataType wireType;
     std::size_t length;  // bytes: max text length, integer width, numeric value size
     int precision;
     int scale;
@@ -64,47 +54,47 @@ ColumnCoding Plan(const ResultSet& rs, std::size_t index) {
             std::size_t length = static_cast<std::size_t>(std::max(t.length, 1));
             for (const auto& row : rs.rows)
                 if (!IsNull(row[index])) length = std::max(length, TextOf(row[index], where).size());
-            if (length > kMaxShortText) return {TypeId::Text, kText, 0x7FFFFFFF, 0, 0};
-            return {t.id, t.id == TypeId::Char ? kBigChar : kBigVarChar, length, 0, 0};
+            if (length > kMaxShortText) return {TypeId::Text, DataType::Text, 0x7FFFFFFF, 0, 0};
+            return {t.id, t.id == TypeId::Char ? DataType::BigChar : DataType::BigVarChar, length, 0, 0};
         }
         case TypeId::Text:
-            return {t.id, kText, 0x7FFFFFFF, 0, 0};
+            return {t.id, DataType::Text, 0x7FFFFFFF, 0, 0};
         case TypeId::Int:
-            return {t.id, kIntN, 4, 0, 0};
+            return {t.id, DataType::IntN, 4, 0, 0};
         case TypeId::SmallInt:
-            return {t.id, kIntN, 2, 0, 0};
+            return {t.id, DataType::IntN, 2, 0, 0};
         case TypeId::TinyInt:
-            return {t.id, kIntN, 1, 0, 0};
+            return {t.id, DataType::IntN, 1, 0, 0};
         case TypeId::Bit:
-            return {t.id, kBitN, 1, 0, 0};
+            return {t.id, DataType::BitN, 1, 0, 0};
         case TypeId::Numeric:
         case TypeId::Decimal:
             if (t.precision < 1 || t.precision > 38 || t.scale < 0 || t.scale > t.precision)
                 throw EncodingError(where + ": precision " + std::to_string(t.precision) + " and scale " +
                                     std::to_string(t.scale) + " are out of range");
-            return {t.id, t.id == TypeId::Numeric ? kNumericN : kDecimalN,
+            return {t.id, t.id == TypeId::Numeric ? DataType::NumericN : DataType::DecimalN,
                     static_cast<std::size_t>(1 + NumericBytes(t.precision)), t.precision, t.scale};
         case TypeId::DateTime:
-            return {t.id, kDateTimeN, 8, 0, 0};
+            return {t.id, DataType::DateTimeN, 8, 0, 0};
     }
     throw EncodingError(where + ": unknown column type");
 }
 
 void WriteTypeInfo(WireWriter& out, const ColumnCoding& c) {
-    out.U8(c.wireType);
+    out.U8(Byte(c.wireType));
     switch (c.wireType) {
-        case kBigChar:
-        case kBigVarChar:
+        case DataType::BigChar:
+        case DataType::BigVarChar:
             out.U16LE(static_cast<std::uint16_t>(c.length));
             out.Append(std::span<const std::uint8_t>(kCollation));
             break;
-        case kText:
+        case DataType::Text:
             out.U32LE(static_cast<std::uint32_t>(c.length));
             out.Append(std::span<const std::uint8_t>(kCollation));
             out.U8(0);  // table name: no parts
             break;
-        case kNumericN:
-        case kDecimalN:
+        case DataType::NumericN:
+        case DataType::DecimalN:
             out.U8(static_cast<std::uint8_t>(c.length));
             out.U8(static_cast<std::uint8_t>(c.precision));
             out.U8(static_cast<std::uint8_t>(c.scale));
@@ -162,8 +152,8 @@ void WriteInteger(WireWriter& out, std::int64_t v, std::size_t width, const std:
 void WriteValue(WireWriter& out, const Value& v, const ColumnCoding& c, const std::string& where) {
     const bool null = IsNull(v);
     switch (c.wireType) {
-        case kBigChar:
-        case kBigVarChar:
+        case DataType::BigChar:
+        case DataType::BigVarChar:
             if (null) {
                 out.U16LE(kNullShortText);
             } else {
@@ -172,7 +162,7 @@ void WriteValue(WireWriter& out, const Value& v, const ColumnCoding& c, const st
                 out.Append(s);
             }
             return;
-        case kText: {
+        case DataType::Text: {
             if (null) {
                 out.U8(0);
                 return;
@@ -186,15 +176,15 @@ void WriteValue(WireWriter& out, const Value& v, const ColumnCoding& c, const st
             out.Append(s);
             return;
         }
-        case kIntN:
-        case kBitN: {
+        case DataType::IntN:
+        case DataType::BitN: {
             if (null) {
                 out.U8(0);
                 return;
             }
             const auto* i = std::get_if<std::int64_t>(&v);
             if (!i) throw EncodingError(where + ": expected an integer");
-            if (c.wireType == kBitN) {
+            if (c.wireType == DataType::BitN) {
                 if (*i != 0 && *i != 1) throw EncodingError(where + ": bit value " + std::to_string(*i));
                 out.U8(1);
                 out.U8(static_cast<std::uint8_t>(*i));
@@ -203,8 +193,8 @@ void WriteValue(WireWriter& out, const Value& v, const ColumnCoding& c, const st
             }
             return;
         }
-        case kNumericN:
-        case kDecimalN: {
+        case DataType::NumericN:
+        case DataType::DecimalN: {
             if (null) {
                 out.U8(0);
                 return;
@@ -219,7 +209,7 @@ void WriteValue(WireWriter& out, const Value& v, const ColumnCoding& c, const st
             }
             return;
         }
-        case kDateTimeN: {
+        case DataType::DateTimeN: {
             if (null) {
                 out.U8(0);
                 return;
@@ -232,8 +222,10 @@ void WriteValue(WireWriter& out, const Value& v, const ColumnCoding& c, const st
             out.U32LE(d->ticks);
             return;
         }
+        default:  // Plan never chooses the types that only clients send
+            break;
     }
-    throw EncodingError(where + ": no encoding for wire type " + std::to_string(c.wireType));
+    throw EncodingError(where + ": no encoding for wire type " + std::to_string(Byte(c.wireType)));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "DataType.h"
 #include "ProtocolError.h"
 #include "Utf16.h"
 #include "WireBuffer.h"
@@ -11,16 +12,6 @@ namespace standin::tds {
 namespace {
 
 constexpr std::uint8_t kStatusByRefValue = 0x01;
-
-enum ParamType : std::uint8_t {
-    kInt1 = 0x30,
-    kInt2 = 0x34,
-    kInt4 = 0x38,
-    kInt8 = 0x7F,
-    kIntN = 0x26,
-    kNText = 0x63,
-    kNVarChar = 0xE7,
-};
 
 std::int64_t ReadSigned(WireReader& r, std::size_t width) {
     std::uint64_t v = 0;
@@ -50,18 +41,22 @@ std::optional<Bytes> ReadPlp(WireReader& r, std::size_t limit) {
 }
 
 void ReadValue(WireReader& r, RpcParameter& p) {
-    const std::uint8_t type = r.U8();
+    const std::uint8_t byte = r.U8();
+    const auto type = static_cast<DataType>(byte);
     switch (type) {
-        case kInt1:
-        case kInt2:
-        case kInt4:
-        case kInt8: {
-            const std::size_t width = type == kInt1 ? 1 : type == kInt2 ? 2 : type == kInt4 ? 4 : 8;
+        case DataType::Int1:
+        case DataType::Int2:
+        case DataType::Int4:
+        case DataType::Int8: {
+            const std::size_t width = type == DataType::Int1   ? 1
+                                      : type == DataType::Int2 ? 2
+                                      : type == DataType::Int4 ? 4
+                                                               : 8;
             p.integer = ReadSigned(r, width);
             p.isNull = false;
             return;
         }
-        case kIntN: {
+        case DataType::IntN: {
             const std::size_t max = r.U8();
             if (max != 1 && max != 2 && max != 4 && max != 8) throw ProtocolError("INTN parameter of width " + std::to_string(max));
             const std::size_t len = r.U8();
@@ -71,7 +66,7 @@ void ReadValue(WireReader& r, RpcParameter& p) {
             p.isNull = false;
             return;
         }
-        case kNText: {
+        case DataType::NText: {
             r.U32LE();   // declared maximum
             r.Take(5);   // collation
             const std::uint32_t len = r.U32LE();
@@ -80,7 +75,7 @@ void ReadValue(WireReader& r, RpcParameter& p) {
             p.isNull = false;
             return;
         }
-        case kNVarChar: {
+        case DataType::NVarChar: {
             const std::uint16_t max = r.U16LE();
             r.Take(5);  // collation
             if (max == 0xFFFF) {
@@ -98,7 +93,7 @@ void ReadValue(WireReader& r, RpcParameter& p) {
         }
         default: {
             char buf[8];
-            std::snprintf(buf, sizeof buf, "0x%02X", type);
+            std::snprintf(buf, sizeof buf, "0x%02X", byte);
             throw UnsupportedRpc(std::string("sqlstandin does not read RPC parameters of type ") + buf + ".");
         }
     }
