@@ -47,7 +47,8 @@ char32_t NextUtf8CodePoint(std::string_view s, std::size_t& i) {
     }
     static constexpr unsigned char kLeadMask[5] = {0, 0x7F, 0x1F, 0x0F, 0x07};
     char32_t cp = static_cast<unsigned char>(s[i]) & kLeadMask[n];
-    for (std::size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+    for (std::size_t k = 1; k < n; ++k)
+        cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
     i += n;
     return cp;
 }

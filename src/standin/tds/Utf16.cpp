@@ -9,7 +9,8 @@ namespace standin::tds {
 
 std::string Utf16LeToUtf8(std::span<const std::uint8_t> in) {
     if (in.size() % 2 != 0)
-        throw ProtocolError("UTF-16 text has an odd number of bytes (" + std::to_string(in.size()) + ")");
+        throw ProtocolError("UTF-16 text has an odd number of bytes (" + std::to_string(in.size()) +
+                            ")");
     std::string out;
     out.reserve(in.size());
     const std::size_t bad = kavel::AppendUtf16LeAsUtf8(
