@@ -8,9 +8,23 @@
 #include "storage/DatabaseImage.h"
 #include "Errors.h"
 #include "exec/Executor.h"
+#include "exec/TableWrite.h"
 #include "sql/Parser.h"
 
 namespace standin {
+namespace {
+
+// The DefaultCompiler that Load gives the image reader.
+std::shared_ptr<const Expr> CompileStoredDefault(const std::string& text, Catalogue& catalogue) {
+    auto e = ParseDefault(text);
+    Session session;
+    std::function<DateTime()> clock;
+    StatementEnv env{catalogue, session, clock, std::nullopt, {}, 0};
+    BindDefault(env, *e);
+    return e;
+}
+
+}  // namespace
 
 struct Database::Impl {
     Catalogue catalogue;
@@ -127,7 +141,7 @@ void Database::Save(std::ostream& out) const { WriteImage(out, impl_->catalogue)
 
 std::unique_ptr<Database> Database::Load(std::istream& in) {
     auto db = std::make_unique<Database>();
-    ReadImage(in, db->impl_->catalogue);
+    ReadImage(in, db->impl_->catalogue, CompileStoredDefault);
     return db;
 }
 

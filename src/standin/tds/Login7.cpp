@@ -29,7 +29,8 @@ Field ReadField(WireReader& r) {
     return f;
 }
 
-std::span<const std::uint8_t> FieldBytes(std::span<const std::uint8_t> record, const Field& f, const char* what) {
+std::span<const std::uint8_t> FieldBytes(std::span<const std::uint8_t> record, const Field& f,
+                                         const char* what) {
     if (f.chars > kMaxNameChars)
         throw ProtocolError(std::string("LOGIN7 ") + what + " is longer than 128 characters");
     const std::size_t bytes = std::size_t{f.chars} * 2;
@@ -55,10 +56,11 @@ Login7 ParseLogin7(std::span<const std::uint8_t> payload) {
     WireReader r(payload);
     const std::uint32_t length = r.U32LE();
     if (length > payload.size())
-        throw ProtocolError("LOGIN7 claims " + std::to_string(length) + " bytes but the message holds " +
-                            std::to_string(payload.size()));
+        throw ProtocolError("LOGIN7 claims " + std::to_string(length) +
+                            " bytes but the message holds " + std::to_string(payload.size()));
     if (length < kFixedSize)
-        throw ProtocolError("LOGIN7 record of " + std::to_string(length) + " bytes is shorter than its fixed part");
+        throw ProtocolError("LOGIN7 record of " + std::to_string(length) +
+                            " bytes is shorter than its fixed part");
     const auto record = payload.first(length);
 
     Login7 login;

@@ -41,8 +41,8 @@ bool MessageReader::ReadExact(std::span<std::uint8_t> out, bool endAllowed) {
         const std::size_t n = source_.ReadSome(out.subspan(got));
         if (n == 0) {
             if (got == 0 && endAllowed) return false;
-            throw ProtocolError("connection closed inside a packet (" + std::to_string(got) + " of " +
-                                std::to_string(out.size()) + " bytes read)");
+            throw ProtocolError("connection closed inside a packet (" + std::to_string(got) +
+                                " of " + std::to_string(out.size()) + " bytes read)");
         }
         got += n;
     }
@@ -72,8 +72,9 @@ std::optional<Message> MessageReader::Next() {
         if (body == 0 && !(status & kStatusEndOfMessage))
             throw ProtocolError("empty packet inside a message");  // would let a message never end
         if (started && static_cast<PacketType>(type) != message.type)
-            throw ProtocolError("packet type changed from " + Hex(static_cast<std::uint8_t>(message.type)) +
-                                " to " + Hex(type) + " inside one message");
+            throw ProtocolError("packet type changed from " +
+                                Hex(static_cast<std::uint8_t>(message.type)) + " to " + Hex(type) +
+                                " inside one message");
         if (message.payload.size() + body > maxMessage_)
             throw ProtocolError("message of type " + Hex(type) + " exceeds the limit of " +
                                 std::to_string(maxMessage_) + " bytes");
@@ -105,9 +106,11 @@ void MessageWriter::Send(PacketType type, std::span<const std::uint8_t> payload)
         const std::size_t n = std::min(bodyMax, payload.size() - offset);
         const bool last = offset + n == payload.size();
         const std::size_t length = n + kHeaderSize;
-        packet.assign({static_cast<std::uint8_t>(type), static_cast<std::uint8_t>(last ? kStatusEndOfMessage : 0),
+        packet.assign({static_cast<std::uint8_t>(type),
+                       static_cast<std::uint8_t>(last ? kStatusEndOfMessage : 0),
                        static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length),
-                       static_cast<std::uint8_t>(spid_ >> 8), static_cast<std::uint8_t>(spid_), packetId, 0});
+                       static_cast<std::uint8_t>(spid_ >> 8), static_cast<std::uint8_t>(spid_),
+                       packetId, 0});
         packet.insert(packet.end(), payload.begin() + static_cast<std::ptrdiff_t>(offset),
                       payload.begin() + static_cast<std::ptrdiff_t>(offset + n));
         sink_.WriteAll(packet);

@@ -29,10 +29,10 @@ inline constexpr std::size_t kHeaderSize = 8;
 inline constexpr std::uint8_t kStatusEndOfMessage = 0x01;
 inline constexpr std::uint8_t kStatusIgnore = 0x02;  // client abandons the message it was sending
 
-inline constexpr std::size_t kMaxPacketSize = 32767;         // largest size TDS can negotiate
-inline constexpr std::size_t kMaxReceivedPacket = 32768;     // tolerate clients that round up
-inline constexpr std::size_t kDefaultPacketSize = 4096;      // until LOGIN7 negotiates another
-inline constexpr std::size_t kMaxLoginMessage = 64 * 1024;   // PRELOGIN and LOGIN7 are small
+inline constexpr std::size_t kMaxPacketSize = 32767;        // largest size TDS can negotiate
+inline constexpr std::size_t kMaxReceivedPacket = 32768;    // tolerate clients that round up
+inline constexpr std::size_t kDefaultPacketSize = 4096;     // until LOGIN7 negotiates another
+inline constexpr std::size_t kMaxLoginMessage = 64 * 1024;  // PRELOGIN and LOGIN7 are small
 inline constexpr std::size_t kMaxRequestMessage = 64 * 1024 * 1024;  // one SQL batch, in bytes
 
 struct Message {

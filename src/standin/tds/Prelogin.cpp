@@ -27,7 +27,8 @@ PreloginRequest ParsePrelogin(std::span<const std::uint8_t> payload) {
         const std::size_t offset = reader.U16BE();
         const std::size_t length = reader.U16BE();
         if (offset > payload.size() || length > payload.size() - offset)
-            throw ProtocolError("PRELOGIN option " + std::to_string(token) + " points outside the message");
+            throw ProtocolError("PRELOGIN option " + std::to_string(token) +
+                                " points outside the message");
         if (token == kOptionEncryption) {
             if (length < 1) throw ProtocolError("PRELOGIN ENCRYPTION option is empty");
             request.encryption = payload[offset];
@@ -43,7 +44,8 @@ Bytes BuildPreloginReply() {
     };
     const Option options[] = {
         {kOptionVersion,
-         {kProductVersion.major, kProductVersion.minor, static_cast<std::uint8_t>(kProductVersion.build >> 8),
+         {kProductVersion.major, kProductVersion.minor,
+          static_cast<std::uint8_t>(kProductVersion.build >> 8),
           static_cast<std::uint8_t>(kProductVersion.build), 0, 0}},
         {kOptionEncryption, {kEncryptNotSupported}},
         {kOptionInstance, {0}},

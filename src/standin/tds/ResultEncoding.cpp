@@ -3,23 +3,13 @@
 #include <algorithm>
 #include <string>
 
+#include "DataType.h"
 #include "ServerIdentity.h"
 #include "Tokens.h"
 
 namespace standin::tds {
 
 namespace {
-
-enum WireType : std::uint8_t {
-    kText = 0x23,
-    kIntN = 0x26,
-    kBitN = 0x68,
-    kDecimalN = 0x6A,
-    kNumericN = 0x6C,
-    kDateTimeN = 0x6F,
-    kBigVarChar = 0xA7,
-    kBigChar = 0xAF,
-};
 
 constexpr std::uint16_t kFlagNullable = 0x0001;
 constexpr std::size_t kMaxShortText = 8000;  // longest char/varchar; longer goes as TEXT
@@ -30,14 +20,15 @@ __extension__ typedef unsigned __int128 UInt128;  // __extension__ keeps -Wpedan
 // How one column travels: its wire type and the length its metadata declares.
 struct ColumnCoding {
     TypeId id;
-    std::uint8_t wireType;
+    DataType wireType;
     std::size_t length;  // bytes: max text length, integer width, numeric value size
     int precision;
     int scale;
 };
 
 std::string Describe(const ResultColumn& column, std::size_t index) {
-    return "column " + std::to_string(index + 1) + (column.name.empty() ? "" : " (" + column.name + ")");
+    return "column " + std::to_string(index + 1) +
+           (column.name.empty() ? "" : " (" + column.name + ")");
 }
 
 int NumericBytes(int precision) {
@@ -63,48 +54,50 @@ ColumnCoding Plan(const ResultSet& rs, std::size_t index) {
             // bytes the engine holds).
             std::size_t length = static_cast<std::size_t>(std::max(t.length, 1));
             for (const auto& row : rs.rows)
-                if (!IsNull(row[index])) length = std::max(length, TextOf(row[index], where).size());
-            if (length > kMaxShortText) return {TypeId::Text, kText, 0x7FFFFFFF, 0, 0};
-            return {t.id, t.id == TypeId::Char ? kBigChar : kBigVarChar, length, 0, 0};
+                if (!IsNull(row[index]))
+                    length = std::max(length, TextOf(row[index], where).size());
+            if (length > kMaxShortText) return {TypeId::Text, DataType::Text, 0x7FFFFFFF, 0, 0};
+            return {t.id, t.id == TypeId::Char ? DataType::BigChar : DataType::BigVarChar, length,
+                    0, 0};
         }
         case TypeId::Text:
-            return {t.id, kText, 0x7FFFFFFF, 0, 0};
+            return {t.id, DataType::Text, 0x7FFFFFFF, 0, 0};
         case TypeId::Int:
-            return {t.id, kIntN, 4, 0, 0};
+            return {t.id, DataType::IntN, 4, 0, 0};
         case TypeId::SmallInt:
-            return {t.id, kIntN, 2, 0, 0};
+            return {t.id, DataType::IntN, 2, 0, 0};
         case TypeId::TinyInt:
-            return {t.id, kIntN, 1, 0, 0};
+            return {t.id, DataType::IntN, 1, 0, 0};
         case TypeId::Bit:
-            return {t.id, kBitN, 1, 0, 0};
+            return {t.id, DataType::BitN, 1, 0, 0};
         case TypeId::Numeric:
         case TypeId::Decimal:
             if (t.precision < 1 || t.precision > 38 || t.scale < 0 || t.scale > t.precision)
-                throw EncodingError(where + ": precision " + std::to_string(t.precision) + " and scale " +
-                                    std::to_string(t.scale) + " are out of range");
-            return {t.id, t.id == TypeId::Numeric ? kNumericN : kDecimalN,
+                throw EncodingError(where + ": precision " + std::to_string(t.precision) +
+                                    " and scale " + std::to_string(t.scale) + " are out of range");
+            return {t.id, t.id == TypeId::Numeric ? DataType::NumericN : DataType::DecimalN,
                     static_cast<std::size_t>(1 + NumericBytes(t.precision)), t.precision, t.scale};
         case TypeId::DateTime:
-            return {t.id, kDateTimeN, 8, 0, 0};
+            return {t.id, DataType::DateTimeN, 8, 0, 0};
     }
     throw EncodingError(where + ": unknown column type");
 }
 
 void WriteTypeInfo(WireWriter& out, const ColumnCoding& c) {
-    out.U8(c.wireType);
+    out.U8(Byte(c.wireType));
     switch (c.wireType) {
-        case kBigChar:
-        case kBigVarChar:
+        case DataType::BigChar:
+        case DataType::BigVarChar:
             out.U16LE(static_cast<std::uint16_t>(c.length));
             out.Append(std::span<const std::uint8_t>(kCollation));
             break;
-        case kText:
+        case DataType::Text:
             out.U32LE(static_cast<std::uint32_t>(c.length));
             out.Append(std::span<const std::uint8_t>(kCollation));
             out.U8(0);  // table name: no parts
             break;
-        case kNumericN:
-        case kDecimalN:
+        case DataType::NumericN:
+        case DataType::DecimalN:
             out.U8(static_cast<std::uint8_t>(c.length));
             out.U8(static_cast<std::uint8_t>(c.precision));
             out.U8(static_cast<std::uint8_t>(c.scale));
@@ -133,20 +126,25 @@ Int128 Rescale(const Value& v, const ColumnCoding& c, const std::string& where) 
     } else {
         throw EncodingError(where + ": expected a number");
     }
-    if (scale < 0 || scale > 38) throw EncodingError(where + ": value has scale " + std::to_string(scale));
+    if (scale < 0 || scale > 38)
+        throw EncodingError(where + ": value has scale " + std::to_string(scale));
     const bool negative = unscaled < 0;
-    UInt128 magnitude = negative ? UInt128(0) - static_cast<UInt128>(unscaled) : static_cast<UInt128>(unscaled);
+    UInt128 magnitude =
+        negative ? UInt128(0) - static_cast<UInt128>(unscaled) : static_cast<UInt128>(unscaled);
     if (scale < c.scale) {
         const UInt128 f = Pow10(c.scale - scale);
-        if (magnitude > (~UInt128(0)) / f) throw EncodingError(where + ": value too large for its column");
+        if (magnitude > (~UInt128(0)) / f)
+            throw EncodingError(where + ": value too large for its column");
         magnitude *= f;
     } else if (scale > c.scale) {
         const UInt128 f = Pow10(scale - c.scale);
-        if (magnitude % f != 0) throw EncodingError(where + ": value has more decimals than its column");
+        if (magnitude % f != 0)
+            throw EncodingError(where + ": value has more decimals than its column");
         magnitude /= f;
     }
     if (magnitude >= Pow10(c.precision))
-        throw EncodingError(where + ": value has more digits than precision " + std::to_string(c.precision));
+        throw EncodingError(where + ": value has more digits than precision " +
+                            std::to_string(c.precision));
     const Int128 m = static_cast<Int128>(magnitude);
     return negative ? -m : m;
 }
@@ -154,16 +152,18 @@ Int128 Rescale(const Value& v, const ColumnCoding& c, const std::string& where) 
 void WriteInteger(WireWriter& out, std::int64_t v, std::size_t width, const std::string& where) {
     const std::int64_t lo = width == 1 ? 0 : width == 2 ? -32768 : INT32_MIN;
     const std::int64_t hi = width == 1 ? 255 : width == 2 ? 32767 : INT32_MAX;
-    if (v < lo || v > hi) throw EncodingError(where + ": " + std::to_string(v) + " does not fit the column");
+    if (v < lo || v > hi)
+        throw EncodingError(where + ": " + std::to_string(v) + " does not fit the column");
     out.U8(static_cast<std::uint8_t>(width));
-    for (std::size_t i = 0; i < width; ++i) out.U8(static_cast<std::uint8_t>(static_cast<std::uint64_t>(v) >> (8 * i)));
+    for (std::size_t i = 0; i < width; ++i)
+        out.U8(static_cast<std::uint8_t>(static_cast<std::uint64_t>(v) >> (8 * i)));
 }
 
 void WriteValue(WireWriter& out, const Value& v, const ColumnCoding& c, const std::string& where) {
     const bool null = IsNull(v);
     switch (c.wireType) {
-        case kBigChar:
-        case kBigVarChar:
+        case DataType::BigChar:
+        case DataType::BigVarChar:
             if (null) {
                 out.U16LE(kNullShortText);
             } else {
@@ -172,7 +172,7 @@ void WriteValue(WireWriter& out, const Value& v, const ColumnCoding& c, const st
                 out.Append(s);
             }
             return;
-        case kText: {
+        case DataType::Text: {
             if (null) {
                 out.U8(0);
                 return;
@@ -186,16 +186,17 @@ void WriteValue(WireWriter& out, const Value& v, const ColumnCoding& c, const st
             out.Append(s);
             return;
         }
-        case kIntN:
-        case kBitN: {
+        case DataType::IntN:
+        case DataType::BitN: {
             if (null) {
                 out.U8(0);
                 return;
             }
             const auto* i = std::get_if<std::int64_t>(&v);
             if (!i) throw EncodingError(where + ": expected an integer");
-            if (c.wireType == kBitN) {
-                if (*i != 0 && *i != 1) throw EncodingError(where + ": bit value " + std::to_string(*i));
+            if (c.wireType == DataType::BitN) {
+                if (*i != 0 && *i != 1)
+                    throw EncodingError(where + ": bit value " + std::to_string(*i));
                 out.U8(1);
                 out.U8(static_cast<std::uint8_t>(*i));
             } else {
@@ -203,8 +204,8 @@ void WriteValue(WireWriter& out, const Value& v, const ColumnCoding& c, const st
             }
             return;
         }
-        case kNumericN:
-        case kDecimalN: {
+        case DataType::NumericN:
+        case DataType::DecimalN: {
             if (null) {
                 out.U8(0);
                 return;
@@ -212,35 +213,40 @@ void WriteValue(WireWriter& out, const Value& v, const ColumnCoding& c, const st
             const Int128 digits = Rescale(v, c, where);
             out.U8(static_cast<std::uint8_t>(c.length));
             out.U8(digits < 0 ? 0 : 1);
-            UInt128 m = digits < 0 ? UInt128(0) - static_cast<UInt128>(digits) : static_cast<UInt128>(digits);
+            UInt128 m = digits < 0 ? UInt128(0) - static_cast<UInt128>(digits)
+                                   : static_cast<UInt128>(digits);
             for (std::size_t i = 0; i + 1 < c.length; ++i) {
                 out.U8(static_cast<std::uint8_t>(m & 0xFF));
                 m >>= 8;
             }
             return;
         }
-        case kDateTimeN: {
+        case DataType::DateTimeN: {
             if (null) {
                 out.U8(0);
                 return;
             }
             const auto* d = std::get_if<DateTime>(&v);
             if (!d) throw EncodingError(where + ": expected a datetime");
-            if (d->ticks >= 25920000u) throw EncodingError(where + ": datetime time of day out of range");
+            if (d->ticks >= 25920000u)
+                throw EncodingError(where + ": datetime time of day out of range");
             out.U8(8);
             out.U32LE(static_cast<std::uint32_t>(d->days));
             out.U32LE(d->ticks);
             return;
         }
+        default:  // Plan never chooses the types that only clients send
+            break;
     }
-    throw EncodingError(where + ": no encoding for wire type " + std::to_string(c.wireType));
+    throw EncodingError(where + ": no encoding for wire type " + std::to_string(Byte(c.wireType)));
 }
 
 }  // namespace
 
 void WriteResultSet(WireWriter& out, const ResultSet& rs) {
     const std::size_t count = rs.columns.size();
-    if (count == 0 || count > 4096) throw EncodingError("result set has " + std::to_string(count) + " columns");
+    if (count == 0 || count > 4096)
+        throw EncodingError("result set has " + std::to_string(count) + " columns");
     std::vector<ColumnCoding> codings;
     std::vector<std::string> wheres;
     codings.reserve(count);
@@ -250,8 +256,9 @@ void WriteResultSet(WireWriter& out, const ResultSet& rs) {
     }
     for (std::size_t r = 0; r < rs.rows.size(); ++r)
         if (rs.rows[r].size() != count)
-            throw EncodingError("row " + std::to_string(r + 1) + " has " + std::to_string(rs.rows[r].size()) +
-                                " values for " + std::to_string(count) + " columns");
+            throw EncodingError("row " + std::to_string(r + 1) + " has " +
+                                std::to_string(rs.rows[r].size()) + " values for " +
+                                std::to_string(count) + " columns");
 
     out.U8(static_cast<std::uint8_t>(TokenType::ColMetadata));
     out.U16LE(static_cast<std::uint16_t>(count));

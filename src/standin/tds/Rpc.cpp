@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "DataType.h"
 #include "ProtocolError.h"
 #include "Utf16.h"
 #include "WireBuffer.h"
@@ -11,16 +12,6 @@ namespace standin::tds {
 namespace {
 
 constexpr std::uint8_t kStatusByRefValue = 0x01;
-
-enum ParamType : std::uint8_t {
-    kInt1 = 0x30,
-    kInt2 = 0x34,
-    kInt4 = 0x38,
-    kInt8 = 0x7F,
-    kIntN = 0x26,
-    kNText = 0x63,
-    kNVarChar = 0xE7,
-};
 
 std::int64_t ReadSigned(WireReader& r, std::size_t width) {
     std::uint64_t v = 0;
@@ -42,7 +33,8 @@ std::optional<Bytes> ReadPlp(WireReader& r, std::size_t limit) {
     for (;;) {
         const std::size_t chunk = r.U32LE();
         if (chunk == 0) break;
-        if (chunk > r.Remaining() || data.size() + chunk > limit) throw ProtocolError("PLP chunk does not fit the message");
+        if (chunk > r.Remaining() || data.size() + chunk > limit)
+            throw ProtocolError("PLP chunk does not fit the message");
         auto part = r.Take(chunk);
         data.insert(data.end(), part.begin(), part.end());
     }
@@ -50,37 +42,43 @@ std::optional<Bytes> ReadPlp(WireReader& r, std::size_t limit) {
 }
 
 void ReadValue(WireReader& r, RpcParameter& p) {
-    const std::uint8_t type = r.U8();
+    const std::uint8_t byte = r.U8();
+    const auto type = static_cast<DataType>(byte);
     switch (type) {
-        case kInt1:
-        case kInt2:
-        case kInt4:
-        case kInt8: {
-            const std::size_t width = type == kInt1 ? 1 : type == kInt2 ? 2 : type == kInt4 ? 4 : 8;
+        case DataType::Int1:
+        case DataType::Int2:
+        case DataType::Int4:
+        case DataType::Int8: {
+            const std::size_t width = type == DataType::Int1   ? 1
+                                      : type == DataType::Int2 ? 2
+                                      : type == DataType::Int4 ? 4
+                                                               : 8;
             p.integer = ReadSigned(r, width);
             p.isNull = false;
             return;
         }
-        case kIntN: {
+        case DataType::IntN: {
             const std::size_t max = r.U8();
-            if (max != 1 && max != 2 && max != 4 && max != 8) throw ProtocolError("INTN parameter of width " + std::to_string(max));
+            if (max != 1 && max != 2 && max != 4 && max != 8)
+                throw ProtocolError("INTN parameter of width " + std::to_string(max));
             const std::size_t len = r.U8();
             if (len == 0) return;
-            if (len != max) throw ProtocolError("INTN parameter value of " + std::to_string(len) + " bytes");
+            if (len != max)
+                throw ProtocolError("INTN parameter value of " + std::to_string(len) + " bytes");
             p.integer = ReadSigned(r, len);
             p.isNull = false;
             return;
         }
-        case kNText: {
-            r.U32LE();   // declared maximum
-            r.Take(5);   // collation
+        case DataType::NText: {
+            r.U32LE();  // declared maximum
+            r.Take(5);  // collation
             const std::uint32_t len = r.U32LE();
             if (len == 0xFFFFFFFF) return;
             p.text = Utf16LeToUtf8(r.Take(len));
             p.isNull = false;
             return;
         }
-        case kNVarChar: {
+        case DataType::NVarChar: {
             const std::uint16_t max = r.U16LE();
             r.Take(5);  // collation
             if (max == 0xFFFF) {
@@ -98,8 +96,9 @@ void ReadValue(WireReader& r, RpcParameter& p) {
         }
         default: {
             char buf[8];
-            std::snprintf(buf, sizeof buf, "0x%02X", type);
-            throw UnsupportedRpc(std::string("sqlstandin does not read RPC parameters of type ") + buf + ".");
+            std::snprintf(buf, sizeof buf, "0x%02X", byte);
+            throw UnsupportedRpc(std::string("sqlstandin does not read RPC parameters of type ") +
+                                 buf + ".");
         }
     }
 }
@@ -110,7 +109,8 @@ RpcRequest ParseRpc(std::span<const std::uint8_t> payload) {
     WireReader r(payload);
     const std::size_t total = r.U32LE();
     if (total < 4 || total > payload.size())
-        throw ProtocolError("RPC headers claim " + std::to_string(total) + " bytes of " + std::to_string(payload.size()));
+        throw ProtocolError("RPC headers claim " + std::to_string(total) + " bytes of " +
+                            std::to_string(payload.size()));
     r.Seek(total);
 
     RpcRequest request;
@@ -139,16 +139,23 @@ RpcRequest ParseRpc(std::span<const std::uint8_t> payload) {
 std::optional<SpecialProc> ResolveSpecialProc(const RpcRequest& request) {
     if (request.procId) {
         switch (*request.procId) {
-            case 10: return SpecialProc::ExecuteSql;
-            case 11: return SpecialProc::Prepare;
-            case 12: return SpecialProc::Execute;
-            case 13: return SpecialProc::PrepExec;
-            case 15: return SpecialProc::Unprepare;
-            default: return std::nullopt;
+            case 10:
+                return SpecialProc::ExecuteSql;
+            case 11:
+                return SpecialProc::Prepare;
+            case 12:
+                return SpecialProc::Execute;
+            case 13:
+                return SpecialProc::PrepExec;
+            case 15:
+                return SpecialProc::Unprepare;
+            default:
+                return std::nullopt;
         }
     }
     std::string name;
-    for (char c : request.procName) name += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    for (char c : request.procName)
+        name += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     if (name == "sp_executesql") return SpecialProc::ExecuteSql;
     if (name == "sp_prepare") return SpecialProc::Prepare;
     if (name == "sp_execute") return SpecialProc::Execute;

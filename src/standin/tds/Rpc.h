@@ -23,7 +23,7 @@ enum class SpecialProc : std::uint16_t {
 };
 
 struct RpcParameter {
-    std::string name;   // UTF-8, may be empty
+    std::string name;  // UTF-8, may be empty
     bool output = false;
     bool isNull = true;
     std::optional<std::int64_t> integer;  // for integer types
@@ -34,7 +34,7 @@ struct RpcRequest {
     std::optional<std::uint16_t> procId;  // set when called by number
     std::string procName;                 // set when called by name
     std::vector<RpcParameter> parameters;
-    bool moreRequests = false;            // the message batches further requests after this one
+    bool moreRequests = false;  // the message batches further requests after this one
 };
 
 // A well-formed request that uses a feature the stand-in does not have (a parameter type it does

@@ -16,7 +16,8 @@ namespace {
 
 int Usage(const std::string& problem) {
     std::fprintf(stderr, "sqlstandin serve: %s\n", problem.c_str());
-    std::fprintf(stderr, "usage: sqlstandin serve DIR [--listen 127.0.0.1:PORT] [--trace FILE] [--fsync]\n");
+    std::fprintf(
+        stderr, "usage: sqlstandin serve DIR [--listen 127.0.0.1:PORT] [--trace FILE] [--fsync]\n");
     return 2;
 }
 
@@ -29,7 +30,8 @@ int RunServe(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view a = argv[i];
         if (a == "--listen") {
-            if (++i >= argc || !tds::ParseListenAddress(argv[i], server)) return Usage("--listen needs HOST:PORT");
+            if (++i >= argc || !tds::ParseListenAddress(argv[i], server))
+                return Usage("--listen needs HOST:PORT");
         } else if (a == "--trace") {
             if (++i >= argc) return Usage("--trace needs a file name");
             options.traceFile = argv[i];

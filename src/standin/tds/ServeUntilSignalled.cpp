@@ -26,7 +26,8 @@ extern "C" void OnStopSignal(int) {
 
 void InstallStopHandlers() {
     if (g_stopPipe[0] < 0 && pipe2(g_stopPipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        throw std::runtime_error(std::string("cannot set up signal handling: ") + std::strerror(errno));
+        throw std::runtime_error(std::string("cannot set up signal handling: ") +
+                                 std::strerror(errno));
     struct sigaction sa {};
     sa.sa_handler = OnStopSignal;
     sigemptyset(&sa.sa_mask);
@@ -46,7 +47,8 @@ void ServeUntilSignalled(Engine& engine, const ServerConfig& config) {
     const std::uint16_t port = server.Listen();
     std::printf("%u\n", static_cast<unsigned>(port));
     std::fflush(stdout);
-    std::fprintf(stderr, "sqlstandin: listening on %s:%u\n", config.host.c_str(), static_cast<unsigned>(port));
+    std::fprintf(stderr, "sqlstandin: listening on %s:%u\n", config.host.c_str(),
+                 static_cast<unsigned>(port));
     server.Run(g_stopPipe[0]);
 }
 

@@ -65,7 +65,8 @@ std::uint16_t Server::Listen() {
     const int one = 1;
     setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     if (bind(listenFd_, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0)
-        throw std::runtime_error(SystemError("cannot listen on " + config_.host + ":" + std::to_string(config_.port)));
+        throw std::runtime_error(
+            SystemError("cannot listen on " + config_.host + ":" + std::to_string(config_.port)));
     if (listen(listenFd_, 64) != 0) throw std::runtime_error(SystemError("listen failed"));
     socklen_t len = sizeof addr;
     if (getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
@@ -76,10 +77,12 @@ std::uint16_t Server::Listen() {
 void Server::ServeSlot(Slot& slot, std::uint16_t spid) {
     SocketStream stream(slot.fd);
     stream.SetReceiveTimeout(config_.loginTimeoutSeconds);
-    TdsSession session(engine_, stream, stream, spid, SessionHooks{[&stream] { stream.SetReceiveTimeout(0); }});
+    TdsSession session(engine_, stream, stream, spid,
+                       SessionHooks{[&stream] { stream.SetReceiveTimeout(0); }});
     const std::string reason = session.Run();
     if (!reason.empty())
-        std::fprintf(stderr, "sqlstandin: session %u from %s ended: %s\n", spid, slot.peer.c_str(), reason.c_str());
+        std::fprintf(stderr, "sqlstandin: session %u from %s ended: %s\n", spid, slot.peer.c_str(),
+                     reason.c_str());
     // The client learns of the end at once; the descriptor itself is closed by the reaper, so its
     // number cannot be reused while StopAll might still shut it down.
     shutdown(slot.fd, SHUT_RDWR);
@@ -101,8 +104,8 @@ void Server::Accept() {
 
     std::lock_guard lock(mutex_);
     if (slots_.size() >= config_.maxSessions) {
-        std::fprintf(stderr, "sqlstandin: refused %s: %zu sessions already open\n", PeerName(peer).c_str(),
-                     slots_.size());
+        std::fprintf(stderr, "sqlstandin: refused %s: %zu sessions already open\n",
+                     PeerName(peer).c_str(), slots_.size());
         close(fd);
         return;
     }

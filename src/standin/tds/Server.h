@@ -19,7 +19,7 @@ struct ServerConfig {
     std::string host = "127.0.0.1";  // numeric IPv4 address
     std::uint16_t port = 1433;       // 0: the system picks a free port
     std::size_t maxSessions = 256;
-    int loginTimeoutSeconds = 60;    // a connection must log in within this time
+    int loginTimeoutSeconds = 60;  // a connection must log in within this time
 };
 
 // Reads HOST:PORT into `config`: a numeric IPv4 host ("localhost" means 127.0.0.1) and a port

@@ -21,7 +21,8 @@ std::size_t SocketStream::ReadSome(std::span<std::uint8_t> buffer) {
         const ssize_t n = recv(fd_, buffer.data(), buffer.size(), 0);
         if (n >= 0) return static_cast<std::size_t>(n);
         if (errno == EINTR) continue;
-        if (errno == EAGAIN || errno == EWOULDBLOCK) throw std::runtime_error("client sent nothing in time");
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+            throw std::runtime_error("client sent nothing in time");
         throw std::runtime_error(std::string("receive failed: ") + std::strerror(errno));
     }
 }
@@ -32,7 +33,8 @@ void SocketStream::WriteAll(std::span<const std::uint8_t> bytes) {
         const ssize_t n = send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
         if (n < 0) {
             if (errno == EINTR) continue;
-            throw std::runtime_error(std::string("client went away while being answered: ") + std::strerror(errno));
+            throw std::runtime_error(std::string("client went away while being answered: ") +
+                                     std::strerror(errno));
         }
         sent += static_cast<std::size_t>(n);
     }

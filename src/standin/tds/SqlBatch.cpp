@@ -19,7 +19,8 @@ std::string DecodeSqlBatch(std::span<const std::uint8_t> payload) {
         const std::size_t start = r.Position();
         const std::size_t length = r.U32LE();
         if (length < 6 || length > total - start)
-            throw ProtocolError("SQL batch header of " + std::to_string(length) + " bytes does not fit");
+            throw ProtocolError("SQL batch header of " + std::to_string(length) +
+                                " bytes does not fit");
         r.Seek(start + length);
     }
     return Utf16LeToUtf8(payload.subspan(total));

@@ -8,8 +8,8 @@
 #include "Login7.h"
 #include "Prelogin.h"
 #include "ProtocolError.h"
-#include "Rpc.h"
 #include "Replies.h"
+#include "Rpc.h"
 #include "SqlBatch.h"
 
 namespace standin::tds {
@@ -35,7 +35,8 @@ std::size_t NegotiatePacketSize(std::uint32_t requested) {
 
 }  // namespace
 
-TdsSession::TdsSession(Engine& engine, ByteSource& in, ByteSink& out, std::uint16_t spid, SessionHooks hooks)
+TdsSession::TdsSession(Engine& engine, ByteSource& in, ByteSink& out, std::uint16_t spid,
+                       SessionHooks hooks)
     : engine_(engine), reader_(in), writer_(out), hooks_(std::move(hooks)) {
     session_.spid = spid;
     writer_.SetSpid(spid);
@@ -66,14 +67,16 @@ bool TdsSession::OnLogin(const Message& m) {
     }
     const Login7 login = ParseLogin7(m.payload);
     if (!IsSupportedVersion(login.tdsVersion)) {
-        Send(BuildErrorReply(SqlMessage{kStandinErrorNumber, 1, 16,
-                                        "sqlstandin speaks TDS 7.2 to 7.4; the client asked for TDS version " +
-                                            VersionText(login.tdsVersion) + ".",
-                                        1}));
+        Send(BuildErrorReply(
+            SqlMessage{kStandinErrorNumber, 1, 16,
+                       "sqlstandin speaks TDS 7.2 to 7.4; the client asked for TDS version " +
+                           VersionText(login.tdsVersion) + ".",
+                       1}));
         ending_ = "unsupported TDS version " + VersionText(login.tdsVersion);
         return false;
     }
-    const bool accepted = !login.integratedSecurity && engine_.CheckLogin(login.userName, login.password);
+    const bool accepted =
+        !login.integratedSecurity && engine_.CheckLogin(login.userName, login.password);
     if (!accepted) {
         Send(BuildLoginFailure(login.userName));
         ending_ = "login failed for user '" + login.userName + "'";
@@ -94,11 +97,13 @@ BatchOutcome TdsSession::Run(std::string_view sql) {
     try {
         return engine_.ExecuteBatch(session_, sql);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "sqlstandin: session %d: engine failed on a batch: %s\n", session_.spid, e.what());
+        std::fprintf(stderr, "sqlstandin: session %d: engine failed on a batch: %s\n",
+                     session_.spid, e.what());
         StatementOutcome failed;
         failed.failed = true;
         failed.messages.push_back(
-            SqlMessage{kStandinErrorNumber, 1, 16, std::string("sqlstandin could not run the batch: ") + e.what(), 1});
+            SqlMessage{kStandinErrorNumber, 1, 16,
+                       std::string("sqlstandin could not run the batch: ") + e.what(), 1});
         BatchOutcome outcome;
         outcome.statements.push_back(std::move(failed));
         return outcome;
@@ -124,7 +129,8 @@ void TdsSession::OnRpc(const Message& m) {
     }
     const std::optional<SpecialProc> proc = ResolveSpecialProc(rpc);
     if (!proc) {
-        const std::string name = rpc.procId ? "procedure #" + std::to_string(*rpc.procId) : rpc.procName;
+        const std::string name =
+            rpc.procId ? "procedure #" + std::to_string(*rpc.procId) : rpc.procName;
         Refuse(2812, 62, "Could not find stored procedure '" + name + "'.");
         return;
     }
@@ -147,7 +153,8 @@ void TdsSession::OnRpc(const Message& m) {
     switch (*proc) {
         case SpecialProc::ExecuteSql: {
             const std::string* sql = text(0);
-            if (!sql) return Refuse(kStandinErrorNumber, 1, "sp_executesql needs the statement text.");
+            if (!sql)
+                return Refuse(kStandinErrorNumber, 1, "sp_executesql needs the statement text.");
             if (hasQueryParameters(1, 2)) return Refuse(kStandinErrorNumber, 1, noParameters);
             Send(BuildRpcReply(Run(*sql), std::nullopt));
             return;
@@ -159,27 +166,32 @@ void TdsSession::OnRpc(const Message& m) {
             if (hasQueryParameters(1, *proc == SpecialProc::Prepare ? 4 : 3))
                 return Refuse(kStandinErrorNumber, 1, noParameters);
             if (prepared_.size() >= kMaxPreparedStatements)
-                return Refuse(kStandinErrorNumber, 1, "sqlstandin holds at most " +
-                                                          std::to_string(kMaxPreparedStatements) +
-                                                          " prepared statements per session.");
+                return Refuse(kStandinErrorNumber, 1,
+                              "sqlstandin holds at most " + std::to_string(kMaxPreparedStatements) +
+                                  " prepared statements per session.");
             const std::int32_t handle = nextHandle_++;
             prepared_[handle] = *sql;
-            Send(BuildRpcReply(*proc == SpecialProc::PrepExec ? Run(*sql) : BatchOutcome{}, handle));
+            Send(
+                BuildRpcReply(*proc == SpecialProc::PrepExec ? Run(*sql) : BatchOutcome{}, handle));
             return;
         }
         case SpecialProc::Execute: {
-            const auto it = p.empty() || !p[0].integer ? prepared_.end()
-                                                       : prepared_.find(static_cast<std::int32_t>(*p[0].integer));
+            const auto it = p.empty() || !p[0].integer
+                                ? prepared_.end()
+                                : prepared_.find(static_cast<std::int32_t>(*p[0].integer));
             if (it == prepared_.end()) {
-                const std::string shown = !p.empty() && p[0].integer ? std::to_string(*p[0].integer) : "NULL";
-                return Refuse(8179, 4, "Could not find prepared statement with handle " + shown + ".");
+                const std::string shown =
+                    !p.empty() && p[0].integer ? std::to_string(*p[0].integer) : "NULL";
+                return Refuse(8179, 4,
+                              "Could not find prepared statement with handle " + shown + ".");
             }
             if (p.size() > 1) return Refuse(kStandinErrorNumber, 1, noParameters);
             Send(BuildRpcReply(Run(it->second), std::nullopt));
             return;
         }
         case SpecialProc::Unprepare:
-            if (!p.empty() && p[0].integer) prepared_.erase(static_cast<std::int32_t>(*p[0].integer));
+            if (!p.empty() && p[0].integer)
+                prepared_.erase(static_cast<std::int32_t>(*p[0].integer));
             Send(BuildRpcReply(BatchOutcome{}, std::nullopt));
             return;
     }
@@ -189,7 +201,8 @@ void TdsSession::OnUnsupported(const Message& m) {
     char type[8];
     std::snprintf(type, sizeof type, "0x%02X", static_cast<unsigned>(m.type));
     Refuse(kStandinErrorNumber, 1,
-           std::string("sqlstandin accepts SQL batches and RPCs only; request type ") + type + " is not supported.");
+           std::string("sqlstandin accepts SQL batches and RPCs only; request type ") + type +
+               " is not supported.");
 }
 
 std::string TdsSession::Run() {

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <string_view>
 #include <string>
+#include <string_view>
 
 #include "Engine.h"
 #include "Packet.h"
@@ -20,7 +20,8 @@ struct SessionHooks {
 
 class TdsSession {
 public:
-    TdsSession(Engine& engine, ByteSource& in, ByteSink& out, std::uint16_t spid, SessionHooks hooks = {});
+    TdsSession(Engine& engine, ByteSource& in, ByteSink& out, std::uint16_t spid,
+               SessionHooks hooks = {});
 
     // Serves the connection until it ends. Returns an empty string when the client closed it
     // normally, otherwise why the session ended (protocol fault, refused login, I/O error).

@@ -23,7 +23,8 @@ constexpr std::size_t kMaxMessageUnits = 8000;
 
 }  // namespace
 
-void WriteEnvChange(WireWriter& out, EnvChangeType type, std::string_view newValue, std::string_view oldValue) {
+void WriteEnvChange(WireWriter& out, EnvChangeType type, std::string_view newValue,
+                    std::string_view oldValue) {
     const std::size_t at = BeginSized(out, TokenType::EnvChange);
     out.U8(static_cast<std::uint8_t>(type));
     out.BVarChar(newValue);
@@ -41,7 +42,8 @@ void WriteCollationChange(WireWriter& out, std::span<const std::uint8_t, 5> coll
 }
 
 void WriteMessage(WireWriter& out, const SqlMessage& message) {
-    const std::size_t at = BeginSized(out, message.severity > 10 ? TokenType::Error : TokenType::Info);
+    const std::size_t at =
+        BeginSized(out, message.severity > 10 ? TokenType::Error : TokenType::Info);
     out.U32LE(static_cast<std::uint32_t>(message.number));
     out.U8(static_cast<std::uint8_t>(message.state));
     out.U8(static_cast<std::uint8_t>(message.severity));
@@ -54,8 +56,8 @@ void WriteMessage(WireWriter& out, const SqlMessage& message) {
 
 void WriteLoginAck(WireWriter& out, std::uint32_t tdsVersion) {
     const std::size_t at = BeginSized(out, TokenType::LoginAck);
-    out.U8(1);                // interface: SQL_TSQL
-    out.U32BE(tdsVersion);    // big-endian here, unlike LOGIN7
+    out.U8(1);              // interface: SQL_TSQL
+    out.U32BE(tdsVersion);  // big-endian here, unlike LOGIN7
     out.BVarChar(kProductName);
     out.U8(kProductVersion.major);
     out.U8(kProductVersion.minor);
@@ -71,7 +73,6 @@ void WriteDone(WireWriter& out, std::uint16_t status, std::uint64_t rowCount, To
     out.U64LE(rowCount);
 }
 
-
 void WriteReturnStatus(WireWriter& out, std::int32_t status) {
     out.U8(static_cast<std::uint8_t>(TokenType::ReturnStatus));
     out.U32LE(static_cast<std::uint32_t>(status));
@@ -80,11 +81,11 @@ void WriteReturnStatus(WireWriter& out, std::int32_t status) {
 void WriteReturnValueInt(WireWriter& out, std::uint16_t ordinal, std::int32_t value) {
     out.U8(static_cast<std::uint8_t>(TokenType::ReturnValue));
     out.U16LE(ordinal);
-    out.BVarChar("");  // parameter name: the client sent none
-    out.U8(0x01);      // status: output parameter
-    out.U32LE(0);      // user type
-    out.U16LE(0x0001); // flags: nullable
-    out.U8(0x26);      // INTN
+    out.BVarChar("");   // parameter name: the client sent none
+    out.U8(0x01);       // status: output parameter
+    out.U32LE(0);       // user type
+    out.U16LE(0x0001);  // flags: nullable
+    out.U8(0x26);       // INTN
     out.U8(4);
     out.U8(4);
     out.U32LE(static_cast<std::uint32_t>(value));

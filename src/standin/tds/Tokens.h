@@ -38,7 +38,8 @@ inline constexpr std::uint16_t kDoneError = 0x0002;
 inline constexpr std::uint16_t kDoneCount = 0x0010;
 inline constexpr std::uint16_t kDoneAttention = 0x0020;
 
-void WriteEnvChange(WireWriter& out, EnvChangeType type, std::string_view newValue, std::string_view oldValue);
+void WriteEnvChange(WireWriter& out, EnvChangeType type, std::string_view newValue,
+                    std::string_view oldValue);
 void WriteCollationChange(WireWriter& out, std::span<const std::uint8_t, 5> collation);
 
 // ERROR for severity above 10, INFO otherwise; text, server name and line as SQL Server sends them.

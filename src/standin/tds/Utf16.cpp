@@ -7,18 +7,10 @@
 
 namespace standin::tds {
 
-namespace {
-
-void AppendUnit(std::vector<std::uint8_t>& out, char32_t unit) {
-    out.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-    out.push_back(static_cast<std::uint8_t>((unit >> 8) & 0xFF));
-}
-
-}  // namespace
-
 std::string Utf16LeToUtf8(std::span<const std::uint8_t> in) {
     if (in.size() % 2 != 0)
-        throw ProtocolError("UTF-16 text has an odd number of bytes (" + std::to_string(in.size()) + ")");
+        throw ProtocolError("UTF-16 text has an odd number of bytes (" + std::to_string(in.size()) +
+                            ")");
     std::string out;
     out.reserve(in.size());
     const std::size_t bad = kavel::AppendUtf16LeAsUtf8(
@@ -29,20 +21,22 @@ std::string Utf16LeToUtf8(std::span<const std::uint8_t> in) {
 }
 
 std::vector<std::uint8_t> Utf8ToUtf16LeLimited(std::string_view utf8, std::size_t maxUnits) {
-    std::vector<std::uint8_t> out;
-    out.reserve(utf8.size() * 2);
+    std::u16string units;
+    units.reserve(utf8.size());
     std::size_t i = 0;
     while (i < utf8.size()) {
-        const char32_t cp = kavel::NextUtf8CodePoint(utf8, i);
-        const std::size_t need = cp >= 0x10000 ? 2 : 1;
-        if (out.size() / 2 + need > maxUnits) break;
-        if (cp >= 0x10000) {
-            const char32_t v = cp - 0x10000;
-            AppendUnit(out, 0xD800 + (v >> 10));
-            AppendUnit(out, 0xDC00 + (v & 0x3FF));
-        } else {
-            AppendUnit(out, cp);
+        const std::size_t before = units.size();
+        kavel::AppendUtf16(units, kavel::NextUtf8CodePoint(utf8, i));
+        if (units.size() > maxUnits) {
+            units.resize(before);  // never half a surrogate pair
+            break;
         }
+    }
+    std::vector<std::uint8_t> out;
+    out.reserve(units.size() * 2);
+    for (const char16_t unit : units) {
+        out.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+        out.push_back(static_cast<std::uint8_t>(unit >> 8));
     }
     return out;
 }

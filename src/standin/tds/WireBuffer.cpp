@@ -9,8 +9,9 @@ namespace standin::tds {
 
 void WireReader::Need(std::size_t n) const {
     if (n > Remaining())
-        throw ProtocolError("message ends early: needed " + std::to_string(n) + " bytes at offset " +
-                            std::to_string(pos_) + " of " + std::to_string(data_.size()));
+        throw ProtocolError("message ends early: needed " + std::to_string(n) +
+                            " bytes at offset " + std::to_string(pos_) + " of " +
+                            std::to_string(data_.size()));
 }
 
 void WireReader::Seek(std::size_t pos) {

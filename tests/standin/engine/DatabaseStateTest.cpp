@@ -121,6 +121,10 @@ TEST(DatabaseState, LoadRefusesDamagedImages) {
     flipped[image.size() / 2] ^= 0x20;
     EXPECT_NE(loadFails(flipped).find("checksum"), std::string::npos);
     EXPECT_NE(loadFails(image + "x").find("damaged"), std::string::npos);
+    std::string future = image;
+    future[8] = 3;  // the format version, after the 8-byte magic
+    EXPECT_NE(loadFails(future).find("format version 3; this program reads versions 1 to 2"),
+              std::string::npos);
 }
 
 TEST(DatabaseState, ReplayOfAForeignLogThrows) {

@@ -25,206 +25,233 @@ std::string UpperAscii(std::string_view s) {
 }
 
 bool Token::IsWord(std::string_view upperWord) const {
-    return kind == TokenKind::Word && text.size() == upperWord.size() && UpperAscii(text) == upperWord;
+    return kind == TokenKind::Word && text.size() == upperWord.size() &&
+           UpperAscii(text) == upperWord;
 }
 
 bool IsReservedWord(std::string_view word) {
+    // clang-format off
     static const std::set<std::string_view> kWords = {
-        "ADD", "ALL", "ALTER", "AND", "ANY", "AS", "ASC", "AUTHORIZATION", "BACKUP", "BEGIN", "BETWEEN",
-        "BREAK", "BROWSE", "BULK", "BY", "CASCADE", "CASE", "CHECK", "CHECKPOINT", "CLOSE", "CLUSTERED",
-        "COALESCE", "COLLATE", "COLUMN", "COMMIT", "COMPUTE", "CONSTRAINT", "CONTAINS", "CONTAINSTABLE",
-        "CONTINUE", "CONVERT", "CREATE", "CROSS", "CURRENT", "CURRENT_DATE", "CURRENT_TIME",
-        "CURRENT_TIMESTAMP", "CURRENT_USER", "CURSOR", "DATABASE", "DBCC", "DEALLOCATE", "DECLARE",
-        "DEFAULT", "DELETE", "DENY", "DESC", "DISK", "DISTINCT", "DISTRIBUTED", "DOUBLE", "DROP", "DUMP",
-        "ELSE", "END", "ERRLVL", "ESCAPE", "EXCEPT", "EXEC", "EXECUTE", "EXISTS", "EXIT", "EXTERNAL",
-        "FETCH", "FILE", "FILLFACTOR", "FOR", "FOREIGN", "FREETEXT", "FREETEXTTABLE", "FROM", "FULL",
-        "FUNCTION", "GOTO", "GRANT", "GROUP", "HAVING", "HOLDLOCK", "IDENTITY", "IDENTITY_INSERT",
-        "IDENTITYCOL", "IF", "IN", "INDEX", "INNER", "INSERT", "INTERSECT", "INTO", "IS", "JOIN", "KEY",
-        "KILL", "LEFT", "LIKE", "LINENO", "LOAD", "MERGE", "NATIONAL", "NOCHECK", "NONCLUSTERED", "NOT",
-        "NULL", "NULLIF", "OF", "OFF", "OFFSETS", "ON", "OPEN", "OPENDATASOURCE", "OPENQUERY",
-        "OPENROWSET", "OPENXML", "OPTION", "OR", "ORDER", "OUTER", "OVER", "PERCENT", "PIVOT", "PLAN",
-        "PRECISION", "PRIMARY", "PRINT", "PROC", "PROCEDURE", "PUBLIC", "RAISERROR", "READ", "READTEXT",
-        "RECONFIGURE", "REFERENCES", "REPLICATION", "RESTORE", "RESTRICT", "RETURN", "REVERT", "REVOKE",
-        "RIGHT", "ROLLBACK", "ROWCOUNT", "ROWGUIDCOL", "RULE", "SAVE", "SCHEMA", "SECURITYAUDIT",
-        "SELECT", "SESSION_USER", "SET", "SETUSER", "SHUTDOWN", "SOME", "STATISTICS", "SYSTEM_USER",
-        "TABLE", "TABLESAMPLE", "TEXTSIZE", "THEN", "TO", "TOP", "TRAN", "TRANSACTION", "TRIGGER",
-        "TRUNCATE", "TRY_CONVERT", "TSEQUAL", "UNION", "UNIQUE", "UNPIVOT", "UPDATE", "UPDATETEXT", "USE",
-        "USER", "VALUES", "VARYING", "VIEW", "WAITFOR", "WHEN", "WHERE", "WHILE", "WITH", "WITHIN",
-        "WRITETEXT", "SEMANTICKEYPHRASETABLE", "SEMANTICSIMILARITYTABLE", "SEMANTICSIMILARITYDETAILSTABLE",
+        "ADD", "ALL", "ALTER", "AND", "ANY", "AS", "ASC", "AUTHORIZATION", "BACKUP", "BEGIN",
+        "BETWEEN", "BREAK", "BROWSE", "BULK", "BY", "CASCADE", "CASE", "CHECK", "CHECKPOINT",
+        "CLOSE", "CLUSTERED", "COALESCE", "COLLATE", "COLUMN", "COMMIT", "COMPUTE", "CONSTRAINT",
+        "CONTAINS", "CONTAINSTABLE", "CONTINUE", "CONVERT", "CREATE", "CROSS", "CURRENT",
+        "CURRENT_DATE", "CURRENT_TIME", "CURRENT_TIMESTAMP", "CURRENT_USER", "CURSOR", "DATABASE",
+        "DBCC", "DEALLOCATE", "DECLARE", "DEFAULT", "DELETE", "DENY", "DESC", "DISK", "DISTINCT",
+        "DISTRIBUTED", "DOUBLE", "DROP", "DUMP", "ELSE", "END", "ERRLVL", "ESCAPE", "EXCEPT",
+        "EXEC", "EXECUTE", "EXISTS", "EXIT", "EXTERNAL", "FETCH", "FILE", "FILLFACTOR", "FOR",
+        "FOREIGN", "FREETEXT", "FREETEXTTABLE", "FROM", "FULL", "FUNCTION", "GOTO", "GRANT",
+        "GROUP", "HAVING", "HOLDLOCK", "IDENTITY", "IDENTITY_INSERT", "IDENTITYCOL", "IF", "IN",
+        "INDEX", "INNER", "INSERT", "INTERSECT", "INTO", "IS", "JOIN", "KEY", "KILL", "LEFT",
+        "LIKE", "LINENO", "LOAD", "MERGE", "NATIONAL", "NOCHECK", "NONCLUSTERED", "NOT", "NULL",
+        "NULLIF", "OF", "OFF", "OFFSETS", "ON", "OPEN", "OPENDATASOURCE", "OPENQUERY", "OPENROWSET",
+        "OPENXML", "OPTION", "OR", "ORDER", "OUTER", "OVER", "PERCENT", "PIVOT", "PLAN",
+        "PRECISION", "PRIMARY", "PRINT", "PROC", "PROCEDURE", "PUBLIC", "RAISERROR", "READ",
+        "READTEXT", "RECONFIGURE", "REFERENCES", "REPLICATION", "RESTORE", "RESTRICT", "RETURN",
+        "REVERT", "REVOKE", "RIGHT", "ROLLBACK", "ROWCOUNT", "ROWGUIDCOL", "RULE", "SAVE", "SCHEMA",
+        "SECURITYAUDIT", "SELECT", "SESSION_USER", "SET", "SETUSER", "SHUTDOWN", "SOME",
+        "STATISTICS", "SYSTEM_USER", "TABLE", "TABLESAMPLE", "TEXTSIZE", "THEN", "TO", "TOP",
+        "TRAN", "TRANSACTION", "TRIGGER", "TRUNCATE", "TRY_CONVERT", "TSEQUAL", "UNION", "UNIQUE",
+        "UNPIVOT", "UPDATE", "UPDATETEXT", "USE", "USER", "VALUES", "VARYING", "VIEW", "WAITFOR",
+        "WHEN", "WHERE", "WHILE", "WITH", "WITHIN", "WRITETEXT", "SEMANTICKEYPHRASETABLE",
+        "SEMANTICSIMILARITYTABLE", "SEMANTICSIMILARITYDETAILSTABLE",
     };
+    // clang-format on
     return kWords.count(UpperAscii(word)) > 0;
 }
 
-std::vector<Token> Tokenize(std::string_view s, std::optional<SqlMessage>* unclosed) {
-    std::vector<Token> out;
-    std::size_t i = 0;
-    int line = 1;
-    auto advanceTo = [&](std::size_t j) {
-        for (std::size_t k = i; k < j && k < s.size(); ++k)
-            if (s[k] == '\n') ++line;
-        i = j;
-    };
-    while (i < s.size()) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
+namespace {
+
+// Text between delimiters, where a doubled closing character stands for one: '' inside a
+// string, ]] inside [name], "" inside "name".
+struct Delimited {
+    std::string text;
+    std::size_t end = 0;  // one past the closing delimiter, or the end of the batch
+    bool closed = false;
+};
+
+Delimited ScanDelimited(std::string_view s, std::size_t from, char close) {
+    Delimited d;
+    d.end = from;
+    while (d.end < s.size()) {
+        if (s[d.end] != close) {
+            d.text += s[d.end++];
+        } else if (d.end + 1 < s.size() && s[d.end + 1] == close) {
+            d.text += close;
+            d.end += 2;
+        } else {
+            ++d.end;
+            d.closed = true;
+            break;
+        }
+    }
+    return d;
+}
+
+bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
+
+// Walks a batch once, front to back, keeping the line count in step with the position.
+class TokenScanner {
+public:
+    TokenScanner(std::string_view s, std::optional<SqlMessage>* unclosed)
+        : s_(s), unclosed_(unclosed) {}
+
+    std::vector<Token> Run() {
+        while (i_ < s_.size()) {
+            if (SkipBlank()) continue;
+            if (!ScanToken()) break;
+        }
+        Token end;
+        end.kind = TokenKind::End;
+        end.begin = end.end = s_.size();
+        end.line = line_;
+        out_.push_back(end);
+        return std::move(out_);
+    }
+
+private:
+    char At(std::size_t k) const { return k < s_.size() ? s_[k] : '\0'; }
+
+    void AdvanceTo(std::size_t j) {
+        for (std::size_t k = i_; k < j && k < s_.size(); ++k)
+            if (s_[k] == '\n') ++line_;
+        i_ = j;
+    }
+
+    // White space and comments; false when the next byte starts a token.
+    bool SkipBlank() {
+        const char c = s_[i_];
         if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v') {
-            advanceTo(i + 1);
-            continue;
+            AdvanceTo(i_ + 1);
+        } else if (c == '-' && At(i_ + 1) == '-') {
+            const std::size_t j = s_.find('\n', i_);
+            AdvanceTo(j == std::string_view::npos ? s_.size() : j);
+        } else if (c == '/' && At(i_ + 1) == '*') {
+            SkipBlockComment();
+        } else {
+            return false;
         }
-        if (c == '-' && i + 1 < s.size() && s[i + 1] == '-') {
-            std::size_t j = s.find('\n', i);
-            advanceTo(j == std::string_view::npos ? s.size() : j);
-            continue;
-        }
-        if (c == '/' && i + 1 < s.size() && s[i + 1] == '*') {
-            // Block comments nest in Transact-SQL.
-            std::size_t j = i + 2;
-            int depth = 1;
-            while (j < s.size() && depth > 0) {
-                if (s[j] == '/' && j + 1 < s.size() && s[j + 1] == '*') {
-                    ++depth;
-                    j += 2;
-                } else if (s[j] == '*' && j + 1 < s.size() && s[j + 1] == '/') {
-                    --depth;
-                    j += 2;
-                } else {
-                    ++j;
-                }
-            }
-            if (depth > 0) {
-                throw errors::Other(113, 15, 1, "Missing end comment mark '*/'.", true);
-            }
-            advanceTo(j);
-            continue;
-        }
-        Token t;
-        t.begin = i;
-        t.line = line;
-        if (c == '\'' || ((c == 'N' || c == 'n') && i + 1 < s.size() && s[i + 1] == '\'')) {
-            t.kind = c == '\'' ? TokenKind::String : TokenKind::NString;
-            std::size_t j = i + (c == '\'' ? 1 : 2);
-            std::string value;
-            bool closed = false;
-            while (j < s.size()) {
-                if (s[j] == '\'') {
-                    if (j + 1 < s.size() && s[j + 1] == '\'') {
-                        value += '\'';
-                        j += 2;
-                        continue;
-                    }
-                    closed = true;
-                    ++j;
-                    break;
-                }
-                value += s[j++];
-            }
-            if (!closed) {
-                SqlError e = errors::UnclosedQuote(value, line);
-                if (!unclosed) throw e;
-                *unclosed = e.Messages()[0];
-                break;
-            }
-            t.text = std::move(value);
-            t.end = j;
-            advanceTo(j);
-            out.push_back(std::move(t));
-            continue;
-        }
-        if (c == '[' || c == '"') {
-            char close = c == '[' ? ']' : '"';
-            std::size_t j = i + 1;
-            std::string name;
-            bool closed = false;
-            while (j < s.size()) {
-                if (s[j] == close) {
-                    if (j + 1 < s.size() && s[j + 1] == close) {
-                        name += close;
-                        j += 2;
-                        continue;
-                    }
-                    closed = true;
-                    ++j;
-                    break;
-                }
-                name += s[j++];
-            }
-            if (!closed)
-                throw errors::Other(105, 15, 1,
-                                    "Unclosed quotation mark after the character string '" + name + "'.", true);
-            t.kind = TokenKind::QuotedName;
-            t.text = std::move(name);
-            t.end = j;
-            advanceTo(j);
-            out.push_back(std::move(t));
-            continue;
-        }
-        if (std::isdigit(c) || (c == '.' && i + 1 < s.size() && std::isdigit(static_cast<unsigned char>(s[i + 1])))) {
-            std::size_t j = i;
-            bool point = false;
-            while (j < s.size() && (std::isdigit(static_cast<unsigned char>(s[j])) || (s[j] == '.' && !point))) {
-                if (s[j] == '.') point = true;
+        return true;
+    }
+
+    // Block comments nest in Transact-SQL.
+    void SkipBlockComment() {
+        std::size_t j = i_ + 2;
+        int depth = 1;
+        while (j < s_.size() && depth > 0) {
+            if (s_[j] == '/' && At(j + 1) == '*') {
+                ++depth;
+                j += 2;
+            } else if (s_[j] == '*' && At(j + 1) == '/') {
+                --depth;
+                j += 2;
+            } else {
                 ++j;
             }
-            if (j < s.size() && (s[j] == 'e' || s[j] == 'E')) {
-                std::size_t k = j + 1;
-                if (k < s.size() && (s[k] == '+' || s[k] == '-')) ++k;
-                if (k < s.size() && std::isdigit(static_cast<unsigned char>(s[k]))) {
-                    while (k < s.size() && std::isdigit(static_cast<unsigned char>(s[k]))) ++k;
-                    j = k;
-                    point = true;
-                }
-            }
-            t.kind = point ? TokenKind::Number : TokenKind::Integer;
-            t.text = std::string(s.substr(i, j - i));
-            t.end = j;
-            advanceTo(j);
-            out.push_back(std::move(t));
-            continue;
         }
-        if (c == '@') {
-            std::size_t j = i + 1;
-            if (j < s.size() && s[j] == '@') ++j;
-            while (j < s.size() && IsWordPart(static_cast<unsigned char>(s[j]))) ++j;
-            t.kind = TokenKind::Variable;
-            t.text = std::string(s.substr(i, j - i));
-            t.end = j;
-            advanceTo(j);
-            out.push_back(std::move(t));
-            continue;
-        }
-        if (IsWordStart(c)) {
-            std::size_t j = i + 1;
-            while (j < s.size() && IsWordPart(static_cast<unsigned char>(s[j]))) ++j;
-            t.kind = TokenKind::Word;
-            t.text = std::string(s.substr(i, j - i));
-            t.end = j;
-            advanceTo(j);
-            out.push_back(std::move(t));
-            continue;
-        }
-        static const std::array<std::string_view, 8> kTwo = {"<>", "!=", "<=", ">=", "!<", "!>", "+=", "-="};
-        std::string_view two = s.substr(i, 2);
-        std::size_t len = 1;
-        if (two.size() == 2 && std::find(kTwo.begin(), kTwo.end(), two) != kTwo.end()) len = 2;
-        std::string_view sym = s.substr(i, len);
-        static const std::string_view kOne = "(),.;*+-/%=<>!~&|^";
-        if (len == 1 && kOne.find(sym[0]) == std::string_view::npos) {
-            // Bytes that start no token: report them as SQL Server does, as a syntax error there.
-            std::size_t n = 1;
-            while (i + n < s.size() && (static_cast<unsigned char>(s[i + n]) & 0xC0) == 0x80) ++n;
-            throw errors::Syntax(s.substr(i, n), false, line);
-        }
-        t.kind = TokenKind::Symbol;
-        t.text = std::string(sym);
-        t.end = i + len;
-        advanceTo(i + len);
-        out.push_back(std::move(t));
+        if (depth > 0) throw errors::Other(113, 15, 1, "Missing end comment mark '*/'.", true);
+        AdvanceTo(j);
     }
-    Token end;
-    end.kind = TokenKind::End;
-    end.begin = end.end = s.size();
-    end.line = line;
-    out.push_back(end);
-    return out;
+
+    // False when the tokens end here (an unclosed quote reported through `unclosed`).
+    bool ScanToken() {
+        const auto c = static_cast<unsigned char>(s_[i_]);
+        if (c == '\'') return ScanQuoted(TokenKind::String, 1, '\'');
+        if ((c == 'N' || c == 'n') && At(i_ + 1) == '\'')
+            return ScanQuoted(TokenKind::NString, 2, '\'');
+        if (c == '[') return ScanQuoted(TokenKind::QuotedName, 1, ']');
+        if (c == '"') return ScanQuoted(TokenKind::QuotedName, 1, '"');
+        if (IsDigit(static_cast<char>(c)) || (c == '.' && IsDigit(At(i_ + 1)))) {
+            bool point = false;
+            const std::size_t end = NumberEnd(point);
+            Emit(point ? TokenKind::Number : TokenKind::Integer, end,
+                 std::string(s_.substr(i_, end - i_)));
+        } else if (c == '@') {
+            const std::size_t end = WordEnd(At(i_ + 1) == '@' ? i_ + 2 : i_ + 1);
+            Emit(TokenKind::Variable, end, std::string(s_.substr(i_, end - i_)));
+        } else if (IsWordStart(c)) {
+            const std::size_t end = WordEnd(i_ + 1);
+            Emit(TokenKind::Word, end, std::string(s_.substr(i_, end - i_)));
+        } else {
+            const std::size_t length = SymbolLength();
+            Emit(TokenKind::Symbol, i_ + length, std::string(s_.substr(i_, length)));
+        }
+        return true;
+    }
+
+    // A string, N'string' or delimited name; `open` is the length of its opening delimiter.
+    bool ScanQuoted(TokenKind kind, std::size_t open, char close) {
+        Delimited d = ScanDelimited(s_, i_ + open, close);
+        if (!d.closed) {
+            SqlError e = errors::UnclosedQuote(d.text, line_);
+            if (!unclosed_) throw e;
+            *unclosed_ = e.Messages()[0];
+            return false;
+        }
+        Emit(kind, d.end, std::move(d.text));
+        return true;
+    }
+
+    // Digits with at most one decimal point, then an optional exponent (which makes a Number).
+    std::size_t NumberEnd(bool& point) const {
+        std::size_t j = i_;
+        while (j < s_.size() && (IsDigit(s_[j]) || (s_[j] == '.' && !point))) {
+            if (s_[j] == '.') point = true;
+            ++j;
+        }
+        if (At(j) == 'e' || At(j) == 'E') {
+            std::size_t k = j + 1;
+            if (At(k) == '+' || At(k) == '-') ++k;
+            if (IsDigit(At(k))) {
+                while (IsDigit(At(k))) ++k;
+                j = k;
+                point = true;
+            }
+        }
+        return j;
+    }
+
+    std::size_t WordEnd(std::size_t j) const {
+        while (j < s_.size() && IsWordPart(static_cast<unsigned char>(s_[j]))) ++j;
+        return j;
+    }
+
+    // Length of the operator or punctuation at i_; a byte that starts no token is a syntax error
+    // there, reported with the whole UTF-8 character as SQL Server does.
+    std::size_t SymbolLength() const {
+        static const std::array<std::string_view, 8> kTwo = {
+            "<>", "!=", "<=", ">=", "!<", "!>", "+=", "-="};
+        static const std::string_view kOne = "(),.;*+-/%=<>!~&|^";
+        const std::string_view two = s_.substr(i_, 2);
+        if (two.size() == 2 && std::find(kTwo.begin(), kTwo.end(), two) != kTwo.end()) return 2;
+        if (kOne.find(s_[i_]) != std::string_view::npos) return 1;
+        std::size_t n = 1;
+        while (i_ + n < s_.size() && (static_cast<unsigned char>(s_[i_ + n]) & 0xC0) == 0x80) ++n;
+        throw errors::Syntax(s_.substr(i_, n), false, line_);
+    }
+
+    void Emit(TokenKind kind, std::size_t end, std::string text) {
+        Token t;
+        t.kind = kind;
+        t.text = std::move(text);
+        t.begin = i_;
+        t.end = end;
+        t.line = line_;
+        AdvanceTo(end);
+        out_.push_back(std::move(t));
+    }
+
+    std::string_view s_;
+    std::optional<SqlMessage>* unclosed_;
+    std::size_t i_ = 0;
+    int line_ = 1;
+    std::vector<Token> out_;
+};
+
+}  // namespace
+
+std::vector<Token> Tokenize(std::string_view s, std::optional<SqlMessage>* unclosed) {
+    return TokenScanner(s, unclosed).Run();
 }
 
 }  // namespace standin

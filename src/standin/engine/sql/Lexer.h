@@ -36,9 +36,9 @@ struct Token {
     bool IsSymbol(std::string_view s) const { return kind == TokenKind::Symbol && text == s; }
 };
 
-// Throws SqlError 102 for a character no token starts with. An unclosed quote ends the tokens
-// there: `unclosed` (when given) receives SQL Server's 105 for it, to be reported after any syntax
-// error in the text before it; without `unclosed` the 105 is thrown.
+// Throws SqlError 102 for a character no token starts with. An unclosed quote or [name] ends the
+// tokens there: `unclosed` (when given) receives SQL Server's 105 for it, to be reported after any
+// syntax error in the text before it; without `unclosed` the 105 is thrown.
 std::vector<Token> Tokenize(std::string_view batch, std::optional<SqlMessage>* unclosed = nullptr);
 
 // True for the words SQL Server reserves (they make a syntax error 156 instead of 102).

@@ -18,7 +18,8 @@ constexpr Tables MakeTables() {
         t[0][b] = c;
     }
     for (std::size_t k = 1; k < 8; ++k)
-        for (std::size_t b = 0; b < 256; ++b) t[k][b] = (t[k - 1][b] >> 8) ^ t[0][t[k - 1][b] & 0xFF];
+        for (std::size_t b = 0; b < 256; ++b)
+            t[k][b] = (t[k - 1][b] >> 8) ^ t[0][t[k - 1][b] & 0xFF];
     return t;
 }
 

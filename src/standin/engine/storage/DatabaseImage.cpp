@@ -1,338 +1,358 @@
 #include "storage/DatabaseImage.h"
 
-#include <cstring>
 #include <istream>
 #include <iterator>
 #include <ostream>
 #include <stdexcept>
 
-#include "sql/Parser.h"
+#include "storage/Crc32c.h"
+#include "storage/StorageBytes.h"
 #include "types/SqlTypes.h"
-#include "exec/TableWrite.h"
 
 namespace standin {
 namespace {
 
-constexpr char kMagic[8] = {'S', 'Q', 'L', 'S', 'T', 'D', 'B', '\n'};
-constexpr std::uint32_t kVersion = 1;
+constexpr std::string_view kMagic{"SQLSTDB\n", 8};
+// Version 2: the payload is followed by its CRC-32C (4 bytes). Version 1 ended in an 8-byte
+// FNV-1a sum instead, over the same payload layout; see ReadEnvelope.
+constexpr std::uint32_t kVersion = 2;
+constexpr std::uint32_t kOldestReadableVersion = 1;
+constexpr std::size_t kHeaderSize = kMagic.size() + 4 + 8;  // magic, version, payload length
 
-std::uint64_t Fnv1a(const std::string& s) {
-    std::uint64_t h = 1469598103934665603ULL;
-    for (unsigned char c : s) {
-        h ^= c;
-        h *= 1099511628211ULL;
-    }
-    return h;
+// ---- writing ----
+
+void PutI64(std::string& out, std::int64_t v) { PutU64(out, static_cast<std::uint64_t>(v)); }
+
+void PutDate(std::string& out, const DateTime& d) {
+    PutI64(out, d.days);
+    PutU32(out, d.ticks);
 }
 
-class Writer {
-public:
-    void U8(std::uint8_t v) { buf_ += static_cast<char>(v); }
-    void U32(std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) buf_ += static_cast<char>((v >> (8 * i)) & 0xFF);
-    }
-    void I64(std::int64_t v) {
-        auto u = static_cast<std::uint64_t>(v);
-        for (int i = 0; i < 8; ++i) buf_ += static_cast<char>((u >> (8 * i)) & 0xFF);
-    }
-    void Str(const std::string& s) {
-        U32(static_cast<std::uint32_t>(s.size()));
-        buf_ += s;
-    }
-    void Date(const DateTime& d) {
-        I64(d.days);
-        U32(d.ticks);
-    }
-    void Type(const SqlType& t) {
-        U8(static_cast<std::uint8_t>(t.id));
-        U32(static_cast<std::uint32_t>(t.length));
-        U8(static_cast<std::uint8_t>(t.precision));
-        U8(static_cast<std::uint8_t>(t.scale));
-    }
-    void Val(const Value& v) {
-        if (IsNull(v)) {
-            U8(0);
-        } else if (auto* i = std::get_if<std::int64_t>(&v)) {
-            U8(1);
-            I64(*i);
-        } else if (auto* d = std::get_if<Decimal>(&v)) {
-            U8(2);
-            // low 64 bits, then the high 64 bits with the sign
-            I64(static_cast<std::int64_t>(static_cast<std::uint64_t>(d->unscaled & Int128(0xFFFFFFFFFFFFFFFFULL))));
-            I64(static_cast<std::int64_t>(d->unscaled >> 64));
-            U8(static_cast<std::uint8_t>(d->precision));
-            U8(static_cast<std::uint8_t>(d->scale));
-        } else if (auto* dt = std::get_if<DateTime>(&v)) {
-            U8(3);
-            Date(*dt);
-        } else {
-            U8(4);
-            Str(std::get<std::string>(v));
-        }
-    }
-    const std::string& Bytes() const { return buf_; }
+void PutType(std::string& out, const SqlType& t) {
+    PutU8(out, static_cast<std::uint8_t>(t.id));
+    PutU32(out, static_cast<std::uint32_t>(t.length));
+    PutU8(out, static_cast<std::uint8_t>(t.precision));
+    PutU8(out, static_cast<std::uint8_t>(t.scale));
+}
 
-private:
-    std::string buf_;
-};
+// A tag byte, then the value: 0 NULL, 1 integer, 2 decimal, 3 datetime, 4 text.
+void PutValue(std::string& out, const Value& v) {
+    if (IsNull(v)) {
+        PutU8(out, 0);
+    } else if (const auto* i = std::get_if<std::int64_t>(&v)) {
+        PutU8(out, 1);
+        PutI64(out, *i);
+    } else if (const auto* d = std::get_if<Decimal>(&v)) {
+        PutU8(out, 2);
+        // low 64 bits, then the high 64 bits with the sign
+        PutU64(out, static_cast<std::uint64_t>(d->unscaled & Int128(0xFFFFFFFFFFFFFFFFULL)));
+        PutI64(out, static_cast<std::int64_t>(d->unscaled >> 64));
+        PutU8(out, static_cast<std::uint8_t>(d->precision));
+        PutU8(out, static_cast<std::uint8_t>(d->scale));
+    } else if (const auto* dt = std::get_if<DateTime>(&v)) {
+        PutU8(out, 3);
+        PutDate(out, *dt);
+    } else {
+        PutU8(out, 4);
+        PutString(out, std::get<std::string>(v));
+    }
+}
 
-class Reader {
+void PutColumn(std::string& out, const Column& c) {
+    PutString(out, c.name);
+    PutType(out, c.type);
+    PutU8(out, static_cast<std::uint8_t>((c.nullable ? 1 : 0) | (c.identity ? 2 : 0)));
+    PutI64(out, c.seed);
+    PutI64(out, c.increment);
+    PutU32(out, static_cast<std::uint32_t>(c.colid));
+    PutI64(out, c.defaultId);
+}
+
+void PutDefault(std::string& out, const DefaultConstraint& d) {
+    PutI64(out, d.id);
+    PutString(out, d.name);
+    PutString(out, d.column);
+    PutString(out, d.exprText);
+    PutDate(out, d.created);
+}
+
+void PutIndex(std::string& out, const IndexDef& ix) {
+    PutString(out, ix.name);
+    PutU8(out, static_cast<std::uint8_t>((ix.unique ? 1 : 0) | (ix.clustered ? 2 : 0) |
+                                         (ix.primaryKey ? 4 : 0)));
+    PutU32(out, static_cast<std::uint32_t>(ix.columns.size()));
+    for (const auto& c : ix.columns) PutString(out, c);
+    PutU32(out, static_cast<std::uint32_t>(ix.indid));
+    PutI64(out, ix.constraintId);
+    PutU32(out, static_cast<std::uint32_t>(ix.fillFactor));
+    PutDate(out, ix.created);
+}
+
+void PutTable(std::string& out, const Table& t) {
+    PutI64(out, t.id);
+    PutString(out, t.name);
+    PutDate(out, t.created);
+    PutU32(out, static_cast<std::uint32_t>(t.nextColid));
+    PutU8(out, t.identityUsed ? 1 : 0);
+    PutI64(out, t.identityLast);
+    PutU32(out, static_cast<std::uint32_t>(t.columns.size()));
+    for (const auto& c : t.columns) PutColumn(out, c);
+    PutU32(out, static_cast<std::uint32_t>(t.defaults.size()));
+    for (const auto& d : t.defaults) PutDefault(out, d);
+    PutU32(out, static_cast<std::uint32_t>(t.indexes.size()));
+    for (const auto& ix : t.indexes) PutIndex(out, ix);
+    PutI64(out, static_cast<std::int64_t>(t.store.Count()));
+    for (RowId id = 0; id < t.store.Capacity(); ++id) {
+        if (!t.store.Live(id)) continue;
+        for (const Value& v : t.store.Get(id)) PutValue(out, v);
+    }
+}
+
+// ---- reading ----
+
+[[noreturn]] void Damaged(const std::string& what) {
+    throw std::runtime_error("database image is damaged: " + what);
+}
+
+// ByteReader that throws: within a payload whose checksum matched, a short read can only be an
+// image that ends before its own counts say it does.
+class ImageReader {
 public:
-    explicit Reader(std::string_view s) : s_(s) {}
+    explicit ImageReader(std::string_view bytes) : in_(bytes) {}
+
     std::uint8_t U8() {
-        Need(1);
-        return static_cast<std::uint8_t>(s_[p_++]);
+        std::uint8_t v = 0;
+        Check(in_.U8(v));
+        return v;
     }
     std::uint32_t U32() {
-        Need(4);
         std::uint32_t v = 0;
-        for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(static_cast<unsigned char>(s_[p_++])) << (8 * i);
+        Check(in_.U32(v));
         return v;
     }
     std::int64_t I64() {
-        Need(8);
         std::uint64_t v = 0;
-        for (int i = 0; i < 8; ++i) v |= static_cast<std::uint64_t>(static_cast<unsigned char>(s_[p_++])) << (8 * i);
+        Check(in_.U64(v));
         return static_cast<std::int64_t>(v);
     }
     std::string Str() {
-        std::uint32_t n = U32();
-        Need(n);
-        std::string r(s_.substr(p_, n));
-        p_ += n;
-        return r;
-    }
-    DateTime Date() {
-        DateTime d;
-        std::int64_t days = I64();
-        if (days < -1000000 || days > 3000000) Bad("date out of range");
-        d.days = static_cast<std::int32_t>(days);
-        d.ticks = U32();
-        if (d.ticks >= 300u * 86400u) Bad("time of day out of range");
-        return d;
-    }
-    SqlType Type() {
-        SqlType t;
-        std::uint8_t id = U8();
-        if (id > static_cast<std::uint8_t>(TypeId::DateTime)) Bad("unknown column type");
-        t.id = static_cast<TypeId>(id);
-        t.length = static_cast<int>(U32());
-        t.precision = U8();
-        t.scale = U8();
-        if (t.length > 8000 || t.precision > 38 || t.scale > 38) Bad("impossible column type");
-        return t;
-    }
-    Value Val() {
-        switch (U8()) {
-            case 0: return Value{};
-            case 1: return I64();
-            case 2: {
-                auto lo = static_cast<std::uint64_t>(I64());
-                std::int64_t hi = I64();
-                Decimal d;
-                d.unscaled = static_cast<Int128>(hi) * (Int128(1) << 64) + static_cast<Int128>(lo);
-                d.precision = U8();
-                d.scale = U8();
-                if (d.precision < 1 || d.precision > 38 || d.scale > d.precision) Bad("impossible decimal");
-                return d;
-            }
-            case 3: return Date();
-            case 4: return Str();
-            default: Bad("unknown value tag");
-        }
+        std::string_view v;
+        Check(in_.String(v));
+        return std::string(v);
     }
     // A count of items that each take at least minBytes bytes.
     std::size_t Count(std::size_t minBytes) {
-        std::uint32_t n = U32();
-        if (static_cast<std::uint64_t>(n) * minBytes > s_.size() - p_) Bad("count exceeds the data");
+        const std::uint32_t n = U32();
+        if (static_cast<std::uint64_t>(n) * minBytes > in_.Remaining())
+            Damaged("count exceeds the data");
         return n;
     }
-    bool AtEnd() const { return p_ == s_.size(); }
-    [[noreturn]] static void Bad(const std::string& what) {
-        throw std::runtime_error("database image is damaged: " + what);
-    }
+    bool AtEnd() const { return in_.AtEnd(); }
 
 private:
-    void Need(std::size_t n) {
-        if (s_.size() - p_ < n) throw std::runtime_error("database image is truncated");
+    static void Check(bool ok) {
+        if (!ok) throw std::runtime_error("database image is truncated");
     }
-    std::string_view s_;
-    std::size_t p_ = 0;
+    ByteReader in_;
 };
+
+DateTime ReadDate(ImageReader& r) {
+    const std::int64_t days = r.I64();
+    if (days < -1000000 || days > 3000000) Damaged("date out of range");
+    DateTime d;
+    d.days = static_cast<std::int32_t>(days);
+    d.ticks = r.U32();
+    if (d.ticks >= 300u * 86400u) Damaged("time of day out of range");
+    return d;
+}
+
+SqlType ReadType(ImageReader& r) {
+    SqlType t;
+    const std::uint8_t id = r.U8();
+    if (id > static_cast<std::uint8_t>(TypeId::DateTime)) Damaged("unknown column type");
+    t.id = static_cast<TypeId>(id);
+    t.length = static_cast<int>(r.U32());
+    t.precision = r.U8();
+    t.scale = r.U8();
+    if (t.length > 8000 || t.precision > 38 || t.scale > 38) Damaged("impossible column type");
+    return t;
+}
+
+Value ReadValue(ImageReader& r) {
+    switch (r.U8()) {
+        case 0:
+            return Value{};
+        case 1:
+            return r.I64();
+        case 2: {
+            const auto lo = static_cast<std::uint64_t>(r.I64());
+            const std::int64_t hi = r.I64();
+            Decimal d;
+            d.unscaled = static_cast<Int128>(hi) * (Int128(1) << 64) + static_cast<Int128>(lo);
+            d.precision = r.U8();
+            d.scale = r.U8();
+            if (d.precision < 1 || d.precision > 38 || d.scale > d.precision)
+                Damaged("impossible decimal");
+            return d;
+        }
+        case 3:
+            return ReadDate(r);
+        case 4:
+            return r.Str();
+        default:
+            Damaged("unknown value tag");
+    }
+}
+
+Column ReadColumn(ImageReader& r) {
+    Column c;
+    c.name = r.Str();
+    c.type = ReadType(r);
+    const std::uint8_t flags = r.U8();
+    c.nullable = flags & 1;
+    c.identity = flags & 2;
+    c.seed = r.I64();
+    c.increment = r.I64();
+    c.colid = static_cast<int>(r.U32());
+    c.defaultId = static_cast<int>(r.I64());
+    return c;
+}
+
+DefaultConstraint ReadDefault(ImageReader& r, Catalogue& cat, const DefaultCompiler& compile) {
+    DefaultConstraint d;
+    d.id = static_cast<int>(r.I64());
+    d.name = r.Str();
+    d.column = r.Str();
+    d.exprText = r.Str();
+    d.created = ReadDate(r);
+    try {
+        d.expr = compile(d.exprText, cat);
+    } catch (const std::exception& e) {
+        Damaged("default " + d.name + " does not parse: " + e.what());
+    }
+    return d;
+}
+
+IndexDef ReadIndex(ImageReader& r, const Table& t) {
+    IndexDef ix;
+    ix.name = r.Str();
+    const std::uint8_t flags = r.U8();
+    ix.unique = flags & 1;
+    ix.clustered = flags & 2;
+    ix.primaryKey = flags & 4;
+    const std::size_t columns = r.Count(4);
+    for (std::size_t k = 0; k < columns; ++k) ix.columns.push_back(r.Str());
+    ix.indid = static_cast<int>(r.U32());
+    ix.constraintId = static_cast<int>(r.I64());
+    ix.fillFactor = static_cast<int>(r.U32());
+    ix.created = ReadDate(r);
+    for (const auto& c : ix.columns)
+        if (t.FindColumn(c) < 0) Damaged("index " + ix.name + " names a missing column");
+    return ix;
+}
+
+void ReadRows(ImageReader& r, Table& t) {
+    const std::int64_t rows = r.I64();
+    if (rows < 0) Damaged("negative row count");
+    for (std::int64_t k = 0; k < rows; ++k) {
+        Row row;
+        row.reserve(t.columns.size());
+        for (std::size_t c = 0; c < t.columns.size(); ++c) row.push_back(ReadValue(r));
+        t.store.Insert(std::move(row));
+    }
+}
+
+std::unique_ptr<Table> ReadTable(ImageReader& r, Catalogue& cat, const DefaultCompiler& compile) {
+    auto t = std::make_unique<Table>();
+    t->id = static_cast<int>(r.I64());
+    t->name = r.Str();
+    t->created = ReadDate(r);
+    t->nextColid = static_cast<int>(r.U32());
+    t->identityUsed = r.U8() != 0;
+    t->identityLast = r.I64();
+    const std::size_t columns = r.Count(8);
+    if (columns == 0) Damaged("table without columns");
+    for (std::size_t i = 0; i < columns; ++i) t->columns.push_back(ReadColumn(r));
+    for (const auto& c : t->columns)
+        if (c.colid >= t->nextColid) Damaged("column id beyond the table's next column id");
+    const std::size_t defaults = r.Count(8);
+    for (std::size_t i = 0; i < defaults; ++i) t->defaults.push_back(ReadDefault(r, cat, compile));
+    const std::size_t indexes = r.Count(8);
+    for (std::size_t i = 0; i < indexes; ++i) t->indexes.push_back(ReadIndex(r, *t));
+    ReadRows(r, *t);
+    t->RebuildStoreIndexes();
+    return t;
+}
+
+// Checks magic, version, length and checksum; returns the payload.
+std::string_view ReadEnvelope(std::string_view all) {
+    const bool magicOk = all.substr(0, kMagic.size()) == kMagic;
+    if (all.size() >= kMagic.size() && !magicOk)
+        throw std::runtime_error("not a sqlstandin database image (bad magic)");
+    if (all.size() < kHeaderSize || !magicOk)
+        throw std::runtime_error("database image is truncated");
+    const std::uint32_t version = LoadU32(all.data() + kMagic.size());
+    if (version < kOldestReadableVersion || version > kVersion)
+        throw std::runtime_error("database image has format version " + std::to_string(version) +
+                                 "; this program reads versions " +
+                                 std::to_string(kOldestReadableVersion) + " to " +
+                                 std::to_string(kVersion));
+    // Version 1 images exist only inside snapshot files written by earlier sqlstandin releases;
+    // the snapshot's CRC-32C has covered every byte of them, FNV-1a trailer included, so that
+    // trailer is skipped rather than computed a second way.
+    const std::size_t trailer = version == 1 ? 8 : 4;
+    const std::uint64_t size = LoadU64(all.data() + kMagic.size() + 4);
+    const std::size_t rest = all.size() - kHeaderSize;
+    if (size > rest || rest - size < trailer)
+        throw std::runtime_error("database image is truncated");
+    if (rest - size != trailer) Damaged("data after its end");
+    const std::string_view payload = all.substr(kHeaderSize, size);
+    if (version == kVersion &&
+        LoadU32(all.data() + kHeaderSize + size) != Crc32c(payload.data(), payload.size()))
+        Damaged("checksum mismatch");
+    return payload;
+}
 
 }  // namespace
 
 void WriteImage(std::ostream& out, const Catalogue& cat) {
-    Writer w;
-    w.I64(cat.ObjectCounter());
-    w.U32(static_cast<std::uint32_t>(cat.Logins().size()));
-    for (auto& [user, password] : cat.Logins()) {
-        w.Str(user);
-        w.Str(password);
+    std::string payload;
+    PutI64(payload, cat.ObjectCounter());
+    PutU32(payload, static_cast<std::uint32_t>(cat.Logins().size()));
+    for (const auto& [user, password] : cat.Logins()) {
+        PutString(payload, user);
+        PutString(payload, password);
     }
-    auto tables = cat.Tables();
-    w.U32(static_cast<std::uint32_t>(tables.size()));
-    for (const Table* t : tables) {
-        w.I64(t->id);
-        w.Str(t->name);
-        w.Date(t->created);
-        w.U32(static_cast<std::uint32_t>(t->nextColid));
-        w.U8(t->identityUsed ? 1 : 0);
-        w.I64(t->identityLast);
-        w.U32(static_cast<std::uint32_t>(t->columns.size()));
-        for (auto& c : t->columns) {
-            w.Str(c.name);
-            w.Type(c.type);
-            w.U8(static_cast<std::uint8_t>((c.nullable ? 1 : 0) | (c.identity ? 2 : 0)));
-            w.I64(c.seed);
-            w.I64(c.increment);
-            w.U32(static_cast<std::uint32_t>(c.colid));
-            w.I64(c.defaultId);
-        }
-        w.U32(static_cast<std::uint32_t>(t->defaults.size()));
-        for (auto& d : t->defaults) {
-            w.I64(d.id);
-            w.Str(d.name);
-            w.Str(d.column);
-            w.Str(d.exprText);
-            w.Date(d.created);
-        }
-        w.U32(static_cast<std::uint32_t>(t->indexes.size()));
-        for (auto& ix : t->indexes) {
-            w.Str(ix.name);
-            w.U8(static_cast<std::uint8_t>((ix.unique ? 1 : 0) | (ix.clustered ? 2 : 0) | (ix.primaryKey ? 4 : 0)));
-            w.U32(static_cast<std::uint32_t>(ix.columns.size()));
-            for (auto& c : ix.columns) w.Str(c);
-            w.U32(static_cast<std::uint32_t>(ix.indid));
-            w.I64(ix.constraintId);
-            w.U32(static_cast<std::uint32_t>(ix.fillFactor));
-            w.Date(ix.created);
-        }
-        w.I64(static_cast<std::int64_t>(t->store.Count()));
-        for (RowId id = 0; id < t->store.Capacity(); ++id) {
-            if (!t->store.Live(id)) continue;
-            for (const Value& v : t->store.Get(id)) w.Val(v);
-        }
-    }
-    const std::string& payload = w.Bytes();
-    Writer head;
-    head.U32(kVersion);
-    head.I64(static_cast<std::int64_t>(payload.size()));
-    Writer tail;
-    tail.I64(static_cast<std::int64_t>(Fnv1a(payload)));
-    out.write(kMagic, sizeof kMagic);
-    out.write(head.Bytes().data(), static_cast<std::streamsize>(head.Bytes().size()));
-    out.write(payload.data(), static_cast<std::streamsize>(payload.size()));
-    out.write(tail.Bytes().data(), static_cast<std::streamsize>(tail.Bytes().size()));
+    const auto tables = cat.Tables();
+    PutU32(payload, static_cast<std::uint32_t>(tables.size()));
+    for (const Table* t : tables) PutTable(payload, *t);
+
+    std::string image(kMagic);
+    PutU32(image, kVersion);
+    PutU64(image, payload.size());
+    image += payload;
+    PutU32(image, Crc32c(payload.data(), payload.size()));
+    out.write(image.data(), static_cast<std::streamsize>(image.size()));
     if (!out) throw std::runtime_error("could not write the database image");
 }
 
-void ReadImage(std::istream& in, Catalogue& cat) {
-    std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (all.size() < sizeof kMagic + 12 + 8) {
-        if (all.size() >= sizeof kMagic && std::memcmp(all.data(), kMagic, sizeof kMagic) != 0)
-            throw std::runtime_error("not a sqlstandin database image (bad magic)");
-        throw std::runtime_error("database image is truncated");
-    }
-    if (std::memcmp(all.data(), kMagic, sizeof kMagic) != 0) throw std::runtime_error("not a sqlstandin database image (bad magic)");
-    Reader head(std::string_view(all).substr(sizeof kMagic, 12));
-    std::uint32_t version = head.U32();
-    if (version != kVersion)
-        throw std::runtime_error("database image has format version " + std::to_string(version) +
-                                 "; this program reads version " + std::to_string(kVersion));
-    auto size = static_cast<std::uint64_t>(head.I64());
-    std::size_t start = sizeof kMagic + 12;
-    if (size > all.size() - start || all.size() - start - size < 8) throw std::runtime_error("database image is truncated");
-    if (all.size() - start - size != 8) throw std::runtime_error("database image is damaged: data after its end");
-    std::string payload = all.substr(start, size);
-    Reader tail(std::string_view(all).substr(start + size));
-    if (static_cast<std::uint64_t>(tail.I64()) != Fnv1a(payload))
-        throw std::runtime_error("database image is damaged: checksum mismatch");
-
-    Reader r(payload);
+void ReadImage(std::istream& in, Catalogue& cat, const DefaultCompiler& compileDefault) {
+    const std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ImageReader r(ReadEnvelope(all));
     cat.SetObjectCounter(r.I64());
-    std::size_t logins = r.Count(8);
+    const std::size_t logins = r.Count(8);
     for (std::size_t i = 0; i < logins; ++i) {
         std::string user = r.Str();
         cat.Logins()[user] = r.Str();
     }
-    std::size_t tables = r.Count(8);
-    for (std::size_t ti = 0; ti < tables; ++ti) {
-        auto t = std::make_unique<Table>();
-        t->id = static_cast<int>(r.I64());
-        t->name = r.Str();
-        t->created = r.Date();
-        t->nextColid = static_cast<int>(r.U32());
-        t->identityUsed = r.U8() != 0;
-        t->identityLast = r.I64();
-        std::size_t ncols = r.Count(8);
-        if (ncols == 0) Reader::Bad("table without columns");
-        for (std::size_t i = 0; i < ncols; ++i) {
-            Column c;
-            c.name = r.Str();
-            c.type = r.Type();
-            std::uint8_t flags = r.U8();
-            c.nullable = flags & 1;
-            c.identity = flags & 2;
-            c.seed = r.I64();
-            c.increment = r.I64();
-            c.colid = static_cast<int>(r.U32());
-            c.defaultId = static_cast<int>(r.I64());
-            t->columns.push_back(c);
-        }
-        std::size_t ndefs = r.Count(8);
-        for (std::size_t i = 0; i < ndefs; ++i) {
-            DefaultConstraint d;
-            d.id = static_cast<int>(r.I64());
-            d.name = r.Str();
-            d.column = r.Str();
-            d.exprText = r.Str();
-            d.created = r.Date();
-            try {
-                auto e = ParseDefault(d.exprText);
-                Session session;
-                std::function<DateTime()> clock;
-                StatementEnv env{cat, session, clock, std::nullopt, {}, 0};
-                BindDefault(env, *e);
-                d.expr = e;
-            } catch (const std::exception& ex) {
-                Reader::Bad("default " + d.name + " does not parse: " + ex.what());
-            }
-            t->defaults.push_back(std::move(d));
-        }
-        std::size_t nix = r.Count(8);
-        for (std::size_t i = 0; i < nix; ++i) {
-            IndexDef ix;
-            ix.name = r.Str();
-            std::uint8_t flags = r.U8();
-            ix.unique = flags & 1;
-            ix.clustered = flags & 2;
-            ix.primaryKey = flags & 4;
-            std::size_t nc = r.Count(4);
-            for (std::size_t k = 0; k < nc; ++k) ix.columns.push_back(r.Str());
-            ix.indid = static_cast<int>(r.U32());
-            ix.constraintId = static_cast<int>(r.I64());
-            ix.fillFactor = static_cast<int>(r.U32());
-            ix.created = r.Date();
-            for (auto& c : ix.columns)
-                if (t->FindColumn(c) < 0) Reader::Bad("index " + ix.name + " names a missing column");
-            t->indexes.push_back(std::move(ix));
-        }
-        std::int64_t nrows = r.I64();
-        if (nrows < 0) Reader::Bad("negative row count");
-        for (std::int64_t k = 0; k < nrows; ++k) {
-            Row row;
-            row.reserve(ncols);
-            for (std::size_t c = 0; c < ncols; ++c) row.push_back(r.Val());
-            t->store.Insert(std::move(row));
-        }
-        for (auto& c : t->columns)
-            if (c.colid >= t->nextColid) Reader::Bad("column id beyond the table's next column id");
-        if (cat.FindObject(t->name).kind != ObjectRef::Kind::None) Reader::Bad("two objects named " + t->name);
-        t->RebuildStoreIndexes();
+    const std::size_t tables = r.Count(8);
+    for (std::size_t i = 0; i < tables; ++i) {
+        auto t = ReadTable(r, cat, compileDefault);
+        if (cat.FindObject(t->name).kind != ObjectRef::Kind::None)
+            Damaged("two objects named " + t->name);
         cat.AddTable(std::move(t));
     }
-    if (!r.AtEnd()) Reader::Bad("unexpected bytes after the last table");
+    if (!r.AtEnd()) Damaged("unexpected bytes after the last table");
 }
 
 }  // namespace standin

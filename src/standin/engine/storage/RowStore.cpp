@@ -107,7 +107,9 @@ std::vector<RowId> RowStore::Lookup(const HashIndex& ix, const std::string& key)
     return out;
 }
 
-std::size_t RowStore::CountKey(const HashIndex& ix, const std::string& key) const { return ix.entries.count(key); }
+std::size_t RowStore::CountKey(const HashIndex& ix, const std::string& key) const {
+    return ix.entries.count(key);
+}
 
 void RowStore::Clear() {
     rows_.clear();

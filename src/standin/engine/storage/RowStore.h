@@ -1,6 +1,7 @@
 #pragma once
 // Rows of one table with hash indexes for equality look-ups. A row keeps its id for life (deleted
-// rows leave a hole), so indexes and undo records can name rows by id; scans run in insertion order.
+// rows leave a hole), so indexes and undo records can name rows by id; scans run in insertion
+// order.
 
 #include <cstdint>
 #include <string>

@@ -25,15 +25,18 @@ std::string EncodeSnapshot(std::uint64_t generation, std::string_view payload) {
 
 SnapshotContents DecodeSnapshot(std::string bytes, const std::filesystem::path& file) {
     const std::string name = "'" + file.string() + "'";
-    if (bytes.size() < kSnapshotHeaderSize || std::string_view(bytes).substr(0, kMagic.size()) != kMagic)
-        throw std::runtime_error(name + " is not a sqlstandin snapshot (its header is missing or foreign)");
+    if (bytes.size() < kSnapshotHeaderSize ||
+        std::string_view(bytes).substr(0, kMagic.size()) != kMagic)
+        throw std::runtime_error(
+            name + " is not a sqlstandin snapshot (its header is missing or foreign)");
     if (LoadU32(bytes.data() + 28) != Crc32c(bytes.data(), 28))
         throw std::runtime_error(name + ": the snapshot header is damaged (checksum mismatch)");
     const std::uint64_t length = LoadU64(bytes.data() + 16);
     const std::uint64_t present = bytes.size() - kSnapshotHeaderSize;
     if (present != length)
-        throw std::runtime_error(name + ": the snapshot should hold " + std::to_string(length) + " bytes but holds " +
-                                 std::to_string(present) + (present < length ? " (it is truncated)" : ""));
+        throw std::runtime_error(name + ": the snapshot should hold " + std::to_string(length) +
+                                 " bytes but holds " + std::to_string(present) +
+                                 (present < length ? " (it is truncated)" : ""));
     if (LoadU32(bytes.data() + 24) != Crc32c(bytes.data() + kSnapshotHeaderSize, present))
         throw std::runtime_error(name + ": the snapshot is damaged (checksum mismatch)");
     SnapshotContents contents;
@@ -43,7 +46,8 @@ SnapshotContents DecodeSnapshot(std::string bytes, const std::filesystem::path& 
     return contents;
 }
 
-void WriteSnapshotFile(const std::filesystem::path& file, std::uint64_t generation, std::string_view payload) {
+void WriteSnapshotFile(const std::filesystem::path& file, std::uint64_t generation,
+                       std::string_view payload) {
     ReplaceFileDurably(file, EncodeSnapshot(generation, payload));
 }
 

@@ -25,7 +25,8 @@ std::string EncodeSnapshot(std::uint64_t generation, std::string_view payload);
 SnapshotContents DecodeSnapshot(std::string bytes, const std::filesystem::path& file);
 
 // Writes a snapshot so that `file` holds either the previous one or this one after any crash.
-void WriteSnapshotFile(const std::filesystem::path& file, std::uint64_t generation, std::string_view payload);
+void WriteSnapshotFile(const std::filesystem::path& file, std::uint64_t generation,
+                       std::string_view payload);
 SnapshotContents ReadSnapshotFile(const std::filesystem::path& file);
 
 }  // namespace standin

@@ -1,5 +1,6 @@
 #pragma once
-// Little-endian fixed-width fields of the on-disk formats (log records, snapshot headers).
+// The byte codec of the on-disk formats (log records, snapshot headers, database images):
+// little-endian fixed-width integers and strings as a u32 byte count followed by the bytes.
 // ByteReader never reads past its input: a short read reports failure instead.
 
 #include <cstdint>
@@ -20,6 +21,11 @@ inline void PutU64(std::string& out, std::uint64_t v) {
     char b[8];
     for (int i = 0; i < 8; ++i) b[i] = static_cast<char>(v >> (8 * i));
     out.append(b, 8);
+}
+
+inline void PutString(std::string& out, std::string_view s) {
+    PutU32(out, static_cast<std::uint32_t>(s.size()));
+    out += s;
 }
 
 inline std::uint32_t LoadU32(const char* p) {
@@ -62,6 +68,11 @@ public:
         rest_.remove_prefix(n);
         return true;
     }
+    bool String(std::string_view& v) {
+        std::uint32_t n = 0;
+        return U32(n) && Bytes(n, v);
+    }
+    std::size_t Remaining() const { return rest_.size(); }
     bool AtEnd() const { return rest_.empty(); }
 
 private:

@@ -21,8 +21,8 @@ std::int64_t DaysFromCivil0(std::int64_t y, unsigned m, unsigned d) {
 
 bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 int DaysInMonth(int y, int m) {
-    static const int k[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return m == 2 && IsLeap(y) ? 29 : k[m - 1];
+    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return m == 2 && IsLeap(y) ? 29 : kDays[m - 1];
 }
 
 const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
@@ -121,8 +121,9 @@ CivilDate CivilFromDays(std::int32_t days) {
 }
 
 bool InDateTimeRange(std::int32_t days) {
-    static const std::int32_t lo = DaysFromCivil(1753, 1, 1), hi = DaysFromCivil(9999, 12, 31);
-    return days >= lo && days <= hi;
+    static const std::int32_t kFirst = DaysFromCivil(1753, 1, 1);
+    static const std::int32_t kLast = DaysFromCivil(9999, 12, 31);
+    return days >= kFirst && days <= kLast;
 }
 
 std::uint32_t TicksFromMilliseconds(std::int64_t ms) {

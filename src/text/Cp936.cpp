@@ -1,10 +1,10 @@
 #include "Cp936.h"
 
-#include "Unicode.h"
-
 #include <iconv.h>
 
 #include <cerrno>
+
+#include "Unicode.h"
 
 namespace kavel {
 namespace {
@@ -100,22 +100,22 @@ std::string Cp936ToUtf8(std::string_view cp936) {
 }
 
 std::string Cp936ToUtf8Lossy(std::string_view cp936) {
-    return FromCp936().Run(cp936, [](char*& in, std::size_t& inLeft, std::string& out,
-                                     std::size_t) {
-        ++in;
-        --inLeft;
-        out += "\xEF\xBF\xBD";
-    });
+    return FromCp936().Run(cp936,
+                           [](char*& in, std::size_t& inLeft, std::string& out, std::size_t) {
+                               ++in;
+                               --inLeft;
+                               out += "\xEF\xBF\xBD";
+                           });
 }
 
 std::string Cp936ToUtf8KeepingBytes(std::string_view cp936) {
     constexpr char32_t kStrayByteBase = 0xF700;
-    return FromCp936().Run(cp936, [](char*& in, std::size_t& inLeft, std::string& out,
-                                     std::size_t) {
-        AppendUtf8(out, kStrayByteBase + static_cast<unsigned char>(*in));
-        ++in;
-        --inLeft;
-    });
+    return FromCp936().Run(cp936,
+                           [](char*& in, std::size_t& inLeft, std::string& out, std::size_t) {
+                               AppendUtf8(out, kStrayByteBase + static_cast<unsigned char>(*in));
+                               ++in;
+                               --inLeft;
+                           });
 }
 
 }  // namespace kavel

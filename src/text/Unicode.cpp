@@ -47,7 +47,8 @@ char32_t NextUtf8CodePoint(std::string_view s, std::size_t& i) {
     }
     static constexpr unsigned char kLeadMask[5] = {0, 0x7F, 0x1F, 0x0F, 0x07};
     char32_t cp = static_cast<unsigned char>(s[i]) & kLeadMask[n];
-    for (std::size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+    for (std::size_t k = 1; k < n; ++k)
+        cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
     i += n;
     return cp;
 }
@@ -70,24 +71,35 @@ void AppendUtf8(std::string& out, char32_t c) {
     }
 }
 
+char32_t NextUtf16CodePoint(std::u16string_view s, std::size_t& i) {
+    const char32_t u = s[i++];
+    if (u < 0xD800 || u > 0xDBFF || i == s.size()) return u;
+    const char32_t low = s[i];
+    if (low < 0xDC00 || low > 0xDFFF) return u;
+    ++i;
+    return 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00);
+}
+
+void AppendUtf16(std::u16string& out, char32_t c) {
+    if (c < 0x10000) {
+        out += static_cast<char16_t>(c);
+    } else {
+        out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+        out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    }
+}
+
 std::size_t AppendUtf16LeAsUtf8(std::string_view bytes, std::string& out) {
-    const std::size_t units = bytes.size() / 2;
-    auto unit = [&](std::size_t k) {
-        return static_cast<char32_t>(static_cast<unsigned char>(bytes[2 * k]) |
-                                     (static_cast<unsigned char>(bytes[2 * k + 1]) << 8));
-    };
-    for (std::size_t k = 0; k < units; ++k) {
-        char32_t u = unit(k);
-        if (u >= 0xD800 && u <= 0xDBFF) {
-            if (k + 1 >= units) return k;
-            const char32_t low = unit(k + 1);
-            if (low < 0xDC00 || low > 0xDFFF) return k;
-            u = 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00);
-            ++k;
-        } else if (u >= 0xDC00 && u <= 0xDFFF) {
-            return k;
-        }
-        AppendUtf8(out, u);
+    std::u16string units(bytes.size() / 2, u'\0');
+    for (std::size_t k = 0; k < units.size(); ++k)
+        units[k] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * k]) |
+                                         (static_cast<unsigned char>(bytes[2 * k + 1]) << 8));
+    std::size_t k = 0;
+    while (k < units.size()) {
+        const std::size_t at = k;
+        const char32_t c = NextUtf16CodePoint(units, k);
+        if (IsSurrogate(c)) return at;
+        AppendUtf8(out, c);
     }
     return std::string_view::npos;
 }

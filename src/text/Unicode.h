@@ -22,6 +22,15 @@ char32_t NextUtf8CodePoint(std::string_view s, std::size_t& i);
 
 void AppendUtf8(std::string& out, char32_t codePoint);
 
+// Decodes the character at s[i] and moves i past it. An unpaired surrogate is returned as it is
+// (a value in D800..DFFF, see IsSurrogate) and moves i by one unit.
+char32_t NextUtf16CodePoint(std::u16string_view s, std::size_t& i);
+
+inline bool IsSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
+
+// Appends a code point (at most U+10FFFF) as one unit or a surrogate pair.
+void AppendUtf16(std::u16string& out, char32_t codePoint);
+
 // Appends UTF-16LE text (bytes, an even count; a trailing odd byte is ignored) to out as UTF-8.
 // Returns npos, or the index of the 16-bit unit holding an unpaired surrogate, in which case out
 // holds what came before it.
