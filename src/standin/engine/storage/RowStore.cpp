@@ -46,7 +46,7 @@ void RowStore::Erase(RowId id) {
     --count_;
 }
 
-void RowStore::Replace(RowId id, Row row) {
+Row RowStore::Replace(RowId id, Row row) {
     // An index whose key the row keeps is left alone: moving the entry would walk every row of
     // that key, which made an update of many rows that share one (a flag column with a look-up
     // index) take time growing with the square of the rows.
@@ -57,7 +57,8 @@ void RowStore::Replace(RowId id, Row row) {
         EraseEntry(ix, oldKey, id);
         ix.entries.emplace(std::move(newKey), id);
     }
-    rows_[id] = std::move(row);
+    std::swap(rows_[id], row);
+    return row;
 }
 
 void RowStore::Restore(RowId id, Row row) {
