@@ -8,6 +8,10 @@
   fault_check.py replay SQLSTANDIN DBDIR TRACE [END_OFFSET]
       Runs into DBDIR, one batch each, the statements of TRACE (up to END_OFFSET bytes) that
       were answered without an error, leaving out the ones that only read.
+  fault_check.py next-statement TRIAL_TRACE END_OFFSET CLEAN_TRACE
+      The statement that was in flight at the kill: the statements of TRIAL_TRACE (up to
+      END_OFFSET bytes) are a prefix of the clean run's, since the upgrade of the same database
+      sends the same statements; prints the clean run's next one, or nothing when the runs differ.
   fault_check.py compare EXPECTED.json ACTUAL.json
       Prints each difference, one line each ("schema T: ...", "rows T: n missing, m extra",
       "ledger: ..."); exit status 0 when there is none, 1 otherwise.
@@ -68,6 +72,19 @@ def replay(sqlstandin, db, trace, end=None):
         sys.stderr.write("replay: " + "\n".join(l for l in out.splitlines() if l.startswith("Msg "))[:2000] + "\n")
 
 
+def texts(data):
+    return [json.loads(raw)["text"] for raw in data.splitlines()]
+
+
+def next_statement(trial_trace, end, clean_trace):
+    with open(trial_trace, "rb") as f:
+        done = texts(f.read(int(end)))
+    with open(clean_trace, "rb") as f:
+        clean = texts(f.read())
+    if len(clean) > len(done) and clean[:len(done)] == done:
+        sys.stdout.write(clean[len(done)])
+
+
 def compare(expected_file, actual_file):
     with open(expected_file, encoding="utf-8") as f:
         expected = json.load(f)
@@ -100,6 +117,8 @@ def main():
         dump(*sys.argv[2:5])
     elif command == "replay":
         replay(*sys.argv[2:])
+    elif command == "next-statement":
+        next_statement(*sys.argv[2:5])
     elif command == "compare":
         sys.exit(compare(sys.argv[2], sys.argv[3]))
     else:
