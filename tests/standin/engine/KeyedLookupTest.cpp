@@ -77,5 +77,39 @@ TEST(KeyedLookup, IndexedColumnAndKeyAgreeWithAScan) {
     EXPECT_EQ(t.Run("select bm_no from lib_bianma where bm_code = 'C1234 '"), "bm_no\n1235\n");
 }
 
+// Updates keep every index right, whether they leave the indexed columns alone (the entry stays)
+// or change them (the entry moves), also when many rows share a key and also when a failing
+// statement is undone.
+TEST(KeyedLookup, UpdatesKeepTheIndexesOfSharedAndChangedKeys) {
+    Table t;
+    t.Fill(10000);
+    const struct {
+        const char* sql;
+        const char* expected;
+    } steps[] = {
+        // 'C7' is shared by rows 8 and 5008; bm_bookno gets a look-up index of one key for all.
+        {"update lib_bianma set bm_bookno='same' where bm_no > 0", "(10000 rows affected)\n"},
+        {"select count(*) as n from lib_bianma where bm_bookno = 'same'", "n\n10000\n"},
+        {"update lib_bianma set bm_noorder='x' where bm_bookno = 'same'", "(10000 rows affected)\n"},
+        {"select count(*) as n from lib_bianma where bm_bookno = 'same'", "n\n10000\n"},
+        {"select bm_no from lib_bianma where bm_code = 'C7'", "bm_no\n8\n5008\n"},
+        // The key moves: the row leaves the old key and is found under the new one.
+        {"update lib_bianma set bm_code='C9999', bm_bookno='moved' where bm_no = 8", "(1 row affected)\n"},
+        {"select bm_no from lib_bianma where bm_code = 'C7'", "bm_no\n5008\n"},
+        {"select bm_no from lib_bianma where bm_code = 'C9999'", "bm_no\n8\n"},
+        {"select count(*) as n from lib_bianma where bm_bookno = 'same'", "n\n9999\n"},
+        {"select bm_no from lib_bianma where bm_bookno = 'moved'", "bm_no\n8\n"},
+        // A statement that fails half way changes nothing, its index entries included.
+        {"update lib_bianma set bm_bookno='eleven long' where bm_no = 9000", "(1 row affected)\n"},
+        {"update lib_bianma set bm_code = bm_bookno where bm_no > 5000",
+         "Msg 8152, Level 16, State 14, Line 1\nString or binary data would be truncated.\n"
+         "The statement has been terminated.\n"},
+        {"select bm_no from lib_bianma where bm_code = 'C7'", "bm_no\n5008\n"},
+        {"select count(*) as n from lib_bianma where bm_code = 'same'", "n\n0\n"},
+        {"select bm_no from lib_bianma where bm_bookno = 'eleven long'", "bm_no\n9000\n"},
+    };
+    for (const auto& s : steps) EXPECT_EQ(t.Run(s.sql), s.expected) << s.sql;
+}
+
 }  // namespace
 }  // namespace standin

@@ -43,8 +43,9 @@ StatementOutcome ExecUpdate(StatementEnv& env, UpdateStmt& s) {
         newRows.push_back(std::move(nr));
     }
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        env.undo.push_back(UndoRecord{UndoRecord::Kind::Replaced, &t, rows[i], t.store.Get(rows[i])});
-        t.store.Replace(rows[i], std::move(newRows[i]));
+        // The old row moves into the undo record: a copy of every row would double the work.
+        Row old = t.store.Replace(rows[i], std::move(newRows[i]));
+        env.undo.push_back(UndoRecord{UndoRecord::Kind::Replaced, &t, rows[i], std::move(old)});
     }
     CheckUniqueKeys(t, rows);
     StatementOutcome o;

@@ -16,16 +16,19 @@ void RowStore::IndexRow(RowId id) {
     for (auto& ix : indexes_) ix.entries.emplace(KeyOf(ix, rows_[id]), id);
 }
 
-void RowStore::UnindexRow(RowId id) {
-    for (auto& ix : indexes_) {
-        auto range = ix.entries.equal_range(KeyOf(ix, rows_[id]));
-        for (auto it = range.first; it != range.second; ++it) {
-            if (it->second == id) {
-                ix.entries.erase(it);
-                break;
-            }
+// Removes the entry of row `id` under `key`. Walks every row that shares the key.
+static void EraseEntry(HashIndex& ix, const std::string& key, RowId id) {
+    auto range = ix.entries.equal_range(key);
+    for (auto it = range.first; it != range.second; ++it) {
+        if (it->second == id) {
+            ix.entries.erase(it);
+            return;
         }
     }
+}
+
+void RowStore::UnindexRow(RowId id) {
+    for (auto& ix : indexes_) EraseEntry(ix, KeyOf(ix, rows_[id]), id);
 }
 
 RowId RowStore::Insert(Row row) {
@@ -43,10 +46,19 @@ void RowStore::Erase(RowId id) {
     --count_;
 }
 
-void RowStore::Replace(RowId id, Row row) {
-    UnindexRow(id);
-    rows_[id] = std::move(row);
-    IndexRow(id);
+Row RowStore::Replace(RowId id, Row row) {
+    // An index whose key the row keeps is left alone: moving the entry would walk every row of
+    // that key, which made an update of many rows that share one (a flag column with a look-up
+    // index) take time growing with the square of the rows.
+    for (auto& ix : indexes_) {
+        std::string oldKey = KeyOf(ix, rows_[id]);
+        std::string newKey = KeyOf(ix, row);
+        if (oldKey == newKey) continue;
+        EraseEntry(ix, oldKey, id);
+        ix.entries.emplace(std::move(newKey), id);
+    }
+    std::swap(rows_[id], row);
+    return row;
 }
 
 void RowStore::Restore(RowId id, Row row) {
