@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "bind/BatchCompile.h"
+#include "bind/Binder.h"
 #include "catalog/Catalogue.h"
 #include "types/Collation.h"
 #include "storage/DatabaseImage.h"
@@ -15,12 +16,13 @@ namespace standin {
 struct Database::Impl {
     Catalogue catalogue;
 
-    StatementOutcome RunOne(Session& session, Statement& st, std::string_view batch, ExecContext& ctx, bool& abort) {
+    StatementOutcome RunOne(Session& session, const Statement& st, std::string_view batch, ExecContext& ctx, bool& abort) {
         StatementEnv env{catalogue, session, ctx.clock, std::nullopt, {}, 0};
         std::int64_t counter = catalogue.ObjectCounter();
         StatementOutcome out;
         try {
-            out = ExecuteStatement(env, st);
+            BoundStatement plan = Binder(catalogue).Bind(st);
+            out = ExecuteStatement(env, plan);
         } catch (SqlError& e) {
             env.RollBack();
             // Object ids taken by a statement that failed are given back: the log replays only
@@ -89,7 +91,7 @@ BatchOutcome Database::ExecuteBatch(Session& session, std::string_view sqlUtf8, 
         outcome.statements.push_back(std::move(o));
         return outcome;
     }
-    for (Statement& st : statements) {
+    for (const Statement& st : statements) {
         bool abort = false;
         outcome.statements.push_back(impl_->RunOne(session, st, sqlUtf8, ctx, abort));
         if (abort) break;

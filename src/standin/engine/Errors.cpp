@@ -264,6 +264,130 @@ SqlError UnsupportedStatement(std::string_view what) {
                "Keyword or statement option '" + std::string(what) + "' is not supported in this version of SQL Server.",
                true);
 }
+SqlError ColumnNotPermitted(std::string_view column) {
+    return One(128, 15, 1,
+               "The name \"" + std::string(column) +
+                   "\" is not permitted in this context. Valid expressions are constants, constant "
+                   "expressions, and (in some contexts) variables. Column names are not permitted.",
+               true);
+}
+SqlError MultiPartNotBound(std::string_view qualifiedName) {
+    return One(4104, 16, 1, "The multi-part identifier \"" + std::string(qualifiedName) + "\" could not be bound.",
+               true);
+}
+SqlError UndeclaredVariable(std::string_view variable) {
+    return One(137, 15, 2, "Must declare the scalar variable \"" + std::string(variable) + "\".", true);
+}
+SqlError AggregateOfAggregate() {
+    return One(130, 16, 1,
+               "Cannot perform an aggregate function on an expression containing an aggregate or a subquery.",
+               true);
+}
+SqlError InvalidOperandType(std::string_view type, std::string_view op) {
+    return One(8117, 16, 1,
+               "Operand data type " + std::string(type) + " is invalid for " + std::string(op) + " operator.",
+               true);
+}
+SqlError SubqueryNotAllowed() {
+    return One(1046, 15, 1, "Subqueries are not allowed in this context. Only scalar expressions are allowed.",
+               true);
+}
+SqlError CoalesceArguments() {
+    return One(189, 15, 1, "The coalesce function requires 2 to 254 arguments.", true);
+}
+SqlError NonBooleanCondition() {
+    return One(4145, 15, 1,
+               "An expression of non-boolean type specified in a context where a condition is expected.", true);
+}
+SqlError OrderByPositionOutOfRange(std::int64_t position) {
+    return One(108, 15, 1,
+               "The ORDER BY position number " + std::to_string(position) +
+                   " is out of range of the number of items in the select list.",
+               true);
+}
+SqlError OrderByNotInDistinct() {
+    return One(145, 15, 1, "ORDER BY items must appear in the select list if SELECT DISTINCT is specified.", true);
+}
+SqlError TextNotComparable() {
+    return One(306, 16, 2,
+               "The text, ntext, and image data types cannot be compared or sorted, except when using IS "
+               "NULL or LIKE operator.",
+               true);
+}
+SqlError TextNotDistinct() {
+    return One(421, 16, 1, "The text data type cannot be selected as DISTINCT because it is not comparable.",
+               true);
+}
+SqlError NoTableForStar() { return One(263, 16, 1, "Must specify table to select from.", true); }
+SqlError SelectListFewerItems() {
+    return One(120, 15, 1,
+               "The select list for the INSERT statement contains fewer items than the insert list. "
+               "The number of SELECT values must match the number of INSERT columns.",
+               true);
+}
+SqlError SelectListMoreItems() {
+    return One(121, 15, 1,
+               "The select list for the INSERT statement contains more items than the insert list. "
+               "The number of SELECT values must match the number of INSERT columns.",
+               true);
+}
+SqlError InvalidLengthParameter(std::string_view function) {
+    return One(536, 16, 1, "Invalid length parameter passed to the " + std::string(function) + " function.");
+}
+SqlError IdentityInsertOff(std::string_view table) {
+    return One(544, 16, 1,
+               "Cannot insert explicit value for identity column in table " + Q(table) +
+                   " when IDENTITY_INSERT is set to OFF.");
+}
+SqlError UpdateIdentity(std::string_view column) {
+    return One(8102, 16, 1, "Cannot update identity column " + Q(column) + ".");
+}
+SqlError SystemCatalogUpdate() { return One(259, 16, 1, "Ad hoc updates to system catalogs are not allowed."); }
+SqlError CannotFindObject(int number, int state, std::string_view name) {
+    return One(number, 16, state,
+               "Cannot find the object \"" + std::string(name) +
+                   "\" because it does not exist or you do not have permissions.");
+}
+SqlError NullableIdentity(std::string_view column, std::string_view table) {
+    return One(8147, 16, 1,
+               "Could not create IDENTITY attribute on nullable column " + Q(column) + ", table " + Q(table) + ".");
+}
+SqlError ZeroIdentityIncrement() { return One(8136, 16, 1, "Identity increment cannot be zero."); }
+SqlError DefaultOnIdentity(std::string_view table, std::string_view column) {
+    return One(1754, 16, 0,
+               "Defaults cannot be created on columns with an IDENTITY attribute. Table " + Q(table) +
+                   ", column " + Q(column) + ".");
+}
+SqlError DefaultAlreadyBound() {
+    return CouldNotCreate(One(1781, 16, 1, "Column already has a DEFAULT bound to it."));
+}
+SqlError OnlyDataColumn(std::string_view column, std::string_view table) {
+    return One(4923, 16, 1,
+               "ALTER TABLE DROP COLUMN failed because " + Q(column) + " is the only data column in table " +
+                   Q(table) + ". A table must have at least one data column.");
+}
+SqlError SecondClusteredIndex(std::string_view table, std::string_view existing) {
+    return One(1902, 16, 3,
+               "Cannot create more than one clustered index on table " + Q(table) +
+                   ". Drop the existing clustered index " + Q(existing) + " before creating another.");
+}
+SqlError NoSuchKeyColumn(std::string_view column) {
+    return One(1911, 16, 1, "Column name " + Q(column) + " does not exist in the target table or view.");
+}
+SqlError DuplicateKeyColumn(std::string_view column) {
+    return One(1909, 16, 1,
+               "Cannot use duplicate column names in index. Column name " + Q(column) + " listed more than once.");
+}
+SqlError InvalidKeyColumnType(std::string_view column, std::string_view table) {
+    return One(1919, 16, 1,
+               "Column " + Q(column) + " in table " + Q(table) +
+                   " is of a type that is invalid for use as a key column in an index.");
+}
+SqlError CouldNotCreate(SqlError e) {
+    e.Messages().push_back(CouldNotCreateConstraint());
+    return e;
+}
+
 SqlError Other(int number, int severity, int state, std::string text, bool abortsBatch) {
     return One(number, severity, state, std::move(text), abortsBatch);
 }

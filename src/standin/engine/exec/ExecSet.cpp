@@ -3,7 +3,7 @@
 
 namespace standin {
 
-StatementOutcome ExecSet(StatementEnv& env, SetStmt& s) {
+StatementOutcome ExecSet(StatementEnv& env, const SetStmt& s) {
     if (s.option == "ANSI_NULL_DFLT_ON") env.session.ansiNullDefaultOn = s.value == "ON";
     else if (s.option == "ANSI_NULL_DFLT_OFF") env.session.ansiNullDefaultOn = s.value != "ON";
     else if (s.option == "ANSI_DEFAULTS" && s.value == "ON") env.session.ansiNullDefaultOn = true;

@@ -6,9 +6,8 @@
 #include <ostream>
 #include <stdexcept>
 
-#include "sql/Parser.h"
 #include "types/SqlTypes.h"
-#include "exec/TableWrite.h"
+#include "bind/BindDefault.h"
 
 namespace standin {
 namespace {
@@ -289,12 +288,7 @@ void ReadImage(std::istream& in, Catalogue& cat) {
             d.exprText = r.Str();
             d.created = r.Date();
             try {
-                auto e = ParseDefault(d.exprText);
-                Session session;
-                std::function<DateTime()> clock;
-                StatementEnv env{cat, session, clock, std::nullopt, {}, 0};
-                BindDefault(env, *e);
-                d.expr = e;
+                d.expr = BindDefaultText(d.exprText);
             } catch (const std::exception& ex) {
                 Reader::Bad("default " + d.name + " does not parse: " + ex.what());
             }

@@ -1,0 +1,28 @@
+#include "bind/NameResolver.h"
+
+#include "Errors.h"
+#include "catalog/SystemTables.h"
+#include "types/Collation.h"
+
+namespace standin {
+
+SourceTable FindSource(const Catalogue& catalogue, std::string_view name) {
+    SourceTable s;
+    s.system = MaterializeSystemTable(name, catalogue);
+    s.table = s.system ? s.system.get() : catalogue.FindTable(name);
+    return s;
+}
+
+int ResolveColumn(const BindScope& scope, const std::string& qualifier, const std::string& name) {
+    if (scope.valuesList) throw errors::ColumnNotPermitted(name);
+    bool qualifierNamesTable =
+        SameName(qualifier, scope.tableName) ||
+        (!scope.tableAlias.empty() && SameName(qualifier, scope.tableAlias));
+    if (!qualifier.empty() && !qualifierNamesTable)
+        throw errors::MultiPartNotBound(qualifier + "." + name);
+    int position = scope.columns ? ColumnPosition(*scope.columns, name) : -1;
+    if (position < 0) throw errors::InvalidColumn(name);
+    return position;
+}
+
+}  // namespace standin
