@@ -383,6 +383,11 @@ SqlError InvalidKeyColumnType(std::string_view column, std::string_view table) {
                "Column " + Q(column) + " in table " + Q(table) +
                    " is of a type that is invalid for use as a key column in an index.");
 }
+SqlError NumberOutOfRange(std::string_view number) {
+    return One(1007, 15, 1,
+               "The number " + Q(number) + " is out of the range for numeric representation (maximum precision 38).",
+               true);
+}
 SqlError CouldNotCreate(SqlError e) {
     e.Messages().push_back(CouldNotCreateConstraint());
     return e;

@@ -91,6 +91,7 @@ SqlError SecondClusteredIndex(std::string_view table, std::string_view existing)
 SqlError NoSuchKeyColumn(std::string_view column);                               // 1911
 SqlError DuplicateKeyColumn(std::string_view column);                            // 1909
 SqlError InvalidKeyColumnType(std::string_view column, std::string_view table);  // 1919
+SqlError NumberOutOfRange(std::string_view number);                              // 1007
 // The error followed by 1750, as SQL Server reports a constraint or index it could not create.
 SqlError CouldNotCreate(SqlError e);
 // 3621, which SQL Server sends after an error that ended a statement changing data.
