@@ -2,21 +2,22 @@
 
 #include <stdexcept>
 
+#include "Errors.h"
 #include "bind/BatchCompile.h"
 #include "bind/Binder.h"
 #include "catalog/Catalogue.h"
-#include "types/Collation.h"
-#include "storage/DatabaseImage.h"
-#include "Errors.h"
 #include "exec/Executor.h"
 #include "sql/Parser.h"
+#include "storage/DatabaseImage.h"
+#include "types/Collation.h"
 
 namespace standin {
 
 struct Database::Impl {
     Catalogue catalogue;
 
-    StatementOutcome RunOne(Session& session, const Statement& st, std::string_view batch, ExecContext& ctx, bool& abort) {
+    StatementOutcome RunOne(Session& session, const Statement& st, std::string_view batch,
+                            ExecContext& ctx, bool& abort) {
         StatementEnv env{catalogue, session, ctx.clock, std::nullopt, {}, 0};
         std::int64_t counter = catalogue.ObjectCounter();
         StatementOutcome out;

@@ -88,15 +88,22 @@ SqlError DefaultOnIdentity(std::string_view table, std::string_view column);    
 SqlError DefaultAlreadyBound();                                                  // 1781
 SqlError OnlyDataColumn(std::string_view column, std::string_view table);        // 4923
 SqlError SecondClusteredIndex(std::string_view table, std::string_view existing);  // 1902
-SqlError NoSuchKeyColumn(std::string_view column);                               // 1911
-SqlError DuplicateKeyColumn(std::string_view column);                            // 1909
-SqlError InvalidKeyColumnType(std::string_view column, std::string_view table);  // 1919
-SqlError NumberOutOfRange(std::string_view number);                              // 1007
+SqlError NoSuchKeyColumn(std::string_view column);                                 // 1911
+SqlError DuplicateKeyColumn(std::string_view column);                              // 1909
+SqlError InvalidKeyColumnType(std::string_view column, std::string_view table);    // 1919
+SqlError NumberOutOfRange(std::string_view number);                                // 1007
+SqlError NestedTooDeeply(int line);                                                // 191
+SqlError MissingEndComment();                                                      // 113
+SqlError FillFactorOutOfRange();                                                   // 1003
+SqlError UnknownDataType(std::string_view name);                                   // 2715
+SqlError ZeroLength();                                                             // 1001
+SqlError PrecisionTooLarge(int precision);                                         // 2750
+SqlError ScaleTooLarge(int scale, int precision);                                  // 2751
+SqlError ConversionOverflow(std::string_view fromType, std::string_view value,
+                            std::string_view toType);  // 248
 // The error followed by 1750, as SQL Server reports a constraint or index it could not create.
 SqlError CouldNotCreate(SqlError e);
 // 3621, which SQL Server sends after an error that ended a statement changing data.
 SqlMessage StatementTerminated();
-
-SqlError Other(int number, int severity, int state, std::string text, bool abortsBatch = false);
 
 }  // namespace standin::errors

@@ -21,8 +21,12 @@ struct BindFixture {
     ExecContext ctx;
     Catalogue catalogue;
 
-    BindFixture() { ctx.clock = [] { return DateTime{}; }; }
-    std::string Run(const std::string& sql) { return FormatOutcome(db.ExecuteBatch(session, sql, ctx)); }
+    BindFixture() {
+        ctx.clock = [] { return DateTime{}; };
+    }
+    std::string Run(const std::string& sql) {
+        return FormatOutcome(db.ExecuteBatch(session, sql, ctx));
+    }
 
     // Binds the one SELECT of `sql` against `catalogue`.
     std::shared_ptr<const BoundSelect> BindSelect(const std::string& sql) {
@@ -57,8 +61,9 @@ Table& AddTable(Catalogue& catalogue) {
 TEST(Bind, NamesBecomePositionsAndOperatorsEnumerators) {
     BindFixture f;
     AddTable(f.catalogue);
-    auto plan = f.BindSelect("select upper(Q.QK_NAME), qk_price * 2, count(*) from lib_qk q "
-                             "where qk_no <> 3 group by qk_name, qk_price");
+    auto plan = f.BindSelect(
+        "select upper(Q.QK_NAME), qk_price * 2, count(*) from lib_qk q "
+        "where qk_no <> 3 group by qk_name, qk_price");
     ASSERT_EQ(plan->items.size(), 3u);
     const BoundExpr& upper = *plan->items[0].expr;
     EXPECT_EQ(upper.kind, BoundExpr::Kind::Function);
@@ -81,12 +86,20 @@ TEST(Bind, FunctionsResolveFromOneTable) {
         const char* call;
         int error;  // 0: binds
     } cases[] = {
-        {"getdate()", 0}, {"len(qk_name)", 0},
-        {"charindex('a', qk_name)", 0}, {"charindex('a', qk_name, 2)", 0},
-        {"coalesce(qk_no, qk_price, 0)", 0}, {"str(qk_price, 8, 2)", 0},
-        {"getdate(1)", 174},      {"substring(qk_name, 1)", 174}, {"left(qk_name)", 174},
-        {"coalesce(qk_no)", 189}, {"nosuch(qk_no)", 195},     {"sum(qk_name)", 8117},
-        {"avg(qk_name)", 8117},   {"max(qk_name)", 0},
+        {"getdate()", 0},
+        {"len(qk_name)", 0},
+        {"charindex('a', qk_name)", 0},
+        {"charindex('a', qk_name, 2)", 0},
+        {"coalesce(qk_no, qk_price, 0)", 0},
+        {"str(qk_price, 8, 2)", 0},
+        {"getdate(1)", 174},
+        {"substring(qk_name, 1)", 174},
+        {"left(qk_name)", 174},
+        {"coalesce(qk_no)", 189},
+        {"nosuch(qk_no)", 195},
+        {"sum(qk_name)", 8117},
+        {"avg(qk_name)", 8117},
+        {"max(qk_name)", 0},
     };
     for (const auto& c : cases)
         EXPECT_EQ(f.BindError(std::string("select ") + c.call + " from lib_qk"), c.error) << c.call;
@@ -119,8 +132,9 @@ TEST(Bind, APlanRunsAgainUnchanged) {
     Table& t = AddTable(f.catalogue);
     for (int i = 1; i <= 5; ++i)
         t.store.Insert(Row{std::int64_t{i}, std::string("q") + std::to_string(i), Value{}});
-    auto plan = f.BindSelect("select qk_no, qk_name from lib_qk "
-                             "where qk_no in (select qk_no from lib_qk where qk_no > 2) order by 1 desc");
+    auto plan = f.BindSelect(
+        "select qk_no, qk_name from lib_qk "
+        "where qk_no in (select qk_no from lib_qk where qk_no > 2) order by 1 desc");
     std::function<DateTime()> clock = [] { return DateTime{}; };
     Session session;
     auto run = [&] {

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "Errors.h"
-#include "bind/Binder.h"
 #include "bind/BindFunction.h"
+#include "bind/Binder.h"
 #include "bind/Operators.h"
 #include "types/DecimalMath.h"
 #include "types/SqlTypes.h"
@@ -69,7 +69,8 @@ void BindVariable(const Expr& e, BoundExpr& b) {
 // An operand of exact arithmetic: an integer constant takes part as decimal(digits, 0), as on
 // SQL Server (7.0 / 2 has six decimals, not twelve).
 SqlType DecimalOperandType(const BoundExpr& x) {
-    if (x.integerLiteral) return MakeType(TypeId::Numeric, 0, DigitCount(std::get<std::int64_t>(x.literal)), 0);
+    if (x.integerLiteral)
+        return MakeType(TypeId::Numeric, 0, DigitCount(std::get<std::int64_t>(x.literal)), 0);
     return DecimalTypeOf(x.type);
 }
 
@@ -94,7 +95,8 @@ void TypeArith(BoundExpr& b) {
     if (a.id == TypeId::Text || c.id == TypeId::Text)
         throw errors::IncompatibleTypes(TypeName(a.id), TypeName(c.id), op);
     if (IsTextType(a.id) && IsTextType(c.id)) {
-        if (b.arith != ArithOp::Add) throw errors::IncompatibleTypes(TypeName(a.id), TypeName(c.id), op);
+        if (b.arith != ArithOp::Add)
+            throw errors::IncompatibleTypes(TypeName(a.id), TypeName(c.id), op);
         b.type = MakeType(TypeId::VarChar, std::min(8000, a.length + c.length));
     } else if (a.id == TypeId::DateTime || c.id == TypeId::DateTime) {
         if (b.arith != ArithOp::Add && b.arith != ArithOp::Subtract)
@@ -154,7 +156,9 @@ std::unique_ptr<BoundExpr> Binder::Node(const Expr& e, const BindScope& scope) {
             b->nullable = c.nullable;
             break;
         }
-        case K::Variable: BindVariable(e, *b); break;
+        case K::Variable:
+            BindVariable(e, *b);
+            break;
         case K::Negate:
             b->type = IsTextType(b->args[0]->type.id) ? MakeType(TypeId::Int) : b->args[0]->type;
             b->nullable = b->args[0]->nullable;
@@ -168,7 +172,8 @@ std::unique_ptr<BoundExpr> Binder::Node(const Expr& e, const BindScope& scope) {
             const SqlType& x = b->args[0]->type;
             const SqlType& y = b->args[1]->type;
             if (x.id == TypeId::Text || y.id == TypeId::Text)
-                throw errors::IncompatibleTypes(TypeName(x.id), TypeName(y.id), OperatorName(b->compare));
+                throw errors::IncompatibleTypes(TypeName(x.id), TypeName(y.id),
+                                                OperatorName(b->compare));
             b->type = MakeType(TypeId::Bit);
             break;
         }
@@ -182,15 +187,21 @@ std::unique_ptr<BoundExpr> Binder::Node(const Expr& e, const BindScope& scope) {
         case K::Not:
         case K::Like:
         case K::InList:
-        case K::IsNull: b->type = MakeType(TypeId::Bit); break;
+        case K::IsNull:
+            b->type = MakeType(TypeId::Bit);
+            break;
         case K::Cast:
             b->name = e.name;
             b->castType = e.castType;
             b->type = e.castType;
             b->nullable = b->args[0]->nullable;
             break;
-        case K::Function: BindFunction(e.name, *b); break;
-        case K::Aggregate: BindAggregate(e.name, *b); break;
+        case K::Function:
+            BindFunction(e.name, *b);
+            break;
+        case K::Aggregate:
+            BindAggregate(e.name, *b);
+            break;
     }
     return b;
 }

@@ -65,31 +65,37 @@ SqlType TextResult(const SqlType& argument) {
 SqlType ResultType(const BoundExpr& b) {
     auto arg = [&](std::size_t i) -> const SqlType& { return b.args[i]->type; };
     switch (b.function) {
-        case ScalarFn::GetDate: return MakeType(TypeId::DateTime);
+        case ScalarFn::GetDate:
+            return MakeType(TypeId::DateTime);
         case ScalarFn::LTrim:
         case ScalarFn::RTrim:
         case ScalarFn::Upper:
         case ScalarFn::Lower:
         case ScalarFn::Substring:
         case ScalarFn::Left:
-        case ScalarFn::Right: return TextResult(arg(0));
+        case ScalarFn::Right:
+            return TextResult(arg(0));
         case ScalarFn::Replace:
         case ScalarFn::Space:
-        case ScalarFn::Str: return MakeType(TypeId::VarChar, 8000);
+        case ScalarFn::Str:
+            return MakeType(TypeId::VarChar, 8000);
         case ScalarFn::Len:
         case ScalarFn::DataLength:
         case ScalarFn::CharIndex:
         case ScalarFn::Year:
         case ScalarFn::Month:
-        case ScalarFn::Day: return MakeType(TypeId::Int);
+        case ScalarFn::Day:
+            return MakeType(TypeId::Int);
         case ScalarFn::IsNull:
-        case ScalarFn::NullIf: return arg(0);
+        case ScalarFn::NullIf:
+            return arg(0);
         case ScalarFn::Coalesce: {
             SqlType t = arg(0);
             for (std::size_t i = 1; i < b.args.size(); ++i) t = CommonType(t, arg(i));
             return t;
         }
-        case ScalarFn::Abs: return IsTextType(arg(0).id) ? MakeType(TypeId::Numeric, 0, 38, 10) : arg(0);
+        case ScalarFn::Abs:
+            return IsTextType(arg(0).id) ? MakeType(TypeId::Numeric, 0, 38, 10) : arg(0);
     }
     return arg(0);
 }
@@ -101,7 +107,7 @@ void BindFunction(const std::string& name, BoundExpr& b) {
     CheckArgumentCount(f, b.args.size());
     b.function = f.function;
     b.type = ResultType(b);
-    b.nullable = f.function == ScalarFn::GetDate ? false
+    b.nullable = f.function == ScalarFn::GetDate  ? false
                  : f.function == ScalarFn::IsNull ? b.args[1]->nullable
                                                   : true;
 }
@@ -125,7 +131,8 @@ void BindAggregate(const std::string& name, BoundExpr& b) {
     if (b.aggregate == AggregateFn::Sum)
         b.type = IsExactNumeric(t.id) ? MakeType(t.id, 0, 38, t.scale) : MakeType(TypeId::Int);
     else if (b.aggregate == AggregateFn::Avg)
-        b.type = IsExactNumeric(t.id) ? MakeType(t.id, 0, 38, std::max(t.scale, 6)) : MakeType(TypeId::Int);
+        b.type = IsExactNumeric(t.id) ? MakeType(t.id, 0, 38, std::max(t.scale, 6))
+                                      : MakeType(TypeId::Int);
     else
         b.type = t;
 }

@@ -39,8 +39,10 @@ bool SameExpr(const BoundExpr& a, const BoundExpr& b) {
         case BK::Aggregate:
             if (a.aggregate != b.aggregate) return false;
             break;
-        case BK::InSelect: return false;
-        default: break;
+        case BK::InSelect:
+            return false;
+        default:
+            break;
     }
     for (std::size_t i = 0; i < a.args.size(); ++i)
         if (!SameExpr(*a.args[i], *b.args[i])) return false;
@@ -49,7 +51,8 @@ bool SameExpr(const BoundExpr& a, const BoundExpr& b) {
 
 // Checks that outside aggregates the expression reads only grouped columns or grouped
 // expressions (8120).
-void CheckGrouped(const BoundExpr& e, const std::vector<BoundExprPtr>& groupBy, const std::string& table) {
+void CheckGrouped(const BoundExpr& e, const std::vector<BoundExprPtr>& groupBy,
+                  const std::string& table) {
     if (e.kind == BK::Aggregate) return;
     for (auto& g : groupBy)
         if (SameExpr(*g, e)) return;
@@ -69,7 +72,7 @@ std::vector<ListEntry> ExpandList(const SelectStmt& s, const Table* table) {
     std::vector<ListEntry> list;
     for (auto& it : s.items) {
         if (!it.star) {
-            std::string name = !it.alias.empty()                    ? it.alias
+            std::string name = !it.alias.empty()                     ? it.alias
                                : it.expr->kind == Expr::Kind::Column ? it.expr->name
                                                                      : std::string();
             list.push_back(ListEntry{it.expr.get(), nullptr, std::move(name)});
@@ -97,7 +100,8 @@ int SortItemOf(const Expr& e, const BoundSelect& b) {
     }
     if (e.kind == Expr::Kind::Column)
         for (std::size_t i = 0; i < b.items.size(); ++i)
-            if (!b.items[i].name.empty() && SameName(b.items[i].name, e.name)) return static_cast<int>(i);
+            if (!b.items[i].name.empty() && SameName(b.items[i].name, e.name))
+                return static_cast<int>(i);
     return -1;
 }
 
@@ -179,4 +183,3 @@ std::shared_ptr<const BoundSelect> Binder::Subquery(const SelectStmt& s) {
 }
 
 }  // namespace standin
-

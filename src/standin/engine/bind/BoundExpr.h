@@ -45,12 +45,12 @@ enum class ScalarFn {
 
 struct BoundExpr {
     enum class Kind {
-        Literal,    // literal
-        Column,     // column
-        Variable,   // variable
-        Negate,     // -args[0]
-        Arith,      // args[0] arith args[1]
-        Compare,    // args[0] compare args[1]
+        Literal,   // literal
+        Column,    // column
+        Variable,  // variable
+        Negate,    // -args[0]
+        Arith,     // args[0] arith args[1]
+        Compare,   // args[0] compare args[1]
         And,
         Or,
         Not,
@@ -68,8 +68,8 @@ struct BoundExpr {
     SystemVariable variable = SystemVariable::Version;
     ScalarFn function = ScalarFn::GetDate;
     AggregateFn aggregate = AggregateFn::Count;
-    int column = -1;          // Column: position in the row
-    std::string name;         // Column: as written (messages); Cast: CONVERT when written so
+    int column = -1;   // Column: position in the row
+    std::string name;  // Column: as written (messages); Cast: CONVERT when written so
     Value literal;
     bool integerLiteral = false;  // an int constant, which arithmetic types by its digits
     SqlType castType;
@@ -78,13 +78,13 @@ struct BoundExpr {
     std::vector<BoundExprPtr> args;
     std::shared_ptr<const BoundSelect> subquery;
 
-    SqlType type;           // static type of the result
-    bool nullable = true;   // whether the result may be NULL
+    SqlType type;          // static type of the result
+    bool nullable = true;  // whether the result may be NULL
 
     bool IsCondition() const {
-        return kind == Kind::Compare || kind == Kind::And || kind == Kind::Or || kind == Kind::Not ||
-               kind == Kind::Like || kind == Kind::InList || kind == Kind::InSelect ||
-               kind == Kind::IsNull;
+        return kind == Kind::Compare || kind == Kind::And || kind == Kind::Or ||
+               kind == Kind::Not || kind == Kind::Like || kind == Kind::InList ||
+               kind == Kind::InSelect || kind == Kind::IsNull;
     }
 };
 

@@ -7,9 +7,8 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
-
 #include <variant>
+#include <vector>
 
 #include "bind/BoundExpr.h"
 #include "catalog/Schema.h"
@@ -23,8 +22,8 @@ struct BoundSelect {
         std::string name;  // the result column's name: alias, column name, or empty
     };
     struct SortKey {
-        int item = -1;        // a select-list item, or -1 for `expr`
-        BoundExprPtr expr;    // an expression over the source
+        int item = -1;      // a select-list item, or -1 for `expr`
+        BoundExprPtr expr;  // an expression over the source
         bool descending = false;
         const SqlType& Type(const BoundSelect& s) const {
             return item >= 0 ? s.items[static_cast<std::size_t>(item)].expr->type : expr->type;
@@ -53,8 +52,8 @@ struct BoundInsert {
 
 struct BoundUpdate {
     Table* table = nullptr;
-    std::vector<int> targets;             // column positions
-    std::vector<BoundExprPtr> values;     // one per target
+    std::vector<int> targets;          // column positions
+    std::vector<BoundExprPtr> values;  // one per target
     BoundExprPtr where;
 };
 

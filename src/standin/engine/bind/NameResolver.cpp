@@ -15,9 +15,8 @@ SourceTable FindSource(const Catalogue& catalogue, std::string_view name) {
 
 int ResolveColumn(const BindScope& scope, const std::string& qualifier, const std::string& name) {
     if (scope.valuesList) throw errors::ColumnNotPermitted(name);
-    bool qualifierNamesTable =
-        SameName(qualifier, scope.tableName) ||
-        (!scope.tableAlias.empty() && SameName(qualifier, scope.tableAlias));
+    bool qualifierNamesTable = SameName(qualifier, scope.tableName) ||
+                               (!scope.tableAlias.empty() && SameName(qualifier, scope.tableAlias));
     if (!qualifier.empty() && !qualifierNamesTable)
         throw errors::MultiPartNotBound(qualifier + "." + name);
     int position = scope.columns ? ColumnPosition(*scope.columns, name) : -1;

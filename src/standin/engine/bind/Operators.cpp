@@ -6,34 +6,50 @@ namespace standin {
 
 std::string OperatorName(ArithOp op) {
     switch (op) {
-        case ArithOp::Add: return "add";
-        case ArithOp::Subtract: return "subtract";
-        case ArithOp::Multiply: return "multiply";
-        case ArithOp::Divide: return "divide";
-        case ArithOp::Modulo: return "modulo";
+        case ArithOp::Add:
+            return "add";
+        case ArithOp::Subtract:
+            return "subtract";
+        case ArithOp::Multiply:
+            return "multiply";
+        case ArithOp::Divide:
+            return "divide";
+        case ArithOp::Modulo:
+            return "modulo";
     }
     return "add";
 }
 
 std::string OperatorName(CompareOp op) {
     switch (op) {
-        case CompareOp::Equal: return "equal to";
-        case CompareOp::NotEqual: return "not equal to";
-        case CompareOp::Less: return "less than";
-        case CompareOp::Greater: return "greater than";
-        case CompareOp::LessOrEqual: return "less than or equal to";
-        case CompareOp::GreaterOrEqual: return "greater than or equal to";
+        case CompareOp::Equal:
+            return "equal to";
+        case CompareOp::NotEqual:
+            return "not equal to";
+        case CompareOp::Less:
+            return "less than";
+        case CompareOp::Greater:
+            return "greater than";
+        case CompareOp::LessOrEqual:
+            return "less than or equal to";
+        case CompareOp::GreaterOrEqual:
+            return "greater than or equal to";
     }
     return "equal to";
 }
 
 Decimal ApplyDecimal(ArithOp op, const Decimal& x, const Decimal& y) {
     switch (op) {
-        case ArithOp::Add: return AddDecimal(x, y, false);
-        case ArithOp::Subtract: return AddDecimal(x, y, true);
-        case ArithOp::Multiply: return MultiplyDecimal(x, y);
-        case ArithOp::Divide: return DivideDecimal(x, y);
-        case ArithOp::Modulo: return ModuloDecimal(x, y);
+        case ArithOp::Add:
+            return AddDecimal(x, y, false);
+        case ArithOp::Subtract:
+            return AddDecimal(x, y, true);
+        case ArithOp::Multiply:
+            return MultiplyDecimal(x, y);
+        case ArithOp::Divide:
+            return DivideDecimal(x, y);
+        case ArithOp::Modulo:
+            return ModuloDecimal(x, y);
     }
     return AddDecimal(x, y, false);
 }

@@ -33,7 +33,8 @@ std::int64_t ToInt(const Value& v, const SqlType& t) {
 }
 
 std::int64_t CheckedInt(std::int64_t v) {
-    if (v < -2147483648LL || v > 2147483647LL) throw errors::ArithmeticOverflow("expression", "int");
+    if (v < -2147483648LL || v > 2147483647LL)
+        throw errors::ArithmeticOverflow("expression", "int");
     return v;
 }
 
@@ -51,7 +52,8 @@ Decimal TicksOf(const DateTime& dt) {
 Decimal AsTicks(const Value& v, const SqlType& t) {
     if (auto* dt = std::get_if<DateTime>(&v)) return TicksOf(*dt);
     if (IsTextType(t.id))
-        return TicksOf(std::get<DateTime>(ConvertValue(v, t, MakeType(TypeId::DateTime), ConvertMode::Implicit)));
+        return TicksOf(std::get<DateTime>(
+            ConvertValue(v, t, MakeType(TypeId::DateTime), ConvertMode::Implicit)));
     Decimal days = ToDecimal(v, t);
     // days * ticks per day, rounded to a whole tick; twelve decimals of a day are finer than a
     // tick, and a number of days this large leaves the datetime range anyway.
@@ -104,9 +106,12 @@ Value ExactArithmetic(const BoundExpr& e, const Value& a, const Value& b) {
 Value IntArithmetic(const BoundExpr& e, const Value& a, const Value& b) {
     std::int64_t x = ToInt(a, e.args[0]->type), y = ToInt(b, e.args[1]->type);
     switch (e.arith) {
-        case ArithOp::Add: return CheckedInt(x + y);
-        case ArithOp::Subtract: return CheckedInt(x - y);
-        case ArithOp::Multiply: return CheckedInt(x * y);
+        case ArithOp::Add:
+            return CheckedInt(x + y);
+        case ArithOp::Subtract:
+            return CheckedInt(x - y);
+        case ArithOp::Multiply:
+            return CheckedInt(x * y);
         case ArithOp::Divide:
             if (y == 0) throw errors::DivideByZero();
             return CheckedInt(x / y);
@@ -120,7 +125,8 @@ Value IntArithmetic(const BoundExpr& e, const Value& a, const Value& b) {
 }  // namespace
 
 Value Arithmetic(const BoundExpr& e, const Value& a, const Value& b) {
-    if (e.type.id == TypeId::VarChar && IsTextType(e.args[0]->type.id) && IsTextType(e.args[1]->type.id)) {
+    if (e.type.id == TypeId::VarChar && IsTextType(e.args[0]->type.id) &&
+        IsTextType(e.args[1]->type.id)) {
         // The result is varchar(8000) at most, as on SQL Server; longer text is cut there.
         std::string r = std::get<std::string>(a) + std::get<std::string>(b);
         r.resize(FitBytes(r, static_cast<std::size_t>(e.type.length)));

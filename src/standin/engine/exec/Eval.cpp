@@ -20,12 +20,18 @@ using K = BoundExpr::Kind;
 
 bool Compared(CompareOp op, int c) {
     switch (op) {
-        case CompareOp::Equal: return c == 0;
-        case CompareOp::NotEqual: return c != 0;
-        case CompareOp::Less: return c < 0;
-        case CompareOp::Greater: return c > 0;
-        case CompareOp::LessOrEqual: return c <= 0;
-        case CompareOp::GreaterOrEqual: return c >= 0;
+        case CompareOp::Equal:
+            return c == 0;
+        case CompareOp::NotEqual:
+            return c != 0;
+        case CompareOp::Less:
+            return c < 0;
+        case CompareOp::Greater:
+            return c > 0;
+        case CompareOp::LessOrEqual:
+            return c <= 0;
+        case CompareOp::GreaterOrEqual:
+            return c >= 0;
     }
     return false;
 }
@@ -33,13 +39,18 @@ bool Compared(CompareOp op, int c) {
 Value VariableValue(SystemVariable v, const Session& session) {
     switch (v) {
         case SystemVariable::Version:
-            return std::string("Microsoft SQL Server 2008 R2 (sqlstandin) - 10.50.1600.1 (X64)\n"
-                               "\tsqlstandin embedded engine");
-        case SystemVariable::Spid: return static_cast<std::int64_t>(session.spid);
+            return std::string(
+                "Microsoft SQL Server 2008 R2 (sqlstandin) - 10.50.1600.1 (X64)\n"
+                "\tsqlstandin embedded engine");
+        case SystemVariable::Spid:
+            return static_cast<std::int64_t>(session.spid);
         case SystemVariable::ServerName:
-        case SystemVariable::ServiceName: return std::string("SQLSTANDIN");
-        case SystemVariable::Language: return std::string("us_english");
-        case SystemVariable::TranCount: break;
+        case SystemVariable::ServiceName:
+            return std::string("SQLSTANDIN");
+        case SystemVariable::Language:
+            return std::string("us_english");
+        case SystemVariable::TranCount:
+            break;
     }
     return std::int64_t{0};
 }
@@ -91,9 +102,11 @@ Evaluator::Tri Evaluator::Truth(const BoundExpr& e, const Row* row) {
             if (IsNull(a) || IsNull(p)) return Tri::Unknown;
             return tri(LikeMatch(ValueAsText(a), ValueAsText(p)) != e.negated);
         }
-        case K::IsNull: return tri(IsNull(Eval(*e.args[0], row)) != e.negated);
+        case K::IsNull:
+            return tri(IsNull(Eval(*e.args[0], row)) != e.negated);
         case K::InList:
-        case K::InSelect: return InTruth(e, row);
+        case K::InSelect:
+            return InTruth(e, row);
         default: {
             Value v = Eval(e, row);
             if (IsNull(v)) return Tri::Unknown;
@@ -111,13 +124,16 @@ Evaluator::Tri Evaluator::InTruth(const BoundExpr& e, const Row* row) {
     if (e.kind == K::InList) {
         for (std::size_t i = 1; i < e.args.size() && !found; ++i) {
             Value b = Eval(*e.args[i], row);
-            if (IsNull(b)) sawNull = true;
-            else if (CompareValues(a, ta, b, e.args[i]->type) == 0) found = true;
+            if (IsNull(b))
+                sawNull = true;
+            else if (CompareValues(a, ta, b, e.args[i]->type) == 0)
+                found = true;
         }
     } else {
         const SqlType& tb = e.subquery->items[0].expr->type;
         for (const Value& b : Subquery(e)) {
-            if (IsNull(b)) sawNull = true;
+            if (IsNull(b))
+                sawNull = true;
             else if (CompareValues(a, ta, b, tb) == 0) {
                 found = true;
                 break;
@@ -143,8 +159,10 @@ Value Evaluator::Eval(const BoundExpr& e, const Row* row) {
     switch (e.kind) {
         case K::Literal: return e.literal;
         case K::Column: return row ? (*row)[static_cast<std::size_t>(e.column)] : Value{};
-        case K::Variable: return VariableValue(e.variable, env_.session);
-        case K::Negate: return Negated(Eval(*e.args[0], row), e.args[0]->type);
+        case K::Variable:
+            return VariableValue(e.variable, env_.session);
+        case K::Negate:
+            return Negated(Eval(*e.args[0], row), e.args[0]->type);
         case K::Arith: {
             Value a = Eval(*e.args[0], row);
             Value b = Eval(*e.args[1], row);
@@ -163,7 +181,8 @@ Value Evaluator::Eval(const BoundExpr& e, const Row* row) {
             if (t == Tri::Unknown) return Value{};
             return std::int64_t{t == Tri::True ? 1 : 0};
         }
-        case K::Cast: return EvalCast(e, row);
+        case K::Cast:
+            return EvalCast(e, row);
         case K::Function: return EvalFunction(e, row);
         case K::Aggregate: return EvalAggregate(e);
     }
@@ -201,7 +220,8 @@ Decimal ExactSum(const std::vector<Value>& values, const SqlType& type) {
     sum.scale = type.scale;
     for (auto& v : values) {
         auto r = Rescale(ToDecimal(v, type), sum.scale);
-        if (!r || __builtin_add_overflow(sum.unscaled, *r, &sum.unscaled) || DigitCount(sum.unscaled) > 38)
+        if (!r || __builtin_add_overflow(sum.unscaled, *r, &sum.unscaled) ||
+            DigitCount(sum.unscaled) > 38)
             throw errors::ArithmeticOverflow("expression", "numeric");
     }
     return sum;
@@ -238,7 +258,8 @@ Value Summed(const BoundExpr& e, const std::vector<Value>& values, const SqlType
 Value Evaluator::EvalAggregate(const BoundExpr& e) {
     static const std::vector<const Row*> kNoRows;
     const std::vector<const Row*>& rows = group_ ? *group_ : kNoRows;
-    if (e.aggregate == AggregateFn::Count && e.args.empty()) return static_cast<std::int64_t>(rows.size());
+    if (e.aggregate == AggregateFn::Count && e.args.empty())
+        return static_cast<std::int64_t>(rows.size());
     const BoundExpr& arg = *e.args[0];
     std::vector<Value> values;
     std::set<std::string> seen;
@@ -251,9 +272,12 @@ Value Evaluator::EvalAggregate(const BoundExpr& e) {
     if (e.aggregate == AggregateFn::Count) return static_cast<std::int64_t>(values.size());
     if (values.empty()) return Value{};
     switch (e.aggregate) {
-        case AggregateFn::Min: return Extreme(values, arg.type, true);
-        case AggregateFn::Max: return Extreme(values, arg.type, false);
-        default: return Summed(e, values, arg.type);
+        case AggregateFn::Min:
+            return Extreme(values, arg.type, true);
+        case AggregateFn::Max:
+            return Extreme(values, arg.type, false);
+        default:
+            return Summed(e, values, arg.type);
     }
 }
 

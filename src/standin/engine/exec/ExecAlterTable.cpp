@@ -2,14 +2,14 @@
 // constraint. Every check runs before the first change, so a refused statement changes nothing.
 #include <algorithm>
 
+#include "Errors.h"
+#include "bind/Binder.h"
+#include "exec/Constraints.h"
+#include "exec/Executor.h"
+#include "exec/TableWrite.h"
 #include "types/Collation.h"
 #include "types/Convert.h"
-#include "Errors.h"
-#include "exec/Executor.h"
 #include "types/SqlTypes.h"
-#include "exec/TableWrite.h"
-#include "exec/Constraints.h"
-#include "bind/Binder.h"
 
 namespace standin {
 
@@ -18,7 +18,8 @@ void AddDefaultConstraint(StatementEnv& env, Table& table, Column& column, const
     if (!name.empty() && env.catalogue.FindObject(name).kind != ObjectRef::Kind::None)
         throw errors::CouldNotCreate(errors::ObjectExists(name));
     if (column.defaultId != 0) throw errors::DefaultAlreadyBound();
-    if (column.identity) throw errors::CouldNotCreate(errors::DefaultOnIdentity(table.name, column.name));
+    if (column.identity)
+        throw errors::CouldNotCreate(errors::DefaultOnIdentity(table.name, column.name));
     DefaultConstraint d;
     d.expr = std::move(expr);
     d.id = env.catalogue.NewObjectId();
@@ -107,8 +108,9 @@ struct TableShape {
 
 // Adds checked columns: their defaults, their values in every row, then their keys. Identity
 // values and keys can still fail here.
-void ApplyNewColumns(StatementEnv& env, Table& t, const AlterTableStmt& s, const BoundDefaults& defaults,
-                     const std::vector<Column>& newColumns, const std::vector<Value>& fill) {
+void ApplyNewColumns(StatementEnv& env, Table& t, const AlterTableStmt& s,
+                     const BoundDefaults& defaults, const std::vector<Column>& newColumns,
+                     const std::vector<Value>& fill) {
     std::size_t first = t.columns.size();
     for (Column c : newColumns) {
         c.colid = t.nextColid++;
@@ -198,8 +200,7 @@ void DropColumn(Table& t, const AlterTableStmt& s) {
     for (auto& ix : t.indexes)
         if (std::any_of(ix.columns.begin(), ix.columns.end(), [&](auto& n) { return SameName(n, c.name); }))
             throw errors::ColumnHasDependents(ix.constraintId ? "object" : "index", ix.name, c.name, "DROP COLUMN");
-    if (t.columns.size() == 1)
-        throw errors::OnlyDataColumn(c.name, t.name);
+    if (t.columns.size() == 1) throw errors::OnlyDataColumn(c.name, t.name);
     if (c.identity) {  // a later identity column starts again from its seed
         t.identityUsed = false;
         t.identityLast = 0;
@@ -243,8 +244,8 @@ StatementOutcome ExecAlterTable(StatementEnv& env, const AlterTableStmt& s) {
         case AlterTableStmt::Action::AddDefault: {
             int pos = t->FindColumn(s.column);
             if (pos < 0) throw errors::InvalidColumn(s.column);
-            AddDefaultConstraint(env, *t, t->columns[static_cast<std::size_t>(pos)], s.name, s.defaultText,
-                                 BindDefault(*s.defaultExpr));
+            AddDefaultConstraint(env, *t, t->columns[static_cast<std::size_t>(pos)], s.name,
+                                 s.defaultText, BindDefault(*s.defaultExpr));
             break;
         }
         case AlterTableStmt::Action::AlterColumn: AlterColumn(*t, s); break;

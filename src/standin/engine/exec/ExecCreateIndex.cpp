@@ -12,10 +12,14 @@
 namespace standin {
 
 void AddIndex(StatementEnv& env, Table& table, IndexDef def, bool isConstraint) {
-    auto couldNot = [&](SqlError e) { return isConstraint ? errors::CouldNotCreate(std::move(e)) : e; };
-    if (isConstraint && !def.name.empty() && env.catalogue.FindObject(def.name).kind != ObjectRef::Kind::None)
+    auto couldNot = [&](SqlError e) {
+        return isConstraint ? errors::CouldNotCreate(std::move(e)) : e;
+    };
+    if (isConstraint && !def.name.empty() &&
+        env.catalogue.FindObject(def.name).kind != ObjectRef::Kind::None)
         throw couldNot(errors::ObjectExists(def.name));
-    if (!isConstraint && table.FindIndex(def.name) >= 0) throw errors::IndexExists(def.name, table.name);
+    if (!isConstraint && table.FindIndex(def.name) >= 0)
+        throw errors::IndexExists(def.name, table.name);
     if (def.primaryKey)
         for (auto& ix : table.indexes)
             if (ix.primaryKey) throw errors::MultiplePrimaryKeys(table.name);
@@ -33,13 +37,15 @@ void AddIndex(StatementEnv& env, Table& table, IndexDef def, bool isConstraint) 
         for (std::size_t j = 0; j < i; ++j)
             if (SameName(def.columns[j], def.columns[i]))
                 throw couldNot(errors::DuplicateKeyColumn(def.columns[i]));
-        if (def.primaryKey && table.columns[static_cast<std::size_t>(c)].nullable) throw errors::KeyOnNullableColumn(table.name);
+        if (def.primaryKey && table.columns[static_cast<std::size_t>(c)].nullable)
+            throw errors::KeyOnNullableColumn(table.name);
         if (table.columns[static_cast<std::size_t>(c)].type.id == TypeId::Text)
             throw couldNot(errors::InvalidKeyColumnType(def.columns[i], table.name));
     }
     if (isConstraint) {
         def.constraintId = env.catalogue.NewObjectId();
-        if (def.name.empty()) def.name = Catalogue::GeneratedKeyName(table.name, def.primaryKey, def.constraintId);
+        if (def.name.empty())
+            def.name = Catalogue::GeneratedKeyName(table.name, def.primaryKey, def.constraintId);
     }
     int indid = 2;
     for (auto& ix : table.indexes) indid = std::max(indid, ix.indid + 1);
@@ -55,8 +61,9 @@ void AddIndex(StatementEnv& env, Table& table, IndexDef def, bool isConstraint) 
             if (!table.store.Live(id)) continue;
             std::string key = table.store.KeyOf(h, table.store.Get(id));
             if (!seen.emplace(key, id).second)
-                throw errors::DuplicateWhileCreatingKey(table.name, def.name, KeyValueText(table, def, table.store.Get(id)),
-                                                        isConstraint);
+                throw errors::DuplicateWhileCreatingKey(
+                    table.name, def.name, KeyValueText(table, def, table.store.Get(id)),
+                    isConstraint);
         }
     }
     table.indexes.push_back(std::move(def));

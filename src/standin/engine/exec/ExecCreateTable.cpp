@@ -68,7 +68,8 @@ bool InPrimaryKey(const std::vector<KeyDef>& keys, const std::string& column) {
 // can collide, plus the names within this statement.
 class ConstraintNames {
 public:
-    ConstraintNames(Catalogue& catalogue, const std::string& table) : catalogue_(catalogue), table_(table) {}
+    ConstraintNames(Catalogue& catalogue, const std::string& table)
+        : catalogue_(catalogue), table_(table) {}
     void Claim(const std::string& name) {
         if (name.empty()) return;
         for (auto& n : names_)
@@ -87,7 +88,8 @@ private:
 }  // namespace
 
 StatementOutcome ExecCreateTable(StatementEnv& env, const CreateTableStmt& s) {
-    if (env.catalogue.FindObject(s.table).kind != ObjectRef::Kind::None) throw errors::ObjectExists(s.table);
+    if (env.catalogue.FindObject(s.table).kind != ObjectRef::Kind::None)
+        throw errors::ObjectExists(s.table);
     if (s.columns.empty()) throw errors::Syntax(")", false, 1);
     std::vector<std::shared_ptr<const BoundExpr>> defaults = CheckColumns(s);
     std::vector<KeyDef> keys = KeysOf(s);
@@ -107,7 +109,8 @@ StatementOutcome ExecCreateTable(StatementEnv& env, const CreateTableStmt& s) {
     for (std::size_t i = 0; i < s.columns.size(); ++i) {
         if (!defaults[i]) continue;
         names.Claim(s.columns[i].defaultName);
-        AddDefaultConstraint(env, t, t.columns[i], s.columns[i].defaultName, s.columns[i].defaultText, defaults[i]);
+        AddDefaultConstraint(env, t, t.columns[i], s.columns[i].defaultName,
+                             s.columns[i].defaultText, defaults[i]);
     }
     for (auto& k : keys) {
         names.Claim(k.name);

@@ -6,7 +6,8 @@ namespace standin {
 
 StatementOutcome ExecDropTable(StatementEnv& env, const DropTableStmt& s) {
     for (auto& name : s.tables)
-        if (!env.catalogue.FindTable(name) || IsSystemTableName(name)) throw errors::CannotDropTable(name);
+        if (!env.catalogue.FindTable(name) || IsSystemTableName(name))
+            throw errors::CannotDropTable(name);
     for (auto& name : s.tables) env.catalogue.DropTable(name);
     return StatementOutcome{};
 }

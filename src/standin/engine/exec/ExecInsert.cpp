@@ -21,7 +21,8 @@ std::vector<SourceRow> SourceRows(StatementEnv& env, const BoundInsert& s) {
         ResultSet rs = RunSelect(env, *s.select);
         std::vector<SqlType> types;
         for (auto& c : rs.columns) types.push_back(c.type);
-        for (auto& r : rs.rows) source.push_back(SourceRow{std::move(r), types, std::vector<bool>(types.size())});
+        for (auto& r : rs.rows)
+            source.push_back(SourceRow{std::move(r), types, std::vector<bool>(types.size())});
     } else {
         Evaluator ev(env);
         for (auto& row : s.rows) {
@@ -49,8 +50,10 @@ Row NewRow(StatementEnv& env, const BoundInsert& s, const SourceRow& source) {
     }
     for (std::size_t c = 0; c < t.columns.size(); ++c) {
         if (given[c]) continue;
-        if (t.columns[c].identity) row[c] = NextIdentity(t, t.columns[c]);
-        else row[c] = DefaultValue(env, t, t.columns[c]);
+        if (t.columns[c].identity)
+            row[c] = NextIdentity(t, t.columns[c]);
+        else
+            row[c] = DefaultValue(env, t, t.columns[c]);
     }
     CheckNotNull(t, row, "INSERT");
     return row;

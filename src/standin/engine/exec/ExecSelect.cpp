@@ -21,7 +21,8 @@ struct OutputRow {
 std::vector<const Row*> SourceRows(StatementEnv& env, Evaluator& ev, const BoundSelect& s) {
     std::vector<const Row*> rows;
     if (s.table) {
-        for (RowId id : FindRows(env, ev, *s.table, s.where.get())) rows.push_back(&s.table->store.Get(id));
+        for (RowId id : FindRows(env, ev, *s.table, s.where.get()))
+            rows.push_back(&s.table->store.Get(id));
     } else {
         static const Row kEmpty;
         if (!s.where || ev.Test(*s.where, &kEmpty)) rows.push_back(&kEmpty);
@@ -33,7 +34,8 @@ OutputRow Output(Evaluator& ev, const BoundSelect& s, const Row* row) {
     OutputRow o;
     for (auto& item : s.items) o.values.push_back(ev.Eval(*item.expr, row));
     for (auto& k : s.sorts)
-        o.sortKeys.push_back(k.item >= 0 ? o.values[static_cast<std::size_t>(k.item)] : ev.Eval(*k.expr, row));
+        o.sortKeys.push_back(k.item >= 0 ? o.values[static_cast<std::size_t>(k.item)]
+                                         : ev.Eval(*k.expr, row));
     return o;
 }
 
@@ -56,7 +58,8 @@ std::vector<std::vector<const Row*>> Groups(Evaluator& ev, const BoundSelect& s,
     return groups;
 }
 
-std::vector<OutputRow> GroupedOutput(Evaluator& ev, const BoundSelect& s, std::vector<const Row*> rows) {
+std::vector<OutputRow> GroupedOutput(Evaluator& ev, const BoundSelect& s,
+                                     std::vector<const Row*> rows) {
     std::vector<OutputRow> out;
     for (auto& g : Groups(ev, s, std::move(rows))) {
         ev.SetGroup(&g);

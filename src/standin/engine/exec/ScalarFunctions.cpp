@@ -16,9 +16,12 @@ using Args = std::vector<Value>;
 
 std::string FunctionName(ScalarFn f) {
     switch (f) {
-        case ScalarFn::Substring: return "substring";
-        case ScalarFn::Left: return "left";
-        default: return "right";
+        case ScalarFn::Substring:
+            return "substring";
+        case ScalarFn::Left:
+            return "left";
+        default:
+            return "right";
     }
 }
 
@@ -57,7 +60,8 @@ Value Replace(const Args& a) {
             i += find.size();
             if (out.size() > 8000) break;  // the result is varchar(8000)
         } else {
-            std::size_t len = IsGbkLead(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
+            std::size_t len =
+                IsGbkLead(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
             out += s.substr(i, len);
             i += len;
         }
@@ -69,7 +73,9 @@ Value Replace(const Args& a) {
 Value CharIndex(const BoundExpr& e, const Args& a) {
     std::string find = ValueAsText(a[0]), s = ValueAsText(a[1]);
     std::size_t startChar =
-        a.size() > 2 ? static_cast<std::size_t>(std::max<std::int64_t>(1, ToInt(a[2], e.args[2]->type))) : 1;
+        a.size() > 2
+            ? static_cast<std::size_t>(std::max<std::int64_t>(1, ToInt(a[2], e.args[2]->type)))
+            : 1;
     std::size_t i = BytesOfCharacters(s, startChar - 1);
     std::string key = CollationKey(find);
     for (; i + find.size() <= s.size(); ++i)
@@ -79,9 +85,12 @@ Value CharIndex(const BoundExpr& e, const Args& a) {
 }
 
 Value DatePart(const BoundExpr& e, const Args& a) {
-    Value d = ConvertValue(a[0], e.args[0]->type, MakeType(TypeId::DateTime), ConvertMode::Implicit);
+    Value d =
+        ConvertValue(a[0], e.args[0]->type, MakeType(TypeId::DateTime), ConvertMode::Implicit);
     CivilDate c = CivilFromDays(std::get<DateTime>(d).days);
-    int part = e.function == ScalarFn::Year ? c.year : e.function == ScalarFn::Month ? c.month : c.day;
+    int part = e.function == ScalarFn::Year    ? c.year
+               : e.function == ScalarFn::Month ? c.month
+                                               : c.day;
     return static_cast<std::int64_t>(part);
 }
 
@@ -98,8 +107,10 @@ Value Abs(const BoundExpr& e, const Args& a) {
 // STR(number [, width [, decimals]]): right-aligned, '*' when it does not fit.
 Value Str(const BoundExpr& e, const Args& a) {
     Decimal d = ToDecimal(a[0], e.args[0]->type);
-    std::int64_t width = std::min<std::int64_t>(a.size() > 1 ? ToInt(a[1], e.args[1]->type) : 10, 8000);
-    int decimals = std::clamp(a.size() > 2 ? static_cast<int>(ToInt(a[2], e.args[2]->type)) : 0, 0, 16);
+    std::int64_t width =
+        std::min<std::int64_t>(a.size() > 1 ? ToInt(a[1], e.args[1]->type) : 10, 8000);
+    int decimals =
+        std::clamp(a.size() > 2 ? static_cast<int>(ToInt(a[2], e.args[2]->type)) : 0, 0, 16);
     auto r = Rescale(d, decimals);
     Decimal rd = d;
     rd.unscaled = r ? *r : 0;
@@ -118,21 +129,27 @@ Value NullHandling(const BoundExpr& e, const Args& a) {
             return ConvertValue(a[1], e.args[1]->type, e.type, ConvertMode::Explicit);
         case ScalarFn::Coalesce:
             for (std::size_t i = 0; i < a.size(); ++i)
-                if (!IsNull(a[i])) return ConvertValue(a[i], e.args[i]->type, e.type, ConvertMode::Implicit);
+                if (!IsNull(a[i]))
+                    return ConvertValue(a[i], e.args[i]->type, e.type, ConvertMode::Implicit);
             return Value{};
         default:  // NULLIF
             if (IsNull(a[0]) || IsNull(a[1])) return a[0];
-            return CompareValues(a[0], e.args[0]->type, a[1], e.args[1]->type) == 0 ? Value{} : a[0];
+            return CompareValues(a[0], e.args[0]->type, a[1], e.args[1]->type) == 0 ? Value{}
+                                                                                    : a[0];
     }
 }
 
 Value TextFunction(const BoundExpr& e, const Args& a) {
     std::string s = ValueAsText(a[0]);
     switch (e.function) {
-        case ScalarFn::LTrim: return s.substr(std::min(s.find_first_not_of(' '), s.size()));
-        case ScalarFn::RTrim: return std::string(TrimTrailingBlanks(s));
-        case ScalarFn::Upper: return UpperText(s);
-        case ScalarFn::Lower: return LowerText(s);
+        case ScalarFn::LTrim:
+            return s.substr(std::min(s.find_first_not_of(' '), s.size()));
+        case ScalarFn::RTrim:
+            return std::string(TrimTrailingBlanks(s));
+        case ScalarFn::Upper:
+            return UpperText(s);
+        case ScalarFn::Lower:
+            return LowerText(s);
         default:  // LEN
             return static_cast<std::int64_t>(CharacterCount(TrimTrailingBlanks(s)));
     }
@@ -142,7 +159,8 @@ Value TextFunction(const BoundExpr& e, const Args& a) {
 
 Value CallScalarFunction(const BoundExpr& e, const Args& a) {
     ScalarFn f = e.function;
-    if (f == ScalarFn::IsNull || f == ScalarFn::Coalesce || f == ScalarFn::NullIf) return NullHandling(e, a);
+    if (f == ScalarFn::IsNull || f == ScalarFn::Coalesce || f == ScalarFn::NullIf)
+        return NullHandling(e, a);
     for (auto& v : a)
         if (IsNull(v)) return Value{};
     switch (f) {
@@ -150,24 +168,34 @@ Value CallScalarFunction(const BoundExpr& e, const Args& a) {
         case ScalarFn::RTrim:
         case ScalarFn::Upper:
         case ScalarFn::Lower:
-        case ScalarFn::Len: return TextFunction(e, a);
+        case ScalarFn::Len:
+            return TextFunction(e, a);
         case ScalarFn::DataLength:
-            if (auto* s = std::get_if<std::string>(&a[0])) return static_cast<std::int64_t>(s->size());
+            if (auto* s = std::get_if<std::string>(&a[0]))
+                return static_cast<std::int64_t>(s->size());
             return static_cast<std::int64_t>(StorageLength(e.args[0]->type));
         case ScalarFn::Substring:
         case ScalarFn::Left:
-        case ScalarFn::Right: return Substring(e, a);
-        case ScalarFn::Replace: return Replace(a);
-        case ScalarFn::CharIndex: return CharIndex(e, a);
+        case ScalarFn::Right:
+            return Substring(e, a);
+        case ScalarFn::Replace:
+            return Replace(a);
+        case ScalarFn::CharIndex:
+            return CharIndex(e, a);
         case ScalarFn::Year:
         case ScalarFn::Month:
-        case ScalarFn::Day: return DatePart(e, a);
-        case ScalarFn::Abs: return Abs(e, a);
+        case ScalarFn::Day:
+            return DatePart(e, a);
+        case ScalarFn::Abs:
+            return Abs(e, a);
         case ScalarFn::Space:
-            return std::string(
-                static_cast<std::size_t>(std::clamp<std::int64_t>(ToInt(a[0], e.args[0]->type), 0, 8000)), ' ');
-        case ScalarFn::Str: return Str(e, a);
-        default: break;
+            return std::string(static_cast<std::size_t>(
+                                   std::clamp<std::int64_t>(ToInt(a[0], e.args[0]->type), 0, 8000)),
+                               ' ');
+        case ScalarFn::Str:
+            return Str(e, a);
+        default:
+            break;
     }
     throw errors::UnknownFunction("getdate");  // GETDATE is evaluated by the evaluator
 }

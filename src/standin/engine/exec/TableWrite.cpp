@@ -4,10 +4,10 @@
 #include <optional>
 #include <unordered_map>
 
-#include "types/Collation.h"
-#include "types/Convert.h"
 #include "Cp936.h"
 #include "Errors.h"
+#include "types/Collation.h"
+#include "types/Convert.h"
 #include "types/KeyEncoding.h"
 #include "types/SqlTypes.h"
 
@@ -130,8 +130,10 @@ void CollectEqualities(const BoundExpr& e, std::vector<std::pair<int, const Boun
     if (e.kind != K::Compare || e.compare != CompareOp::Equal) return;
     const BoundExpr& l = *e.args[0];
     const BoundExpr& r = *e.args[1];
-    if (l.kind == K::Column && IsConstant(r) && SameCategory(l.type, r.type)) out.emplace_back(l.column, &r);
-    else if (r.kind == K::Column && IsConstant(l) && SameCategory(l.type, r.type)) out.emplace_back(r.column, &l);
+    if (l.kind == K::Column && IsConstant(r) && SameCategory(l.type, r.type))
+        out.emplace_back(l.column, &r);
+    else if (r.kind == K::Column && IsConstant(l) && SameCategory(l.type, r.type))
+        out.emplace_back(r.column, &l);
 }
 
 }  // namespace
@@ -143,10 +145,9 @@ constexpr std::size_t kLookupIndexMinRows = 64;
 
 // The live rows of `h` whose key the equalities give and for which `where` holds, or nothing
 // when the equalities do not name every column of `h`.
-std::optional<std::vector<RowId>> RowsThrough(StatementEnv& env, Evaluator& ev, const Table& table,
-                                              const HashIndex& h,
-                                              const std::vector<std::pair<int, const BoundExpr*>>& eqs,
-                                              const BoundExpr& where) {
+std::optional<std::vector<RowId>> RowsThrough(
+    StatementEnv& env, Evaluator& ev, const Table& table, const HashIndex& h,
+    const std::vector<std::pair<int, const BoundExpr*>>& eqs, const BoundExpr& where) {
     std::vector<const BoundExpr*> parts;
     for (int c : h.columns) {
         const BoundExpr* found = nullptr;
@@ -172,7 +173,8 @@ std::optional<std::vector<RowId>> RowsThrough(StatementEnv& env, Evaluator& ev, 
 
 }  // namespace
 
-std::vector<RowId> FindRows(StatementEnv& env, Evaluator& ev, const Table& table, const BoundExpr* where) {
+std::vector<RowId> FindRows(StatementEnv& env, Evaluator& ev, const Table& table,
+                            const BoundExpr* where) {
     std::vector<RowId> out;
     if (where) {
         std::vector<std::pair<int, const BoundExpr*>> eqs;

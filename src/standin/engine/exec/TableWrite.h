@@ -7,8 +7,8 @@
 
 #include "catalog/Schema.h"
 #include "exec/Eval.h"
-#include "sql/Ast.h"
 #include "exec/StatementEnv.h"
+#include "sql/Ast.h"
 
 namespace standin {
 
@@ -32,7 +32,8 @@ void CheckUniqueKeys(const Table& table, const std::vector<RowId>& rows);
 std::string KeyValueText(const Table& table, const IndexDef& ix, const Row& row);
 
 // Ids of the live rows for which `where` is TRUE (all rows when there is none), in scan order.
-std::vector<RowId> FindRows(StatementEnv& env, Evaluator& ev, const Table& table, const BoundExpr* where);
+std::vector<RowId> FindRows(StatementEnv& env, Evaluator& ev, const Table& table,
+                            const BoundExpr* where);
 
 // The catalogue column a column definition makes; nullability not stated follows the session.
 Column ColumnFromDef(const ColumnDef& d, bool ansiNullDefaultOn);

@@ -91,7 +91,7 @@ std::vector<Token> Tokenize(std::string_view s, std::optional<SqlMessage>* unclo
                 }
             }
             if (depth > 0) {
-                throw errors::Other(113, 15, 1, "Missing end comment mark '*/'.", true);
+                throw errors::MissingEndComment();
             }
             advanceTo(j);
             continue;
@@ -148,8 +148,7 @@ std::vector<Token> Tokenize(std::string_view s, std::optional<SqlMessage>* unclo
                 name += s[j++];
             }
             if (!closed)
-                throw errors::Other(105, 15, 1,
-                                    "Unclosed quotation mark after the character string '" + name + "'.", true);
+                throw errors::UnclosedQuote(name, 1);
             t.kind = TokenKind::QuotedName;
             t.text = std::move(name);
             t.end = j;

@@ -16,12 +16,7 @@ public:
     DepthGuard(int& depth, int line) : depth_(depth) {
         if (++depth_ > 128) {
             --depth_;
-            SqlError e = errors::Other(191, 15, 1,
-                                       "Some part of your SQL statement is nested too deeply. Rewrite the query or "
-                                       "break it up into smaller queries.",
-                                       true);
-            e.Messages()[0].line = line;
-            throw e;
+            throw errors::NestedTooDeeply(line);
         }
     }
     ~DepthGuard() { --depth_; }
@@ -76,7 +71,7 @@ void Parser::ExpectSymbol(std::string_view symbol) {
 void Parser::Fail() const {
     const Token* t = &Peek();
     // Reaching the unclosed quote is the error itself; an error before it comes first, then 105.
-    if (unclosed_ && t->kind == TokenKind::End) throw SqlError({*unclosed_}, true);
+    if (unclosed_ && t->kind == TokenKind::End) throw SqlError({*unclosed_}, Ends::Batch);
     if (unclosed_) {
         SqlError e = MakeSyntaxError(*t);
         e.Messages().push_back(*unclosed_);
@@ -140,7 +135,7 @@ int Parser::SkipIndexOptions() {
             else Fail();
             if (t.IsWord("FILLFACTOR")) {
                 if (v.kind != TokenKind::Integer || v.text.size() > 3 || std::stoi(v.text) < 1 || std::stoi(v.text) > 100)
-                    throw errors::Other(1003, 15, 1, "Line 1: FILLFACTOR must be between 1 and 100.", true);
+                    throw errors::FillFactorOutOfRange();
                 fillFactor = std::stoi(v.text);
             }
         }
@@ -155,8 +150,7 @@ SqlType Parser::ParseType(int defaultTextLength) {
     Next();
     auto id = TypeFromName(nameTok.text);
     if (!id) {
-        throw errors::Other(2715, 16, 6,
-                            "Column, parameter, or variable #1: Cannot find data type " + nameTok.text + ".");
+        throw errors::UnknownDataType(nameTok.text);
     }
     SqlType t = MakeType(*id);
     auto readInt = [&]() -> long long {
@@ -173,7 +167,7 @@ SqlType Parser::ParseType(int defaultTextLength) {
             if (n > 8000)
                 throw errors::InvalidLength("The size (" + std::to_string(n) + ") given to the type '" +
                                             TypeName(*id) + "' exceeds the maximum allowed for any data type (8000).");
-            if (n < 1) throw errors::Other(1001, 15, 1, "Line 1: Length or precision specification 0 is invalid.", true);
+            if (n < 1) throw errors::ZeroLength();
             t.length = static_cast<int>(n);
         }
     } else if (*id == TypeId::Numeric || *id == TypeId::Decimal) {
@@ -184,16 +178,8 @@ SqlType Parser::ParseType(int defaultTextLength) {
             long long s = 0;
             if (AcceptSymbol(",")) s = readInt();
             ExpectSymbol(")");
-            if (p < 1 || p > 38)
-                throw errors::Other(2750, 16, 1,
-                                    "Column or parameter #1: Specified column precision " + std::to_string(p) +
-                                        " is greater than the maximum precision of 38.",
-                                    true);
-            if (s > p)
-                throw errors::Other(2751, 16, 1,
-                                    "Column or parameter #1: Specified column scale " + std::to_string(s) +
-                                        " is greater than the specified precision of " + std::to_string(p) + ".",
-                                    true);
+            if (p < 1 || p > 38) throw errors::PrecisionTooLarge(static_cast<int>(p));
+            if (s > p) throw errors::ScaleTooLarge(static_cast<int>(s), static_cast<int>(p));
             t.precision = static_cast<int>(p);
             t.scale = static_cast<int>(s);
         }
@@ -458,9 +444,11 @@ ExprPtr Parser::ParseLiteral() {
     if (t.kind == TokenKind::String || t.kind == TokenKind::NString) {
         // A character outside code page 936 becomes '?', as SQL Server stores it.
         std::string bytes = kavel::Utf8ToCp936Lossy(t.text);
-        e->literalType = MakeType(TypeId::VarChar, static_cast<int>(std::max<std::size_t>(bytes.size(), 1)));
+        e->literalType =
+            MakeType(TypeId::VarChar, static_cast<int>(std::max<std::size_t>(bytes.size(), 1)));
         e->literal = std::move(bytes);
-    } else if (t.kind == TokenKind::Integer && t.text.size() <= 10 && std::stoll(t.text) <= 2147483647LL) {
+    } else if (t.kind == TokenKind::Integer && t.text.size() <= 10 &&
+               std::stoll(t.text) <= 2147483647LL) {
         e->literal = static_cast<std::int64_t>(std::stoll(t.text));
         e->literalType = MakeType(TypeId::Int);
     } else {
@@ -516,9 +504,9 @@ ExprPtr Parser::ParseWordPrimary() {
         return Finish(std::move(e), t.begin, t.line);
     }
     if (t.IsWord("CAST") || t.IsWord("CONVERT")) return ParseCast();
-    bool call = Peek(1).IsSymbol("(") &&
-                (!IsReservedWord(t.text) || t.IsWord("COALESCE") || t.IsWord("NULLIF") ||
-                 t.IsWord("LEFT") || t.IsWord("RIGHT"));
+    bool call =
+        Peek(1).IsSymbol("(") && (!IsReservedWord(t.text) || t.IsWord("COALESCE") ||
+                                  t.IsWord("NULLIF") || t.IsWord("LEFT") || t.IsWord("RIGHT"));
     if (call) return ParseFunctionCall(Next());
     if (IsReservedWord(t.text)) Fail();
     return ParseColumnRef();
@@ -530,7 +518,8 @@ ExprPtr Parser::ParsePrimary() {
         case TokenKind::String:
         case TokenKind::NString:
         case TokenKind::Integer:
-        case TokenKind::Number: return ParseLiteral();
+        case TokenKind::Number:
+            return ParseLiteral();
         case TokenKind::Variable: {
             Next();
             auto e = std::make_unique<Expr>();
@@ -548,8 +537,10 @@ ExprPtr Parser::ParsePrimary() {
                 return inner;
             }
             Fail();
-        case TokenKind::QuotedName: return ParseColumnRef();
-        case TokenKind::Word: return ParseWordPrimary();
+        case TokenKind::QuotedName:
+            return ParseColumnRef();
+        case TokenKind::Word:
+            return ParseWordPrimary();
         case TokenKind::End: Fail();
     }
     Fail();
@@ -587,7 +578,7 @@ ExprPtr Parser::ParseFunctionCall(const Token& nameToken) {
 ExprPtr Parser::ParseOnlyExpression() {
     ExprPtr e = ParseValue();
     if (Peek().kind != TokenKind::End) Fail();
-    if (unclosed_) throw SqlError({*unclosed_}, true);
+    if (unclosed_) throw SqlError({*unclosed_}, Ends::Batch);
     return e;
 }
 
@@ -601,7 +592,7 @@ std::vector<Statement> Parser::ParseAll() {
         if (Peek().kind == TokenKind::End) break;
         out.push_back(ParseStatement());
     }
-    if (unclosed_) throw SqlError({*unclosed_}, true);
+    if (unclosed_) throw SqlError({*unclosed_}, Ends::Batch);
     return out;
 }
 

@@ -228,7 +228,8 @@ DateParse ParseDateTime(std::string_view text, DateTime& out) {
     }
     c.SkipBlanks();
     if (!c.End()) return DateParse::Invalid;
-    if (d.month < 1 || d.month > 12 || d.day < 1 || d.day > DaysInMonth(d.year, d.month)) return DateParse::OutOfRange;
+    if (d.month < 1 || d.month > 12 || d.day < 1 || d.day > DaysInMonth(d.year, d.month))
+        return DateParse::OutOfRange;
     if (d.year < 1753 || d.year > 9999) return DateParse::OutOfRange;
     out.days = DaysFromCivil(d.year, d.month, d.day);
     out.ticks = ticks;
