@@ -32,8 +32,4 @@ private:
     Catalogue& catalogue_;
 };
 
-// Finds a user table for a statement that changes it: 208 when absent, and a refusal for the
-// system tables.
-Table& TableForWrite(Catalogue& catalogue, const std::string& name);
-
 }  // namespace standin

@@ -13,6 +13,20 @@ SourceTable FindSource(const Catalogue& catalogue, std::string_view name) {
     return s;
 }
 
+BindScope RowsOf(const Table& table) {
+    BindScope scope;
+    scope.columns = &table.columns;
+    scope.tableName = table.name;
+    return scope;
+}
+
+Table& TableForWrite(Catalogue& catalogue, const std::string& name) {
+    if (IsSystemTableName(name)) throw errors::SystemCatalogUpdate();
+    Table* t = catalogue.FindTable(name);
+    if (!t) throw errors::InvalidObject(name);
+    return *t;
+}
+
 int ResolveColumn(const BindScope& scope, const std::string& qualifier, const std::string& name) {
     if (scope.valuesList) throw errors::ColumnNotPermitted(name);
     bool qualifierNamesTable = SameName(qualifier, scope.tableName) ||

@@ -29,6 +29,13 @@ struct BindScope {
     bool isDefault = false;   // a stored default: no subqueries (1046)
 };
 
+// The scope of a statement that reads the rows of one table (UPDATE, DELETE).
+BindScope RowsOf(const Table& table);
+
+// Finds a user table for a statement that changes it: 208 when absent, and a refusal for the
+// system tables (259).
+Table& TableForWrite(Catalogue& catalogue, const std::string& name);
+
 // Position of a column in the scope's rows: 128 in a VALUES list, 4104 for a qualifier that is
 // neither the table nor its alias, 207 for a name the table lacks.
 int ResolveColumn(const BindScope& scope, const std::string& qualifier, const std::string& name);

@@ -1,6 +1,7 @@
 #pragma once
 // Operands of arithmetic as the evaluator reads them: as int (with int's range checked) or as
-// decimal, converting text the way SQL Server converts it implicitly.
+// decimal, converting text the way SQL Server converts it implicitly. Defined with the arithmetic
+// (Arithmetic.cpp).
 
 #include <cstdint>
 

@@ -1,27 +1,9 @@
-// Binding of UPDATE and DELETE: the table, the assigned columns (207, 264, 8102) and the
-// expressions over the table's rows.
+// Binding of UPDATE: the table, the assigned columns (207, 264, 8102) and the expressions over
+// the table's rows.
 #include "Errors.h"
 #include "bind/Binder.h"
-#include "catalog/Catalogue.h"
 
 namespace standin {
-namespace {
-
-BindScope RowsOf(const Table& t) {
-    BindScope scope;
-    scope.columns = &t.columns;
-    scope.tableName = t.name;
-    return scope;
-}
-
-}  // namespace
-
-Table& TableForWrite(Catalogue& catalogue, const std::string& name) {
-    if (IsSystemTableName(name)) throw errors::SystemCatalogUpdate();
-    Table* t = catalogue.FindTable(name);
-    if (!t) throw errors::InvalidObject(name);
-    return *t;
-}
 
 BoundUpdate Binder::Update(const UpdateStmt& s) {
     BoundUpdate b;
@@ -39,13 +21,6 @@ BoundUpdate Binder::Update(const UpdateStmt& s) {
         b.values.push_back(Expression(*expr, scope));
     }
     if (s.where) b.where = Expression(*s.where, scope);
-    return b;
-}
-
-BoundDelete Binder::Delete(const DeleteStmt& s) {
-    BoundDelete b;
-    b.table = &TableForWrite(catalogue_, s.table);
-    if (s.where) b.where = Expression(*s.where, RowsOf(*b.table));
     return b;
 }
 
