@@ -17,14 +17,18 @@ public:
     explicit Resolver(const Catalogue& c) : catalogue_(c) {}
 
     const std::vector<Column>* ColumnsOf(const std::string& table) {
-        auto& slot = sources_[NameKey(table)];
+        if (!IsSystemTableName(table)) {
+            const Table* t = catalogue_.FindTable(table);
+            return t ? &t->columns : nullptr;
+        }
+        SourceTable& slot = system_[NameKey(table)];
         if (!slot.table) slot = FindSource(catalogue_, table);
-        return slot.table ? &slot.table->columns : nullptr;
+        return &slot.table->columns;
     }
 
 private:
     const Catalogue& catalogue_;
-    std::map<std::string, SourceTable> sources_;
+    std::map<std::string, SourceTable> system_;
 };
 
 bool HasColumn(const std::vector<Column>& cols, const std::string& name) {

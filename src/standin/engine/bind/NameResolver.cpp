@@ -29,9 +29,8 @@ Table& TableForWrite(Catalogue& catalogue, const std::string& name) {
 
 int ResolveColumn(const BindScope& scope, const std::string& qualifier, const std::string& name) {
     if (scope.valuesList) throw errors::ColumnNotPermitted(name);
-    bool qualifierNamesTable = SameName(qualifier, scope.tableName) ||
-                               (!scope.tableAlias.empty() && SameName(qualifier, scope.tableAlias));
-    if (!qualifier.empty() && !qualifierNamesTable)
+    if (!qualifier.empty() && !SameName(qualifier, scope.tableName) &&
+        (scope.tableAlias.empty() || !SameName(qualifier, scope.tableAlias)))
         throw errors::MultiPartNotBound(qualifier + "." + name);
     int position = scope.columns ? ColumnPosition(*scope.columns, name) : -1;
     if (position < 0) throw errors::InvalidColumn(name);
