@@ -125,6 +125,7 @@ void Binder::BindArgs(const Expr& e, const BindScope& scope, BoundExpr& b) {
         if (!scope.allowAggregates) throw errors::AggregateInWhere();
         BindScope inner = scope;
         inner.allowAggregates = false;
+        b.args.reserve(e.args.size());
         for (auto& a : e.args) {
             if (ContainsAggregateNode(*a)) throw errors::AggregateOfAggregate();
             b.args.push_back(Node(*a, inner));
@@ -132,6 +133,7 @@ void Binder::BindArgs(const Expr& e, const BindScope& scope, BoundExpr& b) {
         return;
     }
     std::size_t count = e.kind == K::InSelect ? 1 : e.args.size();
+    b.args.reserve(count);
     for (std::size_t i = 0; i < count; ++i) b.args.push_back(Node(*e.args[i], scope));
 }
 
