@@ -2,39 +2,30 @@
 
 #include <stdexcept>
 
-#include "bind/BatchCompile.h"
-#include "catalog/Catalogue.h"
-#include "types/Collation.h"
-#include "storage/DatabaseImage.h"
 #include "Errors.h"
+#include "bind/BatchCompile.h"
+#include "bind/BindDefault.h"
+#include "bind/Binder.h"
+#include "catalog/Catalogue.h"
 #include "exec/Executor.h"
 #include "exec/TableWrite.h"
 #include "sql/Parser.h"
+#include "storage/DatabaseImage.h"
+#include "types/Collation.h"
 
 namespace standin {
-namespace {
-
-// The DefaultCompiler that Load gives the image reader.
-std::shared_ptr<const Expr> CompileStoredDefault(const std::string& text, Catalogue& catalogue) {
-    auto e = ParseDefault(text);
-    Session session;
-    std::function<DateTime()> clock;
-    StatementEnv env{catalogue, session, clock, std::nullopt, {}, 0};
-    BindDefault(env, *e);
-    return e;
-}
-
-}  // namespace
 
 struct Database::Impl {
     Catalogue catalogue;
 
-    StatementOutcome RunOne(Session& session, Statement& st, std::string_view batch, ExecContext& ctx, bool& abort) {
+    StatementOutcome RunOne(Session& session, const Statement& st, std::string_view batch,
+                            ExecContext& ctx, bool& abort) {
         StatementEnv env{catalogue, session, ctx.clock, std::nullopt, {}, 0};
         std::int64_t counter = catalogue.ObjectCounter();
         StatementOutcome out;
         try {
-            out = ExecuteStatement(env, st);
+            BoundStatement plan = Binder(catalogue, &session).Bind(st);
+            out = ExecuteStatement(env, plan);
         } catch (SqlError& e) {
             env.RollBack();
             // Object ids taken by a statement that failed are given back: the log replays only
@@ -103,7 +94,7 @@ BatchOutcome Database::ExecuteBatch(Session& session, std::string_view sqlUtf8, 
         outcome.statements.push_back(std::move(o));
         return outcome;
     }
-    for (Statement& st : statements) {
+    for (const Statement& st : statements) {
         bool abort = false;
         outcome.statements.push_back(impl_->RunOne(session, st, sqlUtf8, ctx, abort));
         if (abort) break;
@@ -141,7 +132,7 @@ void Database::Save(std::ostream& out) const { WriteImage(out, impl_->catalogue)
 
 std::unique_ptr<Database> Database::Load(std::istream& in) {
     auto db = std::make_unique<Database>();
-    ReadImage(in, db->impl_->catalogue, CompileStoredDefault);
+    ReadImage(in, db->impl_->catalogue, BindDefaultText);
     return db;
 }
 

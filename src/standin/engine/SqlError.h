@@ -10,12 +10,15 @@
 
 namespace standin {
 
+// What an error ends: its statement only (the batch goes on), or the rest of the batch too.
+enum class Ends { Statement, Batch };
+
 class SqlError : public std::runtime_error {
 public:
-    SqlError(std::vector<SqlMessage> messages, bool abortsBatch)
+    SqlError(std::vector<SqlMessage> messages, Ends ends)
         : std::runtime_error(messages.empty() ? std::string("SQL error") : messages.front().text),
           messages_(std::move(messages)),
-          abortsBatch_(abortsBatch) {}
+          abortsBatch_(ends == Ends::Batch) {}
 
     const std::vector<SqlMessage>& Messages() const { return messages_; }
     std::vector<SqlMessage>& Messages() { return messages_; }

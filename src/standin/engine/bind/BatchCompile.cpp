@@ -3,37 +3,36 @@
 #include <map>
 #include <memory>
 
-#include "types/Collation.h"
 #include "Errors.h"
-#include "catalog/SystemTables.h"
+#include "bind/NameResolver.h"
+#include "types/Collation.h"
 
 namespace standin {
 namespace {
 
-// The columns of a table as the batch finds it; null when the table does not exist yet.
+// The columns of a table as the batch finds it; null when the table does not exist yet. A system
+// table is materialized once per batch.
 class Resolver {
 public:
     explicit Resolver(const Catalogue& c) : catalogue_(c) {}
 
     const std::vector<Column>* ColumnsOf(const std::string& table) {
-        if (IsSystemTableName(table)) {
-            auto& slot = system_[NameKey(table)];
-            if (!slot) slot = MaterializeSystemTable(table, catalogue_);
-            return &slot->columns;
+        if (!IsSystemTableName(table)) {
+            const Table* t = catalogue_.FindTable(table);
+            return t ? &t->columns : nullptr;
         }
-        const Table* t = catalogue_.FindTable(table);
-        return t ? &t->columns : nullptr;
+        SourceTable& slot = system_[NameKey(table)];
+        if (!slot.table) slot = FindSource(catalogue_, table);
+        return &slot.table->columns;
     }
 
 private:
     const Catalogue& catalogue_;
-    std::map<std::string, std::unique_ptr<Table>> system_;
+    std::map<std::string, SourceTable> system_;
 };
 
 bool HasColumn(const std::vector<Column>& cols, const std::string& name) {
-    for (auto& c : cols)
-        if (SameName(c.name, name)) return true;
-    return false;
+    return ColumnPosition(cols, name) >= 0;
 }
 
 void CheckSelect(const SelectStmt& s, Resolver& r);

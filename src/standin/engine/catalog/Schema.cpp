@@ -4,11 +4,13 @@
 
 namespace standin {
 
-int Table::FindColumn(std::string_view n) const {
+int ColumnPosition(const std::vector<Column>& columns, std::string_view name) {
     for (std::size_t i = 0; i < columns.size(); ++i)
-        if (SameName(columns[i].name, n)) return static_cast<int>(i);
+        if (SameName(columns[i].name, name)) return static_cast<int>(i);
     return -1;
 }
+
+int Table::FindColumn(std::string_view n) const { return ColumnPosition(columns, n); }
 
 int Table::FindIndex(std::string_view n) const {
     for (std::size_t i = 0; i < indexes.size(); ++i)

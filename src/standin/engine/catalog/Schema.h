@@ -6,11 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "sql/Ast.h"
 #include "storage/RowStore.h"
 #include "types/Value.h"
 
 namespace standin {
+
+struct BoundExpr;
 
 struct Column {
     std::string name;
@@ -22,12 +23,16 @@ struct Column {
     int defaultId = 0;   // object id of its DEFAULT constraint, 0 when none
 };
 
+// Position of the named column (names compare as the collation compares them); -1 when absent.
+// Every look-up of a column by name goes through here.
+int ColumnPosition(const std::vector<Column>& columns, std::string_view name);
+
 struct DefaultConstraint {
     int id = 0;
     std::string name;
     std::string column;
     std::string exprText;                // as written, to be parsed again after a reload
-    std::shared_ptr<const Expr> expr;    // parsed form, unbound (defaults read no columns)
+    std::shared_ptr<const BoundExpr> expr;  // bound form (defaults read no columns)
     DateTime created;
 };
 

@@ -2,20 +2,45 @@
 // constraint. Every check runs before the first change, so a refused statement changes nothing.
 #include <algorithm>
 
+#include "Errors.h"
+#include "bind/Binder.h"
+#include "exec/Constraints.h"
+#include "exec/Executor.h"
+#include "exec/TableWrite.h"
 #include "types/Collation.h"
 #include "types/Convert.h"
-#include "Errors.h"
-#include "exec/Executor.h"
 #include "types/SqlTypes.h"
-#include "exec/TableWrite.h"
 
 namespace standin {
+
+void AddDefaultConstraint(StatementEnv& env, Table& table, Column& column, const std::string& name,
+                          const std::string& exprText, std::shared_ptr<const BoundExpr> expr) {
+    if (!name.empty() && env.catalogue.FindObject(name).kind != ObjectRef::Kind::None)
+        throw errors::CouldNotCreate(errors::ObjectExists(name));
+    if (column.defaultId != 0) throw errors::DefaultAlreadyBound();
+    if (column.identity)
+        throw errors::CouldNotCreate(errors::DefaultOnIdentity(table.name, column.name));
+    DefaultConstraint d;
+    d.expr = std::move(expr);
+    d.id = env.catalogue.NewObjectId();
+    d.name = name.empty() ? Catalogue::GeneratedDefaultName(table.name, column.name, d.id) : name;
+    d.column = column.name;
+    d.exprText = exprText;
+    d.created = env.Now();
+    column.defaultId = d.id;
+    table.defaults.push_back(std::move(d));
+}
+
 namespace {
 
-void AddColumns(StatementEnv& env, Table& t, AlterTableStmt& s) {
-    // Checks first.
+using BoundDefaults = std::vector<std::shared_ptr<const BoundExpr>>;
+
+// Checks the new columns against the table and each other; binds their defaults (one per column,
+// or null).
+BoundDefaults CheckNewColumns(StatementEnv& env, const Table& t, const AlterTableStmt& s) {
+    BoundDefaults defaults;
     for (std::size_t i = 0; i < s.columns.size(); ++i) {
-        ColumnDef& d = s.columns[i];
+        const ColumnDef& d = s.columns[i];
         if (t.FindColumn(d.name) >= 0) throw errors::DuplicateColumn(d.name, t.name);
         for (std::size_t j = 0; j < i; ++j)
             if (SameName(s.columns[j].name, d.name)) throw errors::DuplicateColumn(d.name, t.name);
@@ -24,68 +49,99 @@ void AddColumns(StatementEnv& env, Table& t, AlterTableStmt& s) {
                 if (c.identity) throw errors::MultipleIdentity(t.name);
             if (!IsIdentityType(d.type)) throw errors::IdentityType(d.name);
         }
-        if (d.defaultExpr) BindDefault(env, *d.defaultExpr);
-        if (d.defaultExpr && d.identity)
-            throw errors::Other(1754, 16, 0,
-                                "Defaults cannot be created on columns with an IDENTITY attribute. Table '" + t.name +
-                                    "', column '" + d.name + "'.");
+        defaults.push_back(d.defaultExpr ? BindDefault(*d.defaultExpr) : nullptr);
+        if (d.defaultExpr && d.identity) throw errors::DefaultOnIdentity(t.name, d.name);
         if (!d.defaultName.empty() && env.catalogue.FindObject(d.defaultName).kind != ObjectRef::Kind::None)
             throw errors::ObjectExists(d.defaultName);
         bool nullable = d.identity ? false : d.nullable ? *d.nullable : env.session.ansiNullDefaultOn;
         if (!nullable && !d.defaultExpr && !d.identity && t.store.Count() > 0)
             throw errors::NotNullColumnOnNonEmptyTable(d.name, t.name);
     }
-    // Values for the rows already there: the default only for a NOT NULL column (or WITH VALUES).
-    std::vector<Column> newColumns;
-    std::vector<Value> fill;
-    for (auto& d : s.columns) {
-        Column c = ColumnFromDef(d, env.session.ansiNullDefaultOn);
+    return defaults;
+}
+
+// The new columns with the values the rows already there take: the default only for a NOT NULL
+// column (or WITH VALUES).
+std::vector<Column> NewColumns(StatementEnv& env, const Table& t, const AlterTableStmt& s,
+                               const BoundDefaults& defaults, std::vector<Value>& fill) {
+    std::vector<Column> columns;
+    for (std::size_t i = 0; i < s.columns.size(); ++i) {
+        Column c = ColumnFromDef(s.columns[i], env.session.ansiNullDefaultOn);
         Value v;
-        if (d.defaultExpr && (!c.nullable || s.withValues)) {
+        if (defaults[i] && (!c.nullable || s.withValues)) {
             Evaluator ev(env);
-            v = StoreValue(ev.Eval(*d.defaultExpr, nullptr), d.defaultExpr->type, c);
+            v = StoreValue(ev.Eval(*defaults[i], nullptr), defaults[i]->type, c);
             if (IsNull(v) && !c.nullable) throw errors::NullNotAllowed(c.name, t.name, "ALTER TABLE");
         }
-        newColumns.push_back(c);
+        columns.push_back(c);
         fill.push_back(v);
     }
-    // Apply. Identity values and keys can still fail here; the table is then put back as it was.
+    return columns;
+}
+
+// What ADD may change, kept to put the table back when a later part of the statement fails.
+struct TableShape {
+    std::size_t columns, defaults, indexes;
+    int nextColid;
+    bool identityUsed;
+    std::int64_t identityLast;
+
+    explicit TableShape(const Table& t)
+        : columns(t.columns.size()),
+          defaults(t.defaults.size()),
+          indexes(t.indexes.size()),
+          nextColid(t.nextColid),
+          identityUsed(t.identityUsed),
+          identityLast(t.identityLast) {}
+
+    void Restore(Table& t) const {
+        t.columns.resize(columns);
+        t.defaults.resize(defaults);
+        t.indexes.resize(indexes);
+        t.nextColid = nextColid;
+        t.identityUsed = identityUsed;
+        t.identityLast = identityLast;
+        t.store.ForEachLiveMutable([&](Row& r) { r.resize(columns); });
+        t.RebuildStoreIndexes();
+    }
+};
+
+// Adds checked columns: their defaults, their values in every row, then their keys. Identity
+// values and keys can still fail here.
+void ApplyNewColumns(StatementEnv& env, Table& t, const AlterTableStmt& s,
+                     const BoundDefaults& defaults, const std::vector<Column>& newColumns,
+                     const std::vector<Value>& fill) {
     std::size_t first = t.columns.size();
-    std::size_t defaultsBefore = t.defaults.size();
-    std::size_t indexesBefore = t.indexes.size();
-    int nextColidBefore = t.nextColid;
-    bool identityUsedBefore = t.identityUsed;
-    std::int64_t identityLastBefore = t.identityLast;
+    for (Column c : newColumns) {
+        c.colid = t.nextColid++;
+        t.columns.push_back(c);
+    }
+    for (std::size_t i = 0; i < s.columns.size(); ++i)
+        if (defaults[i])
+            AddDefaultConstraint(env, t, t.columns[first + i], s.columns[i].defaultName,
+                                 s.columns[i].defaultText, defaults[i]);
+    std::size_t identityAt = SIZE_MAX;
+    for (std::size_t i = 0; i < newColumns.size(); ++i)
+        if (newColumns[i].identity) identityAt = first + i;
+    t.store.ForEachLiveMutable([&](Row& r) {
+        for (auto& v : fill) r.push_back(v);
+        if (identityAt != SIZE_MAX) r[identityAt] = NextIdentity(t, t.columns[identityAt]);
+    });
+    t.RebuildStoreIndexes();
+    for (const ColumnDef& d : s.columns)
+        if (d.primaryKey || d.unique)
+            AddIndex(env, t, KeyIndex(d.keyName, d.primaryKey, d.keyClustered, {d.name}), true);
+}
+
+void AddColumns(StatementEnv& env, Table& t, const AlterTableStmt& s) {
+    BoundDefaults defaults = CheckNewColumns(env, t, s);
+    std::vector<Value> fill;
+    std::vector<Column> newColumns = NewColumns(env, t, s, defaults, fill);
+    TableShape before(t);
     try {
-        for (std::size_t i = 0; i < s.columns.size(); ++i) {
-            Column c = newColumns[i];
-            c.colid = t.nextColid++;
-            t.columns.push_back(c);
-        }
-        for (std::size_t i = 0; i < s.columns.size(); ++i)
-            if (s.columns[i].defaultExpr)
-                AddDefaultConstraint(env, t, t.columns[first + i], s.columns[i].defaultName, s.columns[i].defaultText);
-        std::size_t identityAt = SIZE_MAX;
-        for (std::size_t i = 0; i < s.columns.size(); ++i)
-            if (newColumns[i].identity) identityAt = first + i;
-        t.store.ForEachLiveMutable([&](Row& r) {
-            for (auto& v : fill) r.push_back(v);
-            if (identityAt != SIZE_MAX) r[identityAt] = NextIdentity(t, t.columns[identityAt]);
-        });
-        t.RebuildStoreIndexes();
-        for (std::size_t i = 0; i < s.columns.size(); ++i) {
-            ColumnDef& d = s.columns[i];
-            if (d.primaryKey || d.unique) AddIndex(env, t, KeyIndex(d.keyName, d.primaryKey, d.keyClustered, {d.name}), true);
-        }
+        ApplyNewColumns(env, t, s, defaults, newColumns, fill);
     } catch (...) {
-        t.columns.resize(first);
-        t.defaults.resize(defaultsBefore);
-        t.indexes.resize(indexesBefore);
-        t.nextColid = nextColidBefore;
-        t.identityUsed = identityUsedBefore;
-        t.identityLast = identityLastBefore;
-        t.store.ForEachLiveMutable([&](Row& r) { r.resize(first); });
-        t.RebuildStoreIndexes();
+        before.Restore(t);
         throw;
     }
 }
@@ -97,8 +153,8 @@ bool IndexAllows(const SqlType& from, const SqlType& to) {
     return from.id == TypeId::VarChar && to.id == TypeId::VarChar && to.length >= from.length;
 }
 
-void AlterColumn(Table& t, AlterTableStmt& s) {
-    ColumnDef& d = s.columns[0];
+void AlterColumn(Table& t, const AlterTableStmt& s) {
+    const ColumnDef& d = s.columns[0];
     int pos = t.FindColumn(d.name);
     if (pos < 0) throw errors::NoSuchColumnToAlter("ALTER COLUMN", d.name, t.name);
     Column& c = t.columns[static_cast<std::size_t>(pos)];
@@ -135,7 +191,7 @@ void AlterColumn(Table& t, AlterTableStmt& s) {
     t.RebuildStoreIndexes();
 }
 
-void DropColumn(Table& t, AlterTableStmt& s) {
+void DropColumn(Table& t, const AlterTableStmt& s) {
     int pos = t.FindColumn(s.name);
     if (pos < 0) throw errors::NoSuchColumnToAlter("DROP COLUMN", s.name, t.name);
     Column& c = t.columns[static_cast<std::size_t>(pos)];
@@ -144,10 +200,7 @@ void DropColumn(Table& t, AlterTableStmt& s) {
     for (auto& ix : t.indexes)
         if (std::any_of(ix.columns.begin(), ix.columns.end(), [&](auto& n) { return SameName(n, c.name); }))
             throw errors::ColumnHasDependents(ix.constraintId ? "object" : "index", ix.name, c.name, "DROP COLUMN");
-    if (t.columns.size() == 1)
-        throw errors::Other(4923, 16, 1,
-                            "ALTER TABLE DROP COLUMN failed because '" + c.name + "' is the only data column in table '" +
-                                t.name + "'. A table must have at least one data column.");
+    if (t.columns.size() == 1) throw errors::OnlyDataColumn(c.name, t.name);
     if (c.identity) {  // a later identity column starts again from its seed
         t.identityUsed = false;
         t.identityLast = 0;
@@ -157,7 +210,7 @@ void DropColumn(Table& t, AlterTableStmt& s) {
     t.RebuildStoreIndexes();
 }
 
-void DropConstraint(Table& t, AlterTableStmt& s) {
+void DropConstraint(Table& t, const AlterTableStmt& s) {
     for (std::size_t i = 0; i < t.defaults.size(); ++i) {
         if (!SameName(t.defaults[i].name, s.name)) continue;
         for (auto& c : t.columns)
@@ -176,14 +229,12 @@ void DropConstraint(Table& t, AlterTableStmt& s) {
 
 }  // namespace
 
-StatementOutcome ExecAlterTable(StatementEnv& env, AlterTableStmt& s) {
-    if (IsSystemTableName(s.table)) throw errors::Other(259, 16, 1, "Ad hoc updates to system catalogs are not allowed.");
+StatementOutcome ExecAlterTable(StatementEnv& env, const AlterTableStmt& s) {
+    if (IsSystemTableName(s.table)) throw errors::SystemCatalogUpdate();
     Table* t = env.catalogue.FindTable(s.table);
     if (!t) {
         // SQL Server names the object it cannot find with error 4902 for ALTER TABLE.
-        throw errors::Other(4902, 16, 1,
-                            "Cannot find the object \"" + s.table +
-                                "\" because it does not exist or you do not have permissions.");
+        throw errors::CannotFindObject(4902, 1, s.table);
     }
     switch (s.action) {
         case AlterTableStmt::Action::AddColumns: AddColumns(env, *t, s); break;
@@ -193,7 +244,8 @@ StatementOutcome ExecAlterTable(StatementEnv& env, AlterTableStmt& s) {
         case AlterTableStmt::Action::AddDefault: {
             int pos = t->FindColumn(s.column);
             if (pos < 0) throw errors::InvalidColumn(s.column);
-            AddDefaultConstraint(env, *t, t->columns[static_cast<std::size_t>(pos)], s.name, s.defaultText);
+            AddDefaultConstraint(env, *t, t->columns[static_cast<std::size_t>(pos)], s.name,
+                                 s.defaultText, BindDefault(*s.defaultExpr));
             break;
         }
         case AlterTableStmt::Action::AlterColumn: AlterColumn(*t, s); break;

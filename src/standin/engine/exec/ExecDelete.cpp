@@ -4,13 +4,9 @@
 
 namespace standin {
 
-StatementOutcome ExecDelete(StatementEnv& env, DeleteStmt& s) {
-    Table& t = TableForWrite(env, s.table);
+StatementOutcome ExecDelete(StatementEnv& env, const BoundDelete& s) {
+    Table& t = *s.table;
     Evaluator ev(env);
-    BindScope scope;
-    scope.columns = &t.columns;
-    scope.tableName = t.name;
-    if (s.where) ev.Bind(*s.where, scope);
     std::vector<RowId> rows = FindRows(env, ev, t, s.where.get());
     for (RowId id : rows) {
         env.undo.push_back(UndoRecord{UndoRecord::Kind::Deleted, &t, id, t.store.Get(id)});

@@ -12,26 +12,20 @@ void SetIdentityInsert(StatementEnv& env, const SetStmt& s) {
     if (!t) throw errors::InvalidObject(s.table);
     bool hasIdentity = false;
     for (const Column& c : t->columns) hasIdentity = hasIdentity || c.identity;
-    if (!hasIdentity)
-        throw errors::Other(
-            8106, 16, 1,
-            "Table '" + t->name +
-                "' does not have the identity property. Cannot perform SET operation.");
+    if (!hasIdentity) throw errors::NoIdentityProperty(t->name);
     std::string& current = env.session.identityInsertTable;
     if (s.value == "OFF") {
         if (SameName(current, t->name)) current.clear();
         return;
     }
     if (!current.empty() && !SameName(current, t->name))
-        throw errors::Other(8107, 16, 1,
-                            "IDENTITY_INSERT is already ON for table '" + current +
-                                "'. Cannot perform SET operation for table '" + t->name + "'.");
+        throw errors::IdentityInsertAlreadyOn(current, t->name);
     current = t->name;
 }
 
 }  // namespace
 
-StatementOutcome ExecSet(StatementEnv& env, SetStmt& s) {
+StatementOutcome ExecSet(StatementEnv& env, const SetStmt& s) {
     if (s.option == "IDENTITY_INSERT") {
         SetIdentityInsert(env, s);
         return StatementOutcome{};

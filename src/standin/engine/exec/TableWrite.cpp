@@ -4,12 +4,11 @@
 #include <optional>
 #include <unordered_map>
 
-#include "types/Collation.h"
-#include "types/Convert.h"
 #include "Cp936.h"
 #include "Errors.h"
+#include "types/Collation.h"
+#include "types/Convert.h"
 #include "types/KeyEncoding.h"
-#include "sql/Parser.h"
 #include "types/SqlTypes.h"
 
 namespace standin {
@@ -43,17 +42,6 @@ bool IsIdentityType(const SqlType& t) {
 
 Value StoreValue(const Value& v, const SqlType& from, const Column& column) {
     return ConvertValue(v, from, column.type, ConvertMode::Store);
-}
-
-void BindDefault(StatementEnv& env, Expr& e) {
-    Evaluator ev(env);
-    BindScope scope;
-    scope.valuesList = true;
-    ev.Bind(e, scope);
-}
-
-std::shared_ptr<Expr> ParseDefault(const std::string& text) {
-    return std::shared_ptr<Expr>(ParseStandaloneExpression(text).release());
 }
 
 Value DefaultValue(StatementEnv& env, const Table& table, const Column& column) {
@@ -117,8 +105,9 @@ void CheckUniqueKeys(const Table& table, const std::vector<RowId>& rows) {
 namespace {
 
 // A constant side of an equality: no column, aggregate or subquery in it.
-bool IsConstant(const Expr& e) {
-    if (e.kind == Expr::Kind::Column || e.kind == Expr::Kind::Aggregate || e.kind == Expr::Kind::InSelect) return false;
+bool IsConstant(const BoundExpr& e) {
+    using K = BoundExpr::Kind;
+    if (e.kind == K::Column || e.kind == K::Aggregate || e.kind == K::InSelect) return false;
     for (auto& a : e.args)
         if (a && !IsConstant(*a)) return false;
     return true;
@@ -131,17 +120,20 @@ bool SameCategory(const SqlType& a, const SqlType& b) {
 }
 
 // Collects column = constant conjuncts of the condition.
-void CollectEqualities(const Expr& e, std::vector<std::pair<int, const Expr*>>& out) {
-    if (e.kind == Expr::Kind::And) {
+void CollectEqualities(const BoundExpr& e, std::vector<std::pair<int, const BoundExpr*>>& out) {
+    using K = BoundExpr::Kind;
+    if (e.kind == K::And) {
         CollectEqualities(*e.args[0], out);
         CollectEqualities(*e.args[1], out);
         return;
     }
-    if (e.kind != Expr::Kind::Compare || e.name != "=") return;
-    const Expr& l = *e.args[0];
-    const Expr& r = *e.args[1];
-    if (l.kind == Expr::Kind::Column && IsConstant(r) && SameCategory(l.type, r.type)) out.emplace_back(l.column, &r);
-    else if (r.kind == Expr::Kind::Column && IsConstant(l) && SameCategory(l.type, r.type)) out.emplace_back(r.column, &l);
+    if (e.kind != K::Compare || e.compare != CompareOp::Equal) return;
+    const BoundExpr& l = *e.args[0];
+    const BoundExpr& r = *e.args[1];
+    if (l.kind == K::Column && IsConstant(r) && SameCategory(l.type, r.type))
+        out.emplace_back(l.column, &r);
+    else if (r.kind == K::Column && IsConstant(l) && SameCategory(l.type, r.type))
+        out.emplace_back(r.column, &l);
 }
 
 }  // namespace
@@ -153,13 +145,12 @@ constexpr std::size_t kLookupIndexMinRows = 64;
 
 // The live rows of `h` whose key the equalities give and for which `where` holds, or nothing
 // when the equalities do not name every column of `h`.
-std::optional<std::vector<RowId>> RowsThrough(StatementEnv& env, Evaluator& ev, const Table& table,
-                                              const HashIndex& h,
-                                              const std::vector<std::pair<int, const Expr*>>& eqs,
-                                              const Expr& where) {
-    std::vector<const Expr*> parts;
+std::optional<std::vector<RowId>> RowsThrough(
+    StatementEnv& env, Evaluator& ev, const Table& table, const HashIndex& h,
+    const std::vector<std::pair<int, const BoundExpr*>>& eqs, const BoundExpr& where) {
+    std::vector<const BoundExpr*> parts;
     for (int c : h.columns) {
-        const Expr* found = nullptr;
+        const BoundExpr* found = nullptr;
         for (auto& [col, ex] : eqs)
             if (col == c) found = ex;
         if (!found) return std::nullopt;
@@ -167,7 +158,7 @@ std::optional<std::vector<RowId>> RowsThrough(StatementEnv& env, Evaluator& ev, 
     }
     std::vector<RowId> out;
     std::string key;
-    for (const Expr* p : parts) {
+    for (const BoundExpr* p : parts) {
         Value v = ev.Eval(*p, nullptr);
         if (IsNull(v)) return out;  // col = NULL is never TRUE
         AppendKey(key, v);
@@ -182,10 +173,11 @@ std::optional<std::vector<RowId>> RowsThrough(StatementEnv& env, Evaluator& ev, 
 
 }  // namespace
 
-std::vector<RowId> FindRows(StatementEnv& env, Evaluator& ev, const Table& table, const Expr* where) {
+std::vector<RowId> FindRows(StatementEnv& env, Evaluator& ev, const Table& table,
+                            const BoundExpr* where) {
     std::vector<RowId> out;
     if (where) {
-        std::vector<std::pair<int, const Expr*>> eqs;
+        std::vector<std::pair<int, const BoundExpr*>> eqs;
         CollectEqualities(*where, eqs);
         if (!eqs.empty()) {
             for (auto& h : table.store.Indexes())

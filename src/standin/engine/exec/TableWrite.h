@@ -5,9 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "exec/Eval.h"
 #include "catalog/Schema.h"
+#include "exec/Eval.h"
 #include "exec/StatementEnv.h"
+#include "sql/Ast.h"
 
 namespace standin {
 
@@ -31,7 +32,8 @@ void CheckUniqueKeys(const Table& table, const std::vector<RowId>& rows);
 std::string KeyValueText(const Table& table, const IndexDef& ix, const Row& row);
 
 // Ids of the live rows for which `where` is TRUE (all rows when there is none), in scan order.
-std::vector<RowId> FindRows(StatementEnv& env, Evaluator& ev, const Table& table, const Expr* where);
+std::vector<RowId> FindRows(StatementEnv& env, Evaluator& ev, const Table& table,
+                            const BoundExpr* where);
 
 // The catalogue column a column definition makes; nullability not stated follows the session.
 Column ColumnFromDef(const ColumnDef& d, bool ansiNullDefaultOn);
@@ -40,11 +42,5 @@ IndexDef KeyIndex(const std::string& name, bool primary, bool clustered, std::ve
                   int fillFactor = 0);
 // Types an identity column may have: the integers but bit, and numeric/decimal of scale 0.
 bool IsIdentityType(const SqlType& t);
-
-// Binds a stored default expression (it reads no columns).
-void BindDefault(StatementEnv& env, Expr& e);
-
-// Creates the Table for a CREATE TABLE / rebuilt definition. Used by Load too.
-std::shared_ptr<Expr> ParseDefault(const std::string& text);
 
 }  // namespace standin

@@ -50,11 +50,6 @@ struct Expr {
     std::shared_ptr<SelectStmt> subquery;
     std::size_t begin = 0, end = 0;  // byte range in the batch
     int line = 1;
-
-    // Filled in when the expression is bound to the columns it reads:
-    int column = -1;      // column index in the row being evaluated
-    SqlType type;         // static type of the result
-    bool nullable = true; // whether the result may be NULL
 };
 
 struct ColumnDef {

@@ -149,7 +149,7 @@ private:
                 ++j;
             }
         }
-        if (depth > 0) throw errors::Other(113, 15, 1, "Missing end comment mark '*/'.", true);
+        if (depth > 0) throw errors::MissingEndComment();
         AdvanceTo(j);
     }
 

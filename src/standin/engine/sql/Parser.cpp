@@ -16,12 +16,7 @@ public:
     DepthGuard(int& depth, int line) : depth_(depth) {
         if (++depth_ > 128) {
             --depth_;
-            SqlError e = errors::Other(191, 15, 1,
-                                       "Some part of your SQL statement is nested too deeply. Rewrite the query or "
-                                       "break it up into smaller queries.",
-                                       true);
-            e.Messages()[0].line = line;
-            throw e;
+            throw errors::NestedTooDeeply(line);
         }
     }
     ~DepthGuard() { --depth_; }
@@ -76,7 +71,7 @@ void Parser::ExpectSymbol(std::string_view symbol) {
 void Parser::Fail() const {
     const Token* t = &Peek();
     // Reaching the unclosed quote is the error itself; an error before it comes first, then 105.
-    if (unclosed_ && t->kind == TokenKind::End) throw SqlError({*unclosed_}, true);
+    if (unclosed_ && t->kind == TokenKind::End) throw SqlError({*unclosed_}, Ends::Batch);
     if (unclosed_) {
         SqlError e = MakeSyntaxError(*t);
         e.Messages().push_back(*unclosed_);
@@ -140,7 +135,7 @@ int Parser::SkipIndexOptions() {
             else Fail();
             if (t.IsWord("FILLFACTOR")) {
                 if (v.kind != TokenKind::Integer || v.text.size() > 3 || std::stoi(v.text) < 1 || std::stoi(v.text) > 100)
-                    throw errors::Other(1003, 15, 1, "Line 1: FILLFACTOR must be between 1 and 100.", true);
+                    throw errors::FillFactorOutOfRange();
                 fillFactor = std::stoi(v.text);
             }
         }
@@ -155,8 +150,7 @@ SqlType Parser::ParseType(int defaultTextLength) {
     Next();
     auto id = TypeFromName(nameTok.text);
     if (!id) {
-        throw errors::Other(2715, 16, 6,
-                            "Column, parameter, or variable #1: Cannot find data type " + nameTok.text + ".");
+        throw errors::UnknownDataType(nameTok.text);
     }
     SqlType t = MakeType(*id);
     auto readInt = [&]() -> long long {
@@ -173,7 +167,7 @@ SqlType Parser::ParseType(int defaultTextLength) {
             if (n > 8000)
                 throw errors::InvalidLength("The size (" + std::to_string(n) + ") given to the type '" +
                                             TypeName(*id) + "' exceeds the maximum allowed for any data type (8000).");
-            if (n < 1) throw errors::Other(1001, 15, 1, "Line 1: Length or precision specification 0 is invalid.", true);
+            if (n < 1) throw errors::ZeroLength();
             t.length = static_cast<int>(n);
         }
     } else if (*id == TypeId::Numeric || *id == TypeId::Decimal) {
@@ -184,16 +178,8 @@ SqlType Parser::ParseType(int defaultTextLength) {
             long long s = 0;
             if (AcceptSymbol(",")) s = readInt();
             ExpectSymbol(")");
-            if (p < 1 || p > 38)
-                throw errors::Other(2750, 16, 1,
-                                    "Column or parameter #1: Specified column precision " + std::to_string(p) +
-                                        " is greater than the maximum precision of 38.",
-                                    true);
-            if (s > p)
-                throw errors::Other(2751, 16, 1,
-                                    "Column or parameter #1: Specified column scale " + std::to_string(s) +
-                                        " is greater than the specified precision of " + std::to_string(p) + ".",
-                                    true);
+            if (p < 1 || p > 38) throw errors::PrecisionTooLarge(static_cast<int>(p));
+            if (s > p) throw errors::ScaleTooLarge(static_cast<int>(s), static_cast<int>(p));
             t.precision = static_cast<int>(p);
             t.scale = static_cast<int>(s);
         }
@@ -302,6 +288,51 @@ ExprPtr Parser::ParseNot() {
     return ParsePredicate();
 }
 
+// After BETWEEN: a BETWEEN x AND y is a >= x AND a <= y, each side with its own parse of a.
+ExprPtr Parser::ParseBetween(ExprPtr left, bool negated, std::size_t b, int line) {
+    ExprPtr low = ParseAdditive();
+    ExpectWord("AND");
+    ExprPtr high = ParseAdditive();
+    auto ge = std::make_unique<Expr>();
+    ge->kind = Expr::Kind::Compare;
+    ge->name = ">=";
+    auto leftCopy = ParseStandaloneExpression(text_.substr(left->begin, left->end - left->begin));
+    ge->args.push_back(std::move(left));
+    ge->args.push_back(std::move(low));
+    auto le = std::make_unique<Expr>();
+    le->kind = Expr::Kind::Compare;
+    le->name = "<=";
+    le->args.push_back(std::move(leftCopy));
+    le->args.push_back(std::move(high));
+    auto both = std::make_unique<Expr>();
+    both->kind = Expr::Kind::And;
+    both->args.push_back(std::move(ge));
+    both->args.push_back(std::move(le));
+    if (!negated) return Finish(std::move(both), b, line);
+    auto no = std::make_unique<Expr>();
+    no->kind = Expr::Kind::Not;
+    no->args.push_back(std::move(both));
+    return Finish(std::move(no), b, line);
+}
+
+// After IN: ( list ) or ( SELECT ... ).
+ExprPtr Parser::ParseIn(ExprPtr left, bool negated, std::size_t b, int line) {
+    ExpectSymbol("(");
+    auto e = std::make_unique<Expr>();
+    e->negated = negated;
+    e->args.push_back(std::move(left));
+    if (Peek().IsWord("SELECT")) {
+        e->kind = Expr::Kind::InSelect;
+        e->subquery = ParseSelect();
+    } else {
+        e->kind = Expr::Kind::InList;
+        do e->args.push_back(ParseValue());
+        while (AcceptSymbol(","));
+    }
+    ExpectSymbol(")");
+    return Finish(std::move(e), b, line);
+}
+
 ExprPtr Parser::ParsePredicate() {
     std::size_t b = Peek().begin;
     int line = Peek().line;
@@ -334,48 +365,8 @@ ExprPtr Parser::ParsePredicate() {
         e->args.push_back(ParseAdditive());
         return Finish(std::move(e), b, line);
     }
-    if (AcceptWord("BETWEEN")) {
-        // a BETWEEN x AND y  ==  a >= x AND a <= y (evaluated on one parse of a)
-        ExprPtr low = ParseAdditive();
-        ExpectWord("AND");
-        ExprPtr high = ParseAdditive();
-        auto ge = std::make_unique<Expr>();
-        ge->kind = Expr::Kind::Compare;
-        ge->name = ">=";
-        auto leftCopy = ParseStandaloneExpression(text_.substr(left->begin, left->end - left->begin));
-        ge->args.push_back(std::move(left));
-        ge->args.push_back(std::move(low));
-        auto le = std::make_unique<Expr>();
-        le->kind = Expr::Kind::Compare;
-        le->name = "<=";
-        le->args.push_back(std::move(leftCopy));
-        le->args.push_back(std::move(high));
-        auto both = std::make_unique<Expr>();
-        both->kind = Expr::Kind::And;
-        both->args.push_back(std::move(ge));
-        both->args.push_back(std::move(le));
-        if (!negated) return Finish(std::move(both), b, line);
-        auto no = std::make_unique<Expr>();
-        no->kind = Expr::Kind::Not;
-        no->args.push_back(std::move(both));
-        return Finish(std::move(no), b, line);
-    }
-    if (AcceptWord("IN")) {
-        ExpectSymbol("(");
-        auto e = std::make_unique<Expr>();
-        e->negated = negated;
-        e->args.push_back(std::move(left));
-        if (Peek().IsWord("SELECT")) {
-            e->kind = Expr::Kind::InSelect;
-            e->subquery = ParseSelect();
-        } else {
-            e->kind = Expr::Kind::InList;
-            do e->args.push_back(ParseValue());
-            while (AcceptSymbol(","));
-        }
-        ExpectSymbol(")");
-        return Finish(std::move(e), b, line);
-    }
+    if (AcceptWord("BETWEEN")) return ParseBetween(std::move(left), negated, b, line);
+    if (AcceptWord("IN")) return ParseIn(std::move(left), negated, b, line);
     if (negated) Fail();
     if (AcceptWord("IS")) {
         auto e = std::make_unique<Expr>();
@@ -446,51 +437,96 @@ ExprPtr Parser::ParseUnary() {
     return ParsePrimary();
 }
 
+ExprPtr Parser::ParseLiteral() {
+    const Token& t = Next();
+    auto e = std::make_unique<Expr>();
+    e->kind = Expr::Kind::Literal;
+    if (t.kind == TokenKind::String || t.kind == TokenKind::NString) {
+        // A character outside code page 936 becomes '?', as SQL Server stores it.
+        std::string bytes = kavel::Utf8ToCp936Lossy(t.text);
+        e->literalType =
+            MakeType(TypeId::VarChar, static_cast<int>(std::max<std::size_t>(bytes.size(), 1)));
+        e->literal = std::move(bytes);
+    } else if (t.kind == TokenKind::Integer && t.text.size() <= 10 &&
+               std::stoll(t.text) <= 2147483647LL) {
+        e->literal = static_cast<std::int64_t>(std::stoll(t.text));
+        e->literalType = MakeType(TypeId::Int);
+    } else {
+        auto d = ParseDecimalLiteral(t.text);
+        if (!d) throw errors::NumberOutOfRange(t.text);
+        e->literal = *d;
+        e->literalType = MakeType(TypeId::Numeric, 0, d->precision, d->scale);
+    }
+    return Finish(std::move(e), t.begin, t.line);
+}
+
+// A column name, [quoted] or not, with the table or alias before a dot if written.
+ExprPtr Parser::ParseColumnRef() {
+    const Token& t = Next();
+    auto e = std::make_unique<Expr>();
+    e->kind = Expr::Kind::Column;
+    e->name = t.text;
+    while (AcceptSymbol(".")) {
+        e->qualifier = e->name;
+        e->name = ExpectName();
+    }
+    return Finish(std::move(e), t.begin, t.line);
+}
+
+// CAST(expr AS type) or CONVERT(type, expr [, style]), at the word.
+ExprPtr Parser::ParseCast() {
+    const Token& t = Next();
+    auto e = std::make_unique<Expr>();
+    e->kind = Expr::Kind::Cast;
+    ExpectSymbol("(");
+    if (t.IsWord("CAST")) {
+        e->args.push_back(ParseValue());
+        ExpectWord("AS");
+        e->castType = ParseType(30);
+    } else {
+        e->castType = ParseType(30);
+        ExpectSymbol(",");
+        e->args.push_back(ParseValue());
+        if (AcceptSymbol(",")) e->args.push_back(ParseValue());
+        e->name = "CONVERT";
+    }
+    ExpectSymbol(")");
+    return Finish(std::move(e), t.begin, t.line);
+}
+
+ExprPtr Parser::ParseWordPrimary() {
+    const Token& t = Peek();
+    if (t.IsWord("NULL")) {
+        Next();
+        auto e = std::make_unique<Expr>();
+        e->kind = Expr::Kind::Literal;
+        e->literalType = MakeType(TypeId::Int);
+        return Finish(std::move(e), t.begin, t.line);
+    }
+    if (t.IsWord("CAST") || t.IsWord("CONVERT")) return ParseCast();
+    bool call =
+        Peek(1).IsSymbol("(") && (!IsReservedWord(t.text) || t.IsWord("COALESCE") ||
+                                  t.IsWord("NULLIF") || t.IsWord("LEFT") || t.IsWord("RIGHT"));
+    if (call) return ParseFunctionCall(Next());
+    if (IsReservedWord(t.text)) Fail();
+    return ParseColumnRef();
+}
+
 ExprPtr Parser::ParsePrimary() {
     const Token& t = Peek();
-    std::size_t b = t.begin;
-    int line = t.line;
-    auto e = std::make_unique<Expr>();
     switch (t.kind) {
         case TokenKind::String:
-        case TokenKind::NString: {
-            Next();
-            e->kind = Expr::Kind::Literal;
-            // A character outside code page 936 becomes '?', as SQL Server stores it.
-            std::string bytes = kavel::Utf8ToCp936Lossy(t.text);
-            e->literalType = MakeType(TypeId::VarChar, static_cast<int>(std::max<std::size_t>(bytes.size(), 1)));
-            e->literal = std::move(bytes);
-            return Finish(std::move(e), b, line);
-        }
-        case TokenKind::Integer: {
-            Next();
-            e->kind = Expr::Kind::Literal;
-            if (t.text.size() <= 10 && std::stoll(t.text) <= 2147483647LL) {
-                e->literal = static_cast<std::int64_t>(std::stoll(t.text));
-                e->literalType = MakeType(TypeId::Int);
-            } else {
-                auto d = ParseDecimalLiteral(t.text);
-                if (!d) throw errors::Other(1007, 15, 1, "The number '" + t.text + "' is out of the range for numeric representation (maximum precision 38).", true);
-                e->literal = *d;
-                e->literalType = MakeType(TypeId::Numeric, 0, d->precision, d->scale);
-            }
-            return Finish(std::move(e), b, line);
-        }
-        case TokenKind::Number: {
-            Next();
-            e->kind = Expr::Kind::Literal;
-            auto d = ParseDecimalLiteral(t.text);
-            if (!d) throw errors::Other(1007, 15, 1, "The number '" + t.text + "' is out of the range for numeric representation (maximum precision 38).", true);
-            e->literal = *d;
-            e->literalType = MakeType(TypeId::Numeric, 0, d->precision, d->scale);
-            return Finish(std::move(e), b, line);
-        }
+        case TokenKind::NString:
+        case TokenKind::Integer:
+        case TokenKind::Number:
+            return ParseLiteral();
         case TokenKind::Variable: {
             Next();
+            auto e = std::make_unique<Expr>();
             e->kind = Expr::Kind::Variable;
             e->name = UpperAscii(t.text);
             e->literal = t.text;  // as written, for messages
-            return Finish(std::move(e), b, line);
+            return Finish(std::move(e), t.begin, t.line);
         }
         case TokenKind::Symbol:
             if (t.text == "(") {
@@ -501,64 +537,10 @@ ExprPtr Parser::ParsePrimary() {
                 return inner;
             }
             Fail();
-        case TokenKind::QuotedName: {
-            Next();
-            e->kind = Expr::Kind::Column;
-            e->name = t.text;
-            while (AcceptSymbol(".")) {
-                e->qualifier = e->name;
-                e->name = ExpectName();
-            }
-            return Finish(std::move(e), b, line);
-        }
-        case TokenKind::Word: {
-            if (t.IsWord("NULL")) {
-                Next();
-                e->kind = Expr::Kind::Literal;
-                e->literalType = MakeType(TypeId::Int);
-                return Finish(std::move(e), b, line);
-            }
-            if (t.IsWord("CAST")) {
-                Next();
-                ExpectSymbol("(");
-                e->kind = Expr::Kind::Cast;
-                e->args.push_back(ParseValue());
-                ExpectWord("AS");
-                e->castType = ParseType(30);
-                ExpectSymbol(")");
-                return Finish(std::move(e), b, line);
-            }
-            if (t.IsWord("CONVERT")) {
-                Next();
-                ExpectSymbol("(");
-                e->kind = Expr::Kind::Cast;
-                e->castType = ParseType(30);
-                ExpectSymbol(",");
-                e->args.push_back(ParseValue());
-                if (AcceptSymbol(",")) e->args.push_back(ParseValue());
-                ExpectSymbol(")");
-                e->name = "CONVERT";
-                return Finish(std::move(e), b, line);
-            }
-            if (Peek(1).IsSymbol("(") && !IsReservedWord(t.text)) {
-                Next();
-                return ParseFunctionCall(t);
-            }
-            if ((t.IsWord("COALESCE") || t.IsWord("NULLIF") || t.IsWord("LEFT") || t.IsWord("RIGHT")) &&
-                Peek(1).IsSymbol("(")) {
-                Next();
-                return ParseFunctionCall(t);
-            }
-            if (IsReservedWord(t.text)) Fail();
-            Next();
-            e->kind = Expr::Kind::Column;
-            e->name = t.text;
-            while (AcceptSymbol(".")) {
-                e->qualifier = e->name;
-                e->name = ExpectName();
-            }
-            return Finish(std::move(e), b, line);
-        }
+        case TokenKind::QuotedName:
+            return ParseColumnRef();
+        case TokenKind::Word:
+            return ParseWordPrimary();
         case TokenKind::End: Fail();
     }
     Fail();
@@ -596,7 +578,7 @@ ExprPtr Parser::ParseFunctionCall(const Token& nameToken) {
 ExprPtr Parser::ParseOnlyExpression() {
     ExprPtr e = ParseValue();
     if (Peek().kind != TokenKind::End) Fail();
-    if (unclosed_) throw SqlError({*unclosed_}, true);
+    if (unclosed_) throw SqlError({*unclosed_}, Ends::Batch);
     return e;
 }
 
@@ -610,7 +592,7 @@ std::vector<Statement> Parser::ParseAll() {
         if (Peek().kind == TokenKind::End) break;
         out.push_back(ParseStatement());
     }
-    if (unclosed_) throw SqlError({*unclosed_}, true);
+    if (unclosed_) throw SqlError({*unclosed_}, Ends::Batch);
     return out;
 }
 

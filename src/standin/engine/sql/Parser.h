@@ -64,10 +64,16 @@ private:
     ExprPtr ParseNot();
     ExprPtr ParseLeftChain(const char* word, Expr::Kind kind, ExprPtr (Parser::*operand)());
     ExprPtr ParsePredicate();
+    ExprPtr ParseBetween(ExprPtr left, bool negated, std::size_t begin, int line);
+    ExprPtr ParseIn(ExprPtr left, bool negated, std::size_t begin, int line);
     ExprPtr ParseAdditive();
     ExprPtr ParseMultiplicative();
     ExprPtr ParseUnary();
     ExprPtr ParsePrimary();
+    ExprPtr ParseLiteral();      // at a string or number token
+    ExprPtr ParseColumnRef();    // at a name
+    ExprPtr ParseCast();         // at CAST or CONVERT
+    ExprPtr ParseWordPrimary();  // at a word: NULL, CAST, CONVERT, a call or a column
     ExprPtr ParseFunctionCall(const Token& nameToken);
     ExprPtr Finish(ExprPtr e, std::size_t begin, int line);
 

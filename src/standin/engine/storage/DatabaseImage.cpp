@@ -218,7 +218,7 @@ Column ReadColumn(ImageReader& r) {
     return c;
 }
 
-DefaultConstraint ReadDefault(ImageReader& r, Catalogue& cat, const DefaultCompiler& compile) {
+DefaultConstraint ReadDefault(ImageReader& r, const DefaultCompiler& compile) {
     DefaultConstraint d;
     d.id = static_cast<int>(r.I64());
     d.name = r.Str();
@@ -226,7 +226,7 @@ DefaultConstraint ReadDefault(ImageReader& r, Catalogue& cat, const DefaultCompi
     d.exprText = r.Str();
     d.created = ReadDate(r);
     try {
-        d.expr = compile(d.exprText, cat);
+        d.expr = compile(d.exprText);
     } catch (const std::exception& e) {
         Damaged("default " + d.name + " does not parse: " + e.what());
     }
@@ -276,7 +276,7 @@ std::unique_ptr<Table> ReadTable(ImageReader& r, Catalogue& cat, const DefaultCo
     for (const auto& c : t->columns)
         if (c.colid >= t->nextColid) Damaged("column id beyond the table's next column id");
     const std::size_t defaults = r.Count(8);
-    for (std::size_t i = 0; i < defaults; ++i) t->defaults.push_back(ReadDefault(r, cat, compile));
+    for (std::size_t i = 0; i < defaults; ++i) t->defaults.push_back(ReadDefault(r, compile));
     const std::size_t indexes = r.Count(8);
     for (std::size_t i = 0; i < indexes; ++i) t->indexes.push_back(ReadIndex(r, *t));
     ReadRows(r, *t);

@@ -15,8 +15,7 @@ namespace standin {
 
 // Turns the stored text of a default back into its parsed, bound expression; throws when the
 // text does not parse. The image keeps only the text, and storage knows no SQL.
-using DefaultCompiler =
-    std::function<std::shared_ptr<const Expr>(const std::string& text, Catalogue& catalogue)>;
+using DefaultCompiler = std::function<std::shared_ptr<const BoundExpr>(const std::string& text)>;
 
 void WriteImage(std::ostream& out, const Catalogue& catalogue);
 // Throws std::runtime_error naming what is wrong (truncated, bad magic, unknown version,

@@ -53,7 +53,15 @@ std::string NameKey(std::string_view name) {
     return k;
 }
 
-bool SameName(std::string_view a, std::string_view b) { return NameKey(a) == NameKey(b); }
+bool SameName(std::string_view a, std::string_view b) {
+    // NameKey(a) == NameKey(b), without making the keys: names are compared for every statement.
+    a = TrimTrailingBlanks(a);
+    b = TrimTrailingBlanks(b);
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (Fold(static_cast<unsigned char>(a[i])) != Fold(static_cast<unsigned char>(b[i]))) return false;
+    return true;
+}
 
 namespace {
 

@@ -50,10 +50,7 @@ Value TextToInteger(const std::string& s, const SqlType& from, TypeId to) {
     if (neg) v = -v;
     if (to == TypeId::Bit) return std::int64_t{v != 0 ? 1 : 0};
     if (big || v < IntegerMin(to) || v > IntegerMax(to))
-        throw errors::Other(248, 16, 1,
-                            "The conversion of the " + TypeName(from.id) + " value '" + Shown(s) +
-                                "' overflowed an " + TypeName(to) + " column.",
-                            true);
+        throw errors::ConversionOverflow(TypeName(from.id), Shown(s), TypeName(to));
     return v;
 }
 
@@ -121,7 +118,7 @@ Value DaysToDateTime(const Decimal& value) {
         whole += 1;
     }
     if (whole < -100000 || whole > 3000000 || !InDateTimeRange(static_cast<std::int32_t>(whole)))
-        throw errors::Other(8115, 16, 2, "Arithmetic overflow error converting expression to data type datetime.");
+        throw errors::ArithmeticOverflow("expression", "datetime");
     DateTime dt;
     dt.days = static_cast<std::int32_t>(whole);
     dt.ticks = static_cast<std::uint32_t>(ticks);

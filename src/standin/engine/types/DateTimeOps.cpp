@@ -130,6 +130,79 @@ std::uint32_t TicksFromMilliseconds(std::int64_t ms) {
     return static_cast<std::uint32_t>((ms * 300 + 500) / 1000);
 }
 
+namespace {
+
+struct DateParts {
+    int year = 1900, month = 1, day = 1;
+    bool haveDate = false;
+};
+
+// "Mon dd[,] yyyy", the month by its first three letters.
+bool ParseMonthNameDate(Cursor& c, DateParts& d) {
+    std::string word;
+    while (!c.End() && std::isalpha(static_cast<unsigned char>(c.Peek()))) word += c.s[c.i++];
+    std::string up = UpperAscii(word);
+    d.month = 0;
+    for (int m = 0; m < 12; ++m)
+        if (up.size() >= 3 && UpperAscii(kMonths[m]) == up.substr(0, 3)) d.month = m + 1;
+    if (d.month == 0) return false;
+    c.SkipBlanks();
+    d.day = c.Number(2);
+    c.SkipBlanks();
+    if (c.Peek() == ',') ++c.i;
+    c.SkipBlanks();
+    int digits = 0;
+    d.year = c.Number(4, &digits);
+    if (d.day < 0 || digits != 4) return false;
+    d.haveDate = true;
+    return true;
+}
+
+// yyyymmdd, yyyy-mm-dd (or / or .), mm/dd/yy[yy]; a time alone (no date) leaves the cursor at
+// its start.
+bool ParseNumericDate(Cursor& c, DateParts& d) {
+    std::size_t start = c.i;
+    int n1 = 0;
+    int first = c.Number(8, &n1);
+    if (first < 0) return false;
+    if (c.Peek() == ':') {
+        c.i = start;
+        return true;
+    }
+    bool separator = c.Peek() == '-' || c.Peek() == '/' || c.Peek() == '.';
+    if (n1 == 8 && (c.End() || c.Peek() == ' ' || c.Peek() == 'T')) {
+        d.year = first / 10000;
+        d.month = first / 100 % 100;
+        d.day = first % 100;
+    } else if (n1 == 4 && separator) {
+        char sep = c.Peek();
+        ++c.i;
+        d.year = first;
+        d.month = c.Number(2);
+        if (d.month < 0 || c.Peek() != sep) return false;
+        ++c.i;
+        d.day = c.Number(2);
+        if (d.day < 0) return false;
+    } else if (n1 <= 2 && separator) {
+        char sep = c.Peek();
+        ++c.i;
+        d.month = first;
+        d.day = c.Number(2);
+        if (d.day < 0 || c.Peek() != sep) return false;
+        ++c.i;
+        int n3 = 0;
+        d.year = c.Number(4, &n3);
+        if (d.year < 0) return false;
+        if (n3 == 2) d.year += d.year < 50 ? 2000 : 1900;
+    } else {
+        return false;
+    }
+    d.haveDate = true;
+    return true;
+}
+
+}  // namespace
+
 DateParse ParseDateTime(std::string_view text, DateTime& out) {
     Cursor c{text, 0};
     c.SkipBlanks();
@@ -140,80 +213,26 @@ DateParse ParseDateTime(std::string_view text, DateTime& out) {
         out = DateTime{};
         return DateParse::Ok;
     }
-    int year = 1900, month = 1, day = 1;
+    DateParts d;
     std::uint32_t ticks = 0;
-    bool haveDate = false;
-    std::size_t start = c.i;
-    int n1 = 0;
-    if (std::isalpha(static_cast<unsigned char>(c.Peek()))) {
-        // Mon dd yyyy
-        std::string word;
-        while (!c.End() && std::isalpha(static_cast<unsigned char>(c.Peek()))) word += c.s[c.i++];
-        std::string up = UpperAscii(word);
-        month = 0;
-        for (int m = 0; m < 12; ++m)
-            if (up.size() >= 3 && UpperAscii(kMonths[m]) == up.substr(0, 3)) month = m + 1;
-        if (month == 0) return DateParse::Invalid;
-        c.SkipBlanks();
-        day = c.Number(2);
-        c.SkipBlanks();
-        if (c.Peek() == ',') ++c.i;
-        c.SkipBlanks();
-        year = c.Number(4, &n1);
-        if (day < 0 || n1 != 4) return DateParse::Invalid;
-        haveDate = true;
-    } else {
-        int first = c.Number(8, &n1);
-        if (first < 0) return DateParse::Invalid;
-        if (c.Peek() == ':') {
-            c.i = start;  // time alone
-        } else if (n1 == 8 && (c.End() || c.Peek() == ' ' || c.Peek() == 'T')) {
-            year = first / 10000;
-            month = first / 100 % 100;
-            day = first % 100;
-            haveDate = true;
-        } else if (n1 == 4 && (c.Peek() == '-' || c.Peek() == '/' || c.Peek() == '.')) {
-            char sep = c.Peek();
-            ++c.i;
-            year = first;
-            month = c.Number(2);
-            if (month < 0 || c.Peek() != sep) return DateParse::Invalid;
-            ++c.i;
-            day = c.Number(2);
-            if (day < 0) return DateParse::Invalid;
-            haveDate = true;
-        } else if (n1 <= 2 && (c.Peek() == '/' || c.Peek() == '-' || c.Peek() == '.')) {
-            char sep = c.Peek();
-            ++c.i;
-            month = first;
-            day = c.Number(2);
-            if (day < 0 || c.Peek() != sep) return DateParse::Invalid;
-            ++c.i;
-            int n3 = 0;
-            year = c.Number(4, &n3);
-            if (year < 0) return DateParse::Invalid;
-            if (n3 == 2) year += year < 50 ? 2000 : 1900;
-            haveDate = true;
-        } else {
-            return DateParse::Invalid;
-        }
-    }
-    if (haveDate) {
-        if (c.Peek() == 'T') {
-            ++c.i;
-            if (!ParseTime(c, ticks)) return DateParse::Invalid;
-        } else {
-            c.SkipBlanks();
-            if (!c.End() && !ParseTime(c, ticks)) return DateParse::Invalid;
-        }
-    } else {
+    bool parsed = std::isalpha(static_cast<unsigned char>(c.Peek())) ? ParseMonthNameDate(c, d)
+                                                                     : ParseNumericDate(c, d);
+    if (!parsed) return DateParse::Invalid;
+    if (d.haveDate && c.Peek() == 'T') {
+        ++c.i;
         if (!ParseTime(c, ticks)) return DateParse::Invalid;
+    } else if (d.haveDate) {
+        c.SkipBlanks();
+        if (!c.End() && !ParseTime(c, ticks)) return DateParse::Invalid;
+    } else if (!ParseTime(c, ticks)) {
+        return DateParse::Invalid;
     }
     c.SkipBlanks();
     if (!c.End()) return DateParse::Invalid;
-    if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return DateParse::OutOfRange;
-    if (year < 1753 || year > 9999) return DateParse::OutOfRange;
-    out.days = DaysFromCivil(year, month, day);
+    if (d.month < 1 || d.month > 12 || d.day < 1 || d.day > DaysInMonth(d.year, d.month))
+        return DateParse::OutOfRange;
+    if (d.year < 1753 || d.year > 9999) return DateParse::OutOfRange;
+    out.days = DaysFromCivil(d.year, d.month, d.day);
     out.ticks = ticks;
     if (out.ticks >= kTicksPerDay) {  // 23:59:59.999 rounds to the next day
         out.ticks -= kTicksPerDay;

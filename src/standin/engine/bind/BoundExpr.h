@@ -1,0 +1,97 @@
+#pragma once
+// An expression after binding: every column is a position in the row it reads, every operator,
+// function and aggregate is an enumerator, and every node carries its static type. Execution only
+// reads bound expressions; nothing in them changes while a statement runs.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "types/Value.h"
+
+namespace standin {
+
+struct BoundSelect;
+struct BoundExpr;
+using BoundExprPtr = std::unique_ptr<const BoundExpr>;
+
+enum class ArithOp { Add, Subtract, Multiply, Divide, Modulo };
+enum class CompareOp { Equal, NotEqual, Less, Greater, LessOrEqual, GreaterOrEqual };
+enum class SystemVariable { Version, Spid, TranCount, ServerName, ServiceName, Language };
+enum class AggregateFn { Count, Sum, Min, Max, Avg };
+enum class ScalarFn {
+    GetDate,
+    LTrim,
+    RTrim,
+    Upper,
+    Lower,
+    Len,
+    DataLength,
+    Substring,
+    Left,
+    Right,
+    Replace,
+    CharIndex,
+    IsNull,
+    Coalesce,
+    NullIf,
+    Year,
+    Month,
+    Day,
+    Abs,
+    Space,
+    Str,
+    IdentSeed,     // IDENT_SEED, IDENT_INCR, IDENT_CURRENT read the catalogue: the
+    IdentIncr,     // evaluator answers them
+    IdentCurrent,
+};
+
+struct BoundExpr {
+    enum class Kind {
+        Literal,   // literal
+        Column,    // column
+        Variable,  // variable
+        Negate,    // -args[0]
+        Arith,     // args[0] arith args[1]
+        Compare,   // args[0] compare args[1]
+        And,
+        Or,
+        Not,
+        Like,       // args[0] [NOT] LIKE args[1]
+        InList,     // args[0] [NOT] IN (args[1..])
+        InSelect,   // args[0] [NOT] IN (subquery)
+        IsNull,     // args[0] IS [NOT] NULL
+        Function,   // function(args)
+        Cast,       // args[0] as castType, args[1] the CONVERT style if given
+        Aggregate,  // aggregate(args[0]); args empty for COUNT(*)
+    };
+    Kind kind = Kind::Literal;
+    ArithOp arith = ArithOp::Add;
+    CompareOp compare = CompareOp::Equal;
+    SystemVariable variable = SystemVariable::Version;
+    ScalarFn function = ScalarFn::GetDate;
+    AggregateFn aggregate = AggregateFn::Count;
+    int column = -1;   // Column: position in the row
+    std::string name;  // Column: as written (messages); Cast: CONVERT when written so
+    Value literal;
+    bool integerLiteral = false;  // an int constant, which arithmetic types by its digits
+    SqlType castType;
+    bool negated = false;
+    bool distinct = false;
+    std::vector<BoundExprPtr> args;
+    std::shared_ptr<const BoundSelect> subquery;
+
+    SqlType type;          // static type of the result
+    bool nullable = true;  // whether the result may be NULL
+
+    bool IsCondition() const {
+        return kind == Kind::Compare || kind == Kind::And || kind == Kind::Or ||
+               kind == Kind::Not || kind == Kind::Like || kind == Kind::InList ||
+               kind == Kind::InSelect || kind == Kind::IsNull;
+    }
+};
+
+// Whether the expression holds an aggregate outside a subquery.
+bool ContainsAggregate(const BoundExpr& e);
+
+}  // namespace standin

@@ -1,0 +1,22 @@
+#pragma once
+// The catalogue entries that CREATE TABLE, ALTER TABLE and CREATE INDEX make for keys, indexes
+// and defaults, each after SQL Server's checks.
+
+#include <memory>
+#include <string>
+
+#include "bind/BoundExpr.h"
+#include "exec/StatementEnv.h"
+
+namespace standin {
+
+// Adds a PRIMARY KEY / UNIQUE constraint or a plain index to a table after checking it
+// (2714, 1911, 8111, 8110, 1913, 1505). Defined with CREATE INDEX.
+void AddIndex(StatementEnv& env, Table& table, IndexDef def, bool isConstraint);
+
+// Adds a DEFAULT constraint to a column (2714 on a taken name, 1781, 1754); name empty:
+// generated. expr is the bound form of exprText. Defined with ALTER TABLE.
+void AddDefaultConstraint(StatementEnv& env, Table& table, Column& column, const std::string& name,
+                          const std::string& exprText, std::shared_ptr<const BoundExpr> expr);
+
+}  // namespace standin
