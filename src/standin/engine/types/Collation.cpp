@@ -59,7 +59,8 @@ bool SameName(std::string_view a, std::string_view b) {
     b = TrimTrailingBlanks(b);
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (Fold(static_cast<unsigned char>(a[i])) != Fold(static_cast<unsigned char>(b[i]))) return false;
+        if (Fold(static_cast<unsigned char>(a[i])) != Fold(static_cast<unsigned char>(b[i])))
+            return false;
     return true;
 }
 
