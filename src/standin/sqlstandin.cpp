@@ -100,7 +100,8 @@ std::uint64_t ParseByteCount(const std::string& option, const std::string& text)
 // An option is a word like --trace; SQL text that starts with a "-- comment" is not one.
 bool IsOptionWord(std::string_view arg) {
     return arg.size() > 2 && arg.starts_with("--") &&
-           std::none_of(arg.begin(), arg.end(), [](char c) { return static_cast<unsigned char>(c) <= ' '; });
+           std::none_of(arg.begin(), arg.end(),
+                        [](char c) { return static_cast<unsigned char>(c) <= ' '; });
 }
 
 // Parses what follows the command word. `allowed` lists the options the command takes; after a
@@ -143,7 +144,8 @@ Arguments ParseArguments(int argc, char** argv, std::initializer_list<std::strin
             a.source.password = argv[++i];
         } else if (arg == "--script") {
             a.scripts.emplace_back(argv[++i]);
-            while (i + 1 < argc && !std::string_view(argv[i + 1]).starts_with("--")) a.scripts.emplace_back(argv[++i]);
+            while (i + 1 < argc && !std::string_view(argv[i + 1]).starts_with("--"))
+                a.scripts.emplace_back(argv[++i]);
         }
     }
     return a;
@@ -156,7 +158,8 @@ int RunInit(int argc, char** argv) {
 
     // Read every script before touching the folder: a missing script changes nothing.
     std::vector<std::pair<std::string, std::vector<std::string>>> scripts;
-    for (const std::string& file : args.scripts) scripts.emplace_back(file, standin::SplitScript(standin::ReadWholeFile(file)));
+    for (const std::string& file : args.scripts)
+        scripts.emplace_back(file, standin::SplitScript(standin::ReadWholeFile(file)));
 
     std::error_code ec;
     const bool existed = fs::exists(dir, ec);
@@ -164,7 +167,8 @@ int RunInit(int argc, char** argv) {
     target.PrepareForCreate();
     // The database is assembled in a hidden folder inside the target (so on the same file system)
     // and moved into place only when every script has run.
-    const standin::DatabaseFolder assembly(dir / (".sqlstandin-init-" + std::to_string(::getpid())));
+    const standin::DatabaseFolder assembly(dir /
+                                           (".sqlstandin-init-" + std::to_string(::getpid())));
     const auto discard = [&] {
         fs::remove_all(assembly.Dir(), ec);
         target.RemoveDatabaseFiles();
@@ -178,14 +182,17 @@ int RunInit(int argc, char** argv) {
             for (const auto& [file, batches] : scripts) {
                 for (std::size_t b = 0; b < batches.size(); ++b) {
                     const standin::BatchOutcome outcome = engine->ExecuteBatch(session, batches[b]);
-                    const auto failed = std::find_if(outcome.statements.begin(), outcome.statements.end(),
-                                                     [](const standin::StatementOutcome& s) { return s.failed; });
+                    const auto failed =
+                        std::find_if(outcome.statements.begin(), outcome.statements.end(),
+                                     [](const standin::StatementOutcome& s) { return s.failed; });
                     if (failed == outcome.statements.end()) continue;
-                    std::fprintf(stderr, "sqlstandin: init: script '%s', batch %zu failed:\n", file.c_str(), b + 1);
+                    std::fprintf(stderr, "sqlstandin: init: script '%s', batch %zu failed:\n",
+                                 file.c_str(), b + 1);
                     for (const standin::SqlMessage& m : failed->messages)
-                        std::fprintf(stderr, "Msg %d, Level %d, State %d, Line %d\n%s\n", m.number, m.severity,
-                                     m.state, m.line, m.text.c_str());
-                    std::fprintf(stderr, "sqlstandin: init: no database was created in '%s'\n", dir.c_str());
+                        std::fprintf(stderr, "Msg %d, Level %d, State %d, Line %d\n%s\n", m.number,
+                                     m.severity, m.state, m.line, m.text.c_str());
+                    std::fprintf(stderr, "sqlstandin: init: no database was created in '%s'\n",
+                                 dir.c_str());
                     discard();
                     return 1;
                 }
@@ -202,7 +209,8 @@ int RunInit(int argc, char** argv) {
 }
 
 int RunExec(int argc, char** argv) {
-    const Arguments args = ParseArguments(argc, argv, {"--trace", "--fsync", "--checkpoint-log-bytes"});
+    const Arguments args =
+        ParseArguments(argc, argv, {"--trace", "--fsync", "--checkpoint-log-bytes"});
     if (args.positional.empty() || args.positional.size() > 2)
         throw UsageError("exec needs a folder and at most one SQL text");
     standin::EngineOptions options;
@@ -226,7 +234,8 @@ int RunExec(int argc, char** argv) {
         std::size_t capacity = 0;
         ssize_t n;
         while ((n = ::getline(&line, &capacity, stdin)) > 0)
-            if (auto batch = splitter.AddLine(std::string_view(line, static_cast<std::size_t>(n)))) run(*batch);
+            if (auto batch = splitter.AddLine(std::string_view(line, static_cast<std::size_t>(n))))
+                run(*batch);
         std::free(line);
         if (std::ferror(stdin)) throw std::runtime_error("cannot read standard input");
         if (auto batch = splitter.Finish()) run(*batch);
@@ -292,7 +301,8 @@ int main(int argc, char** argv) {
             std::fputs(kUsage, stdout);
             return 0;
         }
-        throw UsageError(command.empty() ? "no command given" : "unknown command " + std::string(command));
+        throw UsageError(command.empty() ? "no command given"
+                                         : "unknown command " + std::string(command));
     } catch (const UsageError& e) {
         std::fprintf(stderr, "sqlstandin: %s\n%s", e.what(), kUsage);
         return 2;

@@ -36,8 +36,8 @@ struct Database::Impl {
             out.messages = e.Messages();
             // Arithmetic errors end a data-changing statement with 3621, as the others do.
             int first = out.messages.empty() ? 0 : out.messages.front().number;
-            if ((first == 8115 || first == 8134 || first == 517) && !std::holds_alternative<SelectStmt>(st.body) &&
-                out.messages.back().number != 3621)
+            if ((first == 8115 || first == 8134 || first == 517) &&
+                !std::holds_alternative<SelectStmt>(st.body) && out.messages.back().number != 3621)
                 out.messages.push_back(errors::StatementTerminated());
             for (auto& m : out.messages) m.line = st.line;
             abort = e.AbortsBatch();
@@ -50,11 +50,12 @@ struct Database::Impl {
             catalogue.SetObjectCounter(counter);
             out = StatementOutcome{};
             out.failed = true;
-            out.messages.push_back(SqlMessage{8630, 1, 16,
-                                              std::string("Internal Query Processor Error: The query processor "
-                                                          "encountered an unexpected error during execution (") +
-                                                  e.what() + ").",
-                                              st.line});
+            out.messages.push_back(
+                SqlMessage{8630, 1, 16,
+                           std::string("Internal Query Processor Error: The query processor "
+                                       "encountered an unexpected error during execution (") +
+                               e.what() + ").",
+                           st.line});
             abort = true;
             return out;
         }
@@ -80,7 +81,8 @@ BatchOutcome Database::ExecuteBatch(Session& session, std::string_view sqlUtf8, 
         statements = ParseBatch(sqlUtf8);
         CheckBatchColumns(statements, impl_->catalogue);
     } catch (SqlError& e) {
-        // A syntax error anywhere, or a column that an existing table lacks: nothing of the batch runs.
+        // A syntax error anywhere, or a column that an existing table lacks: nothing of the batch
+        // runs.
         StatementOutcome o;
         o.failed = true;
         o.messages = e.Messages();
@@ -90,7 +92,8 @@ BatchOutcome Database::ExecuteBatch(Session& session, std::string_view sqlUtf8, 
         // Text that is not valid UTF-8 cannot be a batch.
         StatementOutcome o;
         o.failed = true;
-        o.messages.push_back(SqlMessage{102, 1, 15, std::string("Incorrect syntax near '") + "?" + "'.", 1});
+        o.messages.push_back(
+            SqlMessage{102, 1, 15, std::string("Incorrect syntax near '") + "?" + "'.", 1});
         outcome.statements.push_back(std::move(o));
         return outcome;
     }
@@ -114,7 +117,8 @@ void Database::Replay(const AppliedStatement& statement) {
         std::string why = o.statements.empty() || o.statements[0].messages.empty()
                               ? std::string("it is not one statement")
                               : o.statements[0].messages[0].text;
-        throw std::runtime_error("logged statement does not replay on this database (" + why + "): " + statement.text);
+        throw std::runtime_error("logged statement does not replay on this database (" + why +
+                                 "): " + statement.text);
     }
 }
 

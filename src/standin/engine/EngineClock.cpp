@@ -11,7 +11,8 @@ DateTime ToSqlDateTime(std::chrono::system_clock::time_point time) {
     const std::time_t t = system_clock::to_time_t(system_clock::time_point(seconds));
     std::tm local{};
     localtime_r(&t, &local);
-    const year_month_day date{year(local.tm_year + 1900), month(static_cast<unsigned>(local.tm_mon + 1)),
+    const year_month_day date{year(local.tm_year + 1900),
+                              month(static_cast<unsigned>(local.tm_mon + 1)),
                               day(static_cast<unsigned>(local.tm_mday))};
     std::int64_t days = (sys_days(date) - sys_days(year(1900) / January / 1)).count();
     const std::int64_t microOfDay =

@@ -32,8 +32,8 @@ StatementOutcome FailedStatement(int number, int severity, std::string text) {
 // The batch could not be made durable; it has been undone.
 StatementOutcome LogWriteFailure(const std::filesystem::path& log, const std::string& reason) {
     return FailedStatement(3271, 16,
-                           "A nonrecoverable I/O error occurred on file \"" + log.string() + ":\" " + reason +
-                               ". The batch has been undone.");
+                           "A nonrecoverable I/O error occurred on file \"" + log.string() +
+                               ":\" " + reason + ". The batch has been undone.");
 }
 
 }  // namespace
@@ -48,7 +48,8 @@ void Engine::Create(const std::filesystem::path& dir, const std::string& saPassw
     folder.WriteMarker();
 }
 
-std::unique_ptr<Engine> Engine::Open(const std::filesystem::path& dir, const EngineOptions& options) {
+std::unique_ptr<Engine> Engine::Open(const std::filesystem::path& dir,
+                                     const EngineOptions& options) {
     return std::make_unique<EngineImpl>(dir, options);
 }
 
@@ -67,7 +68,8 @@ void EngineImpl::Recover() {
         std::istringstream in(std::move(snapshot.payload));
         db = Database::Load(in);
     } catch (const std::exception& e) {
-        throw std::runtime_error("snapshot '" + folder_.SnapshotFile().string() + "' cannot be loaded: " + e.what());
+        throw std::runtime_error("snapshot '" + folder_.SnapshotFile().string() +
+                                 "' cannot be loaded: " + e.what());
     }
 
     const std::filesystem::path log = folder_.LogFile();
@@ -77,8 +79,9 @@ void EngineImpl::Recover() {
         WalWriter::CreateEmpty(log, snapshot.generation);
         scan = WalScan{snapshot.generation, {}, kWalHeaderSize, 0};
     } else if (scan.generation != snapshot.generation) {
-        throw std::runtime_error("log '" + log.string() + "' continues checkpoint " + std::to_string(scan.generation) +
-                                 " but snapshot '" + folder_.SnapshotFile().string() + "' is checkpoint " +
+        throw std::runtime_error("log '" + log.string() + "' continues checkpoint " +
+                                 std::to_string(scan.generation) + " but snapshot '" +
+                                 folder_.SnapshotFile().string() + "' is checkpoint " +
                                  std::to_string(snapshot.generation) +
                                  "; they do not belong together, so the database is not opened");
     }
@@ -90,16 +93,19 @@ void EngineImpl::Recover() {
             try {
                 db->Replay(statement);
             } catch (const std::exception& e) {
-                throw std::runtime_error("log '" + log.string() + "', record " + std::to_string(recordNo) +
-                                         ": the statement does not apply to the snapshot (" + e.what() +
-                                         "); the database is not opened. Statement: " + statement.text.substr(0, 200));
+                throw std::runtime_error(
+                    "log '" + log.string() + "', record " + std::to_string(recordNo) +
+                    ": the statement does not apply to the snapshot (" + e.what() +
+                    "); the database is not opened. Statement: " + statement.text.substr(0, 200));
             }
         }
     }
     // Cuts off a torn last record, if any.
     auto wal = std::make_unique<WalWriter>(log, scan.validEnd, options_.fsync);
     if (scan.droppedTail > 0)
-        std::fprintf(stderr, "sqlstandin: '%s': dropped a torn last record (%llu bytes) whose write did not complete\n",
+        std::fprintf(stderr,
+                     "sqlstandin: '%s': dropped a torn last record (%llu bytes) whose write did "
+                     "not complete\n",
                      log.c_str(), static_cast<unsigned long long>(scan.droppedTail));
     db_ = std::move(db);
     wal_ = std::move(wal);
@@ -111,8 +117,8 @@ void EngineImpl::RestoreFromDisk() {
     try {
         Recover();
     } catch (const std::exception& e) {
-        broken_ = std::string("the database could not be reloaded after a failed batch: ") + e.what() +
-                  "; restart sqlstandin";
+        broken_ = std::string("the database could not be reloaded after a failed batch: ") +
+                  e.what() + "; restart sqlstandin";
     }
 }
 
@@ -120,7 +126,8 @@ BatchOutcome EngineImpl::ExecuteBatch(Session& session, std::string_view sqlUtf8
     const std::lock_guard<std::mutex> lock(mutex_);
     BatchOutcome outcome;
     if (!broken_.empty()) {
-        outcome.statements.push_back(FailedStatement(3271, 16, "The database is unavailable: " + broken_ + "."));
+        outcome.statements.push_back(
+            FailedStatement(3271, 16, "The database is unavailable: " + broken_ + "."));
         WriteTrace(session, sqlUtf8, outcome);
         return outcome;
     }
@@ -131,8 +138,10 @@ BatchOutcome EngineImpl::ExecuteBatch(Session& session, std::string_view sqlUtf8
         outcome = db_->ExecuteBatch(session, sqlUtf8, context);
     } catch (const std::exception& e) {
         // The executor failed part way; what it changed cannot be trusted, so reload.
-        outcome.statements.push_back(FailedStatement(
-            8630, 16, std::string("Internal Query Processor Error: ") + e.what() + ". The batch has been undone."));
+        outcome.statements.push_back(
+            FailedStatement(8630, 16,
+                            std::string("Internal Query Processor Error: ") + e.what() +
+                                ". The batch has been undone."));
         applied.clear();
         RestoreFromDisk();
     }
@@ -160,7 +169,8 @@ BatchOutcome EngineImpl::ExecuteBatch(Session& session, std::string_view sqlUtf8
     return outcome;
 }
 
-void EngineImpl::WriteTrace(const Session& session, std::string_view sql, const BatchOutcome& outcome) {
+void EngineImpl::WriteTrace(const Session& session, std::string_view sql,
+                            const BatchOutcome& outcome) {
     if (!trace_) return;
     try {
         trace_->Write(session.spid, sql, FirstError(outcome));

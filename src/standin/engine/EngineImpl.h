@@ -14,9 +14,9 @@
 #include <string>
 
 #include "Database.h"
-#include "storage/DatabaseFolder.h"
 #include "Engine.h"
 #include "Trace.h"
+#include "storage/DatabaseFolder.h"
 #include "storage/Wal.h"
 
 namespace standin {
@@ -47,7 +47,7 @@ private:
     std::unique_ptr<TraceWriter> trace_;
     std::uint64_t generation_ = 0;
     std::uint64_t snapshotBytes_ = 0;  // size of the last snapshot's database image
-    std::string broken_;  // when not empty: why every batch is refused
+    std::string broken_;               // when not empty: why every batch is refused
     bool traceFailureReported_ = false;
 };
 

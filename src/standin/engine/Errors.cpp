@@ -32,14 +32,16 @@ SqlError One(int number, int severity, int state, std::string text, Ends ends = 
 }  // namespace
 
 SqlError Syntax(std::string_view nearToken, bool isKeyword, int line) {
-    SqlMessage m = isKeyword ? M(156, 15, 1, "Incorrect syntax near the keyword " + Q(nearToken) + ".")
-                             : M(102, 15, 1, "Incorrect syntax near " + Q(nearToken) + ".");
+    SqlMessage m = isKeyword
+                       ? M(156, 15, 1, "Incorrect syntax near the keyword " + Q(nearToken) + ".")
+                       : M(102, 15, 1, "Incorrect syntax near " + Q(nearToken) + ".");
     m.line = line;
     return SqlError({m}, Ends::Batch);
 }
 
 SqlError UnclosedQuote(std::string_view rest, int line) {
-    SqlMessage m = M(105, 15, 1, "Unclosed quotation mark after the character string " + Q(rest) + ".");
+    SqlMessage m =
+        M(105, 15, 1, "Unclosed quotation mark after the character string " + Q(rest) + ".");
     m.line = line;
     return SqlError({m}, Ends::Batch);
 }
@@ -55,14 +57,15 @@ SqlError ObjectExists(std::string_view name) {
 }
 SqlError DuplicateColumn(std::string_view column, std::string_view table) {
     return One(2705, 16, 4,
-               "Column names in each table must be unique. Column name " + Q(column) + " in table " +
-                   Q(table) + " is specified more than once.");
+               "Column names in each table must be unique. Column name " + Q(column) +
+                   " in table " + Q(table) + " is specified more than once.");
 }
 SqlError Truncation() {
     return SqlError({M(8152, 16, 14, "String or binary data would be truncated."), Terminated()},
                     Ends::Statement);
 }
-SqlError DuplicateKey(std::string_view constraint, std::string_view table, std::string_view keyValue) {
+SqlError DuplicateKey(std::string_view constraint, std::string_view table,
+                      std::string_view keyValue) {
     return SqlError(
         {M(2627, 14, 1,
            "Violation of PRIMARY KEY constraint " + Q(constraint) +
@@ -71,7 +74,8 @@ SqlError DuplicateKey(std::string_view constraint, std::string_view table, std::
          Terminated()},
         Ends::Statement);
 }
-SqlError DuplicateIndexRow(std::string_view index, std::string_view table, std::string_view keyValue) {
+SqlError DuplicateIndexRow(std::string_view index, std::string_view table,
+                           std::string_view keyValue) {
     return SqlError({M(2601, 14, 1,
                        "Cannot insert duplicate key row in object " +
                            Q("dbo." + std::string(table)) + " with unique index " + Q(index) +
@@ -121,7 +125,8 @@ SqlError ColumnHasDependents(std::string_view objectKind, std::string_view objec
                            " failed because one or more objects access this column.")},
                     Ends::Statement);
 }
-SqlError ConversionFailed(std::string_view fromType, std::string_view value, std::string_view toType) {
+SqlError ConversionFailed(std::string_view fromType, std::string_view value,
+                          std::string_view toType) {
     return One(245, 16, 1,
                "Conversion failed when converting the " + std::string(fromType) + " value " +
                    Q(value) + " to data type " + std::string(toType) + ".",
@@ -154,15 +159,17 @@ SqlError DateTimeOverflow() {
     return One(517, 16, 1, "Adding a value to a 'datetime' column caused an overflow.");
 }
 SqlError NotNullColumnOnNonEmptyTable(std::string_view column, std::string_view table) {
-    return One(4901, 16, 1,
-               "ALTER TABLE only allows columns to be added that can contain nulls, or have a DEFAULT "
-               "definition specified, or the column being added is an identity or timestamp column, or "
-               "alternatively if none of the previous conditions are satisfied the table must be empty to "
-               "allow addition of this column. Column " +
-                   Q(column) + " cannot be added to non-empty table " + Q(table) +
-                   " because it does not satisfy these conditions.");
+    return One(
+        4901, 16, 1,
+        "ALTER TABLE only allows columns to be added that can contain nulls, or have a DEFAULT "
+        "definition specified, or the column being added is an identity or timestamp column, or "
+        "alternatively if none of the previous conditions are satisfied the table must be empty to "
+        "allow addition of this column. Column " +
+            Q(column) + " cannot be added to non-empty table " + Q(table) +
+            " because it does not satisfy these conditions.");
 }
-SqlError NoSuchColumnToAlter(std::string_view action, std::string_view column, std::string_view table) {
+SqlError NoSuchColumnToAlter(std::string_view action, std::string_view column,
+                             std::string_view table) {
     return One(4924, 16, 1,
                "ALTER TABLE " + std::string(action) + " failed because column " + Q(column) +
                    " does not exist in table " + Q(table) + ".");
@@ -260,10 +267,11 @@ SqlError MultiplePrimaryKeys(std::string_view table) {
         Ends::Statement);
 }
 SqlError IdentityType(std::string_view column) {
-    return One(2749, 16, 2,
-               "Identity column " + Q(column) +
-                   " must be of data type int, bigint, smallint, tinyint, or decimal or numeric with a "
-                   "scale of 0, unlimited precision, and constrained to be nonnullable.");
+    return One(
+        2749, 16, 2,
+        "Identity column " + Q(column) +
+            " must be of data type int, bigint, smallint, tinyint, or decimal or numeric with a "
+            "scale of 0, unlimited precision, and constrained to be nonnullable.");
 }
 SqlError ColumnInListTwice(std::string_view column) {
     return One(
@@ -380,8 +388,9 @@ SqlError ExplicitIdentityRequired(std::string_view table) {
 }
 SqlError NoIdentityProperty(std::string_view table) {
     return One(8106, 16, 1,
-               "Table " + Q(table) + " does not have the identity property. Cannot perform SET "
-               "operation.");
+               "Table " + Q(table) +
+                   " does not have the identity property. Cannot perform SET "
+                   "operation.");
 }
 SqlError IdentityInsertAlreadyOn(std::string_view on, std::string_view asked) {
     return One(8107, 16, 1,

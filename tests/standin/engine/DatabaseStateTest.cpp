@@ -4,8 +4,8 @@
 #include <sstream>
 
 #include "Database.h"
-#include "types/DateTimeOps.h"
 #include "exec/TextFormat.h"
+#include "types/DateTimeOps.h"
 
 namespace standin {
 namespace {
@@ -23,12 +23,15 @@ struct Fixture {
         ctx.clock = [this] {
             ++clockCalls;
             DateTime t;
-            t.days = day++;  // every reading differs, so a replay that reads the clock again would show
+            t.days =
+                day++;  // every reading differs, so a replay that reads the clock again would show
             t.ticks = 12345;
             return t;
         };
     }
-    std::string Run(const std::string& sql) { return FormatOutcome(db.ExecuteBatch(session, sql, ctx)); }
+    std::string Run(const std::string& sql) {
+        return FormatOutcome(db.ExecuteBatch(session, sql, ctx));
+    }
 };
 
 std::string Image(const Database& db) {
@@ -38,8 +41,10 @@ std::string Image(const Database& db) {
 }
 
 const char* kScript =
-    "create table lib_notepad (np_no int NOT NULL IDENTITY (1, 1), np_date datetime default(getdate()),\n"
-    " np_text text default(''), np_oprname char(20) default(''), np_price numeric(7,2) default(0.00))\n"
+    "create table lib_notepad (np_no int NOT NULL IDENTITY (1, 1), np_date datetime "
+    "default(getdate()),\n"
+    " np_text text default(''), np_oprname char(20) default(''), np_price numeric(7,2) "
+    "default(0.00))\n"
     "ALTER TABLE lib_notepad ADD CONSTRAINT PK_lib_notepad PRIMARY KEY NONCLUSTERED (np_no)\n"
     "insert into lib_notepad(np_text, np_oprname, np_price) values('第一', 'abc', 12.5)\n"
     "insert into lib_notepad(np_text) values('second')\n"
@@ -94,9 +99,11 @@ TEST(DatabaseState, SaveLoadRoundTrip) {
     Session s;
     ExecContext ctx;
     ctx.clock = [] { return DateTime{}; };
-    std::string out = FormatOutcome(loaded->ExecuteBatch(s, "insert into lib_notepad(np_text) values('x')\n"
-                                                            "select np_no, np_flag, np_date from lib_notepad where np_text like 'x'",
-                                                          ctx));
+    std::string out = FormatOutcome(loaded->ExecuteBatch(
+        s,
+        "insert into lib_notepad(np_text) values('x')\n"
+        "select np_no, np_flag, np_date from lib_notepad where np_text like 'x'",
+        ctx));
     EXPECT_EQ(out, "(1 row affected)\nnp_no\tnp_flag\tnp_date\n4\t0\t1900-01-01 00:00:00.000\n");
 }
 
@@ -114,7 +121,8 @@ TEST(DatabaseState, LoadRefusesDamagedImages) {
         return std::string();
     };
     EXPECT_NE(loadFails("").find("truncated"), std::string::npos);
-    EXPECT_NE(loadFails("hello world, this is not a database at all").find("magic"), std::string::npos);
+    EXPECT_NE(loadFails("hello world, this is not a database at all").find("magic"),
+              std::string::npos);
     for (std::size_t cut : {image.size() - 1, image.size() / 2, std::size_t{20}})
         EXPECT_NE(loadFails(image.substr(0, cut)).find("truncated"), std::string::npos) << cut;
     std::string flipped = image;

@@ -25,8 +25,8 @@
 #include <vector>
 
 #include "Database.h"
-#include "types/DateTimeOps.h"
 #include "exec/TextFormat.h"
+#include "types/DateTimeOps.h"
 
 namespace {
 
@@ -40,7 +40,8 @@ struct Block {
 std::string Substitute(std::string text, const std::map<std::string, std::string>& vars) {
     for (auto& [name, value] : vars) {
         std::string mark = "{{" + name + "}}";
-        for (std::size_t p = text.find(mark); p != std::string::npos; p = text.find(mark, p + value.size()))
+        for (std::size_t p = text.find(mark); p != std::string::npos;
+             p = text.find(mark, p + value.size()))
             text.replace(p, mark.size(), value);
     }
     return text;
@@ -94,19 +95,24 @@ std::string Nonconforming(const standin::ResultColumn& c, const standin::Value& 
         case TypeId::Text: {
             auto* s = std::get_if<std::string>(&v);
             if (!s) return "not text";
-            if (c.type.id == TypeId::Char && s->size() != static_cast<std::size_t>(c.type.length)) return "char of another width";
-            if (c.type.id == TypeId::VarChar && s->size() > static_cast<std::size_t>(c.type.length)) return "longer than its varchar";
+            if (c.type.id == TypeId::Char && s->size() != static_cast<std::size_t>(c.type.length))
+                return "char of another width";
+            if (c.type.id == TypeId::VarChar && s->size() > static_cast<std::size_t>(c.type.length))
+                return "longer than its varchar";
             return "";
         }
         case TypeId::Numeric:
         case TypeId::Decimal: {
             auto* d = std::get_if<standin::Decimal>(&v);
             if (!d) return "not a decimal";
-            if (d->precision != c.type.precision || d->scale != c.type.scale) return "decimal of another precision or scale";
+            if (d->precision != c.type.precision || d->scale != c.type.scale)
+                return "decimal of another precision or scale";
             return "";
         }
-        case TypeId::DateTime: return std::holds_alternative<standin::DateTime>(v) ? "" : "not a datetime";
-        default: return std::holds_alternative<std::int64_t>(v) ? "" : "not an integer";
+        case TypeId::DateTime:
+            return std::holds_alternative<standin::DateTime>(v) ? "" : "not a datetime";
+        default:
+            return std::holds_alternative<std::int64_t>(v) ? "" : "not an integer";
     }
 }
 
@@ -201,8 +207,8 @@ int main(int argc, char** argv) {
                     std::string why = Nonconforming(st.resultSet->columns[i], row[i]);
                     if (why.empty()) continue;
                     ++failures;
-                    std::cerr << argv[1] << ":" << b.line << ": column " << i + 1 << " '" << st.resultSet->columns[i].name
-                              << "': " << why << "\n";
+                    std::cerr << argv[1] << ":" << b.line << ": column " << i + 1 << " '"
+                              << st.resultSet->columns[i].name << "': " << why << "\n";
                 }
         }
         std::vector<std::string> expected;
@@ -210,7 +216,8 @@ int main(int argc, char** argv) {
         std::vector<std::string> actual = Lines(standin::FormatOutcome(outcome));
         if (actual == expected) continue;
         ++failures;
-        std::cerr << argv[1] << ":" << b.line << ": output differs for\n" << batch << "\n--- expected\n";
+        std::cerr << argv[1] << ":" << b.line << ": output differs for\n"
+                  << batch << "\n--- expected\n";
         for (auto& l : expected) std::cerr << l << "\n";
         std::cerr << "--- actual\n";
         for (auto& l : actual) std::cerr << l << "\n";

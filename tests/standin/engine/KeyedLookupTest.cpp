@@ -18,17 +18,21 @@ struct Table {
     Table() {
         ctx.clock = [] { return DateTime{}; };
     }
-    std::string Run(const std::string& sql) { return FormatOutcome(db.ExecuteBatch(session, sql, ctx)); }
+    std::string Run(const std::string& sql) {
+        return FormatOutcome(db.ExecuteBatch(session, sql, ctx));
+    }
 
     void Fill(int rows) {
-        Run("create table lib_bianma (bm_no int NOT NULL IDENTITY (1, 1), bm_code char(10) NOT NULL, "
+        Run("create table lib_bianma (bm_no int NOT NULL IDENTITY (1, 1), bm_code char(10) NOT "
+            "NULL, "
             "bm_bookno char(22) default(''), bm_noorder char(26) default(''))\n"
             "ALTER TABLE lib_bianma ADD CONSTRAINT PK_lib_bianma PRIMARY KEY NONCLUSTERED (bm_no)\n"
             "create index ix_bianma_code on lib_bianma(bm_code)");
         for (int done = 0; done < rows;) {
             std::string sql = "insert into lib_bianma(bm_code, bm_bookno) values";
             for (int k = 0; k < 1000 && done < rows; ++k, ++done)
-                sql += (k ? ",('C" : "('C") + std::to_string(done % 5000) + "','TP312/" + std::to_string(done) + "')";
+                sql += (k ? ",('C" : "('C") + std::to_string(done % 5000) + "','TP312/" +
+                       std::to_string(done) + "')";
             Run(sql);
         }
     }
@@ -37,7 +41,8 @@ struct Table {
     std::int64_t RowsVisited(const std::string& sql) {
         const BatchOutcome outcome = db.ExecuteBatch(session, sql, ctx);
         EXPECT_EQ(outcome.statements.size(), 1u) << sql;
-        EXPECT_FALSE(outcome.statements.empty() || outcome.statements[0].failed) << FormatOutcome(outcome);
+        EXPECT_FALSE(outcome.statements.empty() || outcome.statements[0].failed)
+            << FormatOutcome(outcome);
         return outcome.statements.empty() ? -1 : outcome.statements[0].rowsVisited;
     }
 };
@@ -73,7 +78,8 @@ TEST(KeyedLookup, IndexedColumnAndKeyAgreeWithAScan) {
     // Same rows through the index (bm_code =) and through a scan (LIKE without wildcard).
     EXPECT_EQ(t.Run("select count(*) as n from lib_bianma where bm_code = 'c1234'"), "n\n2\n");
     EXPECT_EQ(t.Run("select count(*) as n from lib_bianma where bm_code like 'C1234'"), "n\n2\n");
-    EXPECT_EQ(t.Run("delete from lib_bianma where bm_code = 'C1234' and bm_no > 5000"), "(1 row affected)\n");
+    EXPECT_EQ(t.Run("delete from lib_bianma where bm_code = 'C1234' and bm_no > 5000"),
+              "(1 row affected)\n");
     EXPECT_EQ(t.Run("select bm_no from lib_bianma where bm_code = 'C1234 '"), "bm_no\n1235\n");
 }
 
@@ -90,11 +96,13 @@ TEST(KeyedLookup, UpdatesKeepTheIndexesOfSharedAndChangedKeys) {
         // 'C7' is shared by rows 8 and 5008; bm_bookno gets a look-up index of one key for all.
         {"update lib_bianma set bm_bookno='same' where bm_no > 0", "(10000 rows affected)\n"},
         {"select count(*) as n from lib_bianma where bm_bookno = 'same'", "n\n10000\n"},
-        {"update lib_bianma set bm_noorder='x' where bm_bookno = 'same'", "(10000 rows affected)\n"},
+        {"update lib_bianma set bm_noorder='x' where bm_bookno = 'same'",
+         "(10000 rows affected)\n"},
         {"select count(*) as n from lib_bianma where bm_bookno = 'same'", "n\n10000\n"},
         {"select bm_no from lib_bianma where bm_code = 'C7'", "bm_no\n8\n5008\n"},
         // The key moves: the row leaves the old key and is found under the new one.
-        {"update lib_bianma set bm_code='C9999', bm_bookno='moved' where bm_no = 8", "(1 row affected)\n"},
+        {"update lib_bianma set bm_code='C9999', bm_bookno='moved' where bm_no = 8",
+         "(1 row affected)\n"},
         {"select bm_no from lib_bianma where bm_code = 'C7'", "bm_no\n5008\n"},
         {"select bm_no from lib_bianma where bm_code = 'C9999'", "bm_no\n8\n"},
         {"select count(*) as n from lib_bianma where bm_bookno = 'same'", "n\n9999\n"},

@@ -71,7 +71,8 @@ bool ChildProcess::Pump(std::chrono::steady_clock::time_point deadline, bool wan
     if (wantWrite) watch(in_, POLLOUT);
     if (count == 0) return false;
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) return false;
         const int ready = ::poll(fds, count, static_cast<int>(left.count()));
         if (ready < 0 && errno == EINTR) continue;
@@ -104,7 +105,8 @@ bool ChildProcess::Write(const std::string& bytes, std::chrono::milliseconds tim
             continue;
         }
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && errno != EAGAIN) return false;  // the child is gone; what it acknowledged is what counts
+        if (n < 0 && errno != EAGAIN)
+            return false;  // the child is gone; what it acknowledged is what counts
         // The pipe is full: take in what the child printed meanwhile, so it can go on reading.
         if (!Pump(deadline, true)) return false;
     }

@@ -1,7 +1,7 @@
 #pragma once
 // Runs the sqlstandin program from tests: arguments, standard input and output through pipes,
-// SIGKILL on demand. Every read has a deadline so a hung child fails the test instead of hanging it.
-// Writing never waits on a child that is itself blocked writing: while standard input is full,
+// SIGKILL on demand. Every read has a deadline so a hung child fails the test instead of hanging
+// it. Writing never waits on a child that is itself blocked writing: while standard input is full,
 // whatever the child has printed on standard output or error is read into buffers.
 
 #include <chrono>
@@ -19,7 +19,8 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     // False when the child closed its input (it is gone) or took none for `timeout`.
-    bool Write(const std::string& bytes, std::chrono::milliseconds timeout = std::chrono::seconds(60));
+    bool Write(const std::string& bytes,
+               std::chrono::milliseconds timeout = std::chrono::seconds(60));
     void CloseInput();
     // The next line of standard output without its '\n'; nullopt at end of output or deadline.
     std::optional<std::string> ReadLine(std::chrono::milliseconds timeout);

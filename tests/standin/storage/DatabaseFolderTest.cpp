@@ -2,8 +2,8 @@
 
 #include <stdexcept>
 
-#include "storage/DatabaseFolder.h"
 #include "StorageTestSupport.h"
+#include "storage/DatabaseFolder.h"
 
 namespace standin {
 namespace {
@@ -62,7 +62,8 @@ TEST(DatabaseFolder, OpenRefusesWhatIsNotACompleteDatabase) {
         const char* expect;
     } cases[] = {
         {"no folder", [](const DatabaseFolder&) {}, "does not exist"},
-        {"empty folder", [](const DatabaseFolder& f) { std::filesystem::create_directories(f.Dir()); },
+        {"empty folder",
+         [](const DatabaseFolder& f) { std::filesystem::create_directories(f.Dir()); },
          "is not a sqlstandin database"},
         {"creation interrupted",
          [](const DatabaseFolder& f) {
@@ -99,7 +100,8 @@ TEST(DatabaseFolder, OpenRefusesWhatIsNotACompleteDatabase) {
         TempDir tmp;
         const DatabaseFolder folder(tmp / "db");
         c.arrange(folder);
-        EXPECT_NE(OpenError(folder).find(c.expect), std::string::npos) << c.name << ": " << OpenError(folder);
+        EXPECT_NE(OpenError(folder).find(c.expect), std::string::npos)
+            << c.name << ": " << OpenError(folder);
     }
 }
 
@@ -115,7 +117,8 @@ TEST(DatabaseFolder, OpenLocksAndClearsInterruptedReplacements) {
         EXPECT_FALSE(std::filesystem::exists(folder.Dir() / "snapshot.bin.tmp"));
         EXPECT_FALSE(std::filesystem::exists(folder.Dir() / "log.wal.tmp"));
         EXPECT_TRUE(std::filesystem::exists(folder.Dir() / "README"));
-        EXPECT_NE(OpenError(folder).find("in use by another sqlstandin process"), std::string::npos);
+        EXPECT_NE(OpenError(folder).find("in use by another sqlstandin process"),
+                  std::string::npos);
     }
     EXPECT_EQ(OpenError(folder), "") << "the lock goes with the handle";
 }

@@ -20,8 +20,10 @@ protected:
         tzset();
     }
     void TearDown() override {
-        if (hadTz_) setenv("TZ", saved_.c_str(), 1);
-        else unsetenv("TZ");
+        if (hadTz_)
+            setenv("TZ", saved_.c_str(), 1);
+        else
+            unsetenv("TZ");
         tzset();
     }
 
@@ -43,10 +45,11 @@ TEST_F(EngineClock, RoundsToThreeHundredthsOfASecond) {
         std::uint32_t ticks;
     } cases[] = {
         {0, expectedDays, 0},
-        {1'666, expectedDays, 0},   // .001667 s is below half a tick
-        {1'667, expectedDays, 1},   // .003 on SQL Server
-        {5'000, expectedDays, 2},   // .005 s rounds up to .007
-        {(10 * 3600 + 30 * 60 + 15) * 1'000'000LL + 500'000, expectedDays, (10 * 3600 + 30 * 60 + 15) * 300 + 150},
+        {1'666, expectedDays, 0},  // .001667 s is below half a tick
+        {1'667, expectedDays, 1},  // .003 on SQL Server
+        {5'000, expectedDays, 2},  // .005 s rounds up to .007
+        {(10 * 3600 + 30 * 60 + 15) * 1'000'000LL + 500'000, expectedDays,
+         (10 * 3600 + 30 * 60 + 15) * 300 + 150},
         {86'399'998'400, expectedDays + 1, 0},  // 23:59:59.998 rounds to the next midnight
     };
     for (const auto& c : cases) {

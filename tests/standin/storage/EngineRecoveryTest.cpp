@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <sys/resource.h>
 
 #include <csignal>
@@ -13,9 +12,9 @@
 namespace standin {
 namespace {
 
+using testing::Exec;
 using testing::ReadBytes;
 using testing::Rows;
-using testing::Exec;
 using testing::TempDir;
 using testing::WriteBytes;
 
@@ -82,23 +81,31 @@ TEST_F(EngineRecovery, ReplayReachesTheSameWholeState) {
     std::string live;
     {
         const auto engine = Engine::Open(db_);
-        Exec(*engine, "create table p (n int identity(1,1) not null primary key, name varchar(20) default 'x', at datetime)");
-        Exec(*engine, "insert into p (name, at) values ('a', getdate())\r\ninsert into p (at) values (getdate())");
+        Exec(*engine,
+             "create table p (n int identity(1,1) not null primary key, name varchar(20) default "
+             "'x', at datetime)");
+        Exec(*engine,
+             "insert into p (name, at) values ('a', getdate())\r\ninsert into p (at) values "
+             "(getdate())");
         Session session;
-        engine->ExecuteBatch(session, "create table p (n int)");  // fails: takes no object id for good
-        engine->ExecuteBatch(session, "insert into p (n) values (5)");  // fails: explicit identity value
+        engine->ExecuteBatch(session,
+                             "create table p (n int)");  // fails: takes no object id for good
+        engine->ExecuteBatch(session,
+                             "insert into p (n) values (5)");  // fails: explicit identity value
         Exec(*engine, "alter table p add flag char(2) not null default ('N')");
         Exec(*engine, "create index ix_p_name on p (name)");
         Exec(*engine, "insert into p (name, at) select name, at from p");
         Exec(*engine, "update p set name = name + '!' where n = 2");
         Exec(*engine, "delete from p where n = 3");
-        Exec(*engine, "create table q (id int)\r\ndrop table q\r\ncreate table r (id int primary key)");
+        Exec(*engine,
+             "create table q (id int)\r\ndrop table q\r\ncreate table r (id int primary key)");
         std::filesystem::copy(db_, copy);
         engine->Checkpoint();
         live = ReadBytes(db_ / "snapshot.bin").substr(16);  // past magic and generation
     }
     Engine::Open(copy)->Checkpoint();
-    EXPECT_TRUE(ReadBytes(copy / "snapshot.bin").substr(16) == live) << "the replayed state differs";
+    EXPECT_TRUE(ReadBytes(copy / "snapshot.bin").substr(16) == live)
+        << "the replayed state differs";
 }
 
 TEST_F(EngineRecovery, ReplayUsesTheLoggedClockValue) {
@@ -143,7 +150,8 @@ TEST_F(EngineRecovery, LogGrowthTriggersCheckpoint) {
             Exec(*engine, Insert(id));
             const auto logSize = std::filesystem::file_size(log_);
             if (logSize == kWalHeaderSize) ++checkpoints;
-            ASSERT_LE(logSize, std::filesystem::file_size(db_ / "snapshot.bin") + 200) << "log kept growing";
+            ASSERT_LE(logSize, std::filesystem::file_size(db_ / "snapshot.bin") + 200)
+                << "log kept growing";
         }
     }
     EXPECT_GE(checkpoints, 2);
@@ -158,7 +166,8 @@ TEST_F(EngineRecovery, TornLastRecordIsDroppedAndCutAway) {
     WriteBytes(log_, intact + record.substr(0, record.size() - 3));
 
     EXPECT_EQ(Reopened(), Expected(3));
-    EXPECT_EQ(ReadBytes(log_), intact) << "the torn record is gone, so later appends follow good data";
+    EXPECT_EQ(ReadBytes(log_), intact)
+        << "the torn record is gone, so later appends follow good data";
     Fill(4, 5);
     EXPECT_EQ(Reopened(), Expected(5));
 }
@@ -283,7 +292,8 @@ TEST_F(EngineRecovery, BatchThatCannotBeLoggedIsUndone) {
 
     bool reported = false;
     for (const StatementOutcome& s : outcome.statements)
-        for (const SqlMessage& m : s.messages) reported = reported || (m.number == 3271 && s.failed);
+        for (const SqlMessage& m : s.messages)
+            reported = reported || (m.number == 3271 && s.failed);
     EXPECT_TRUE(reported);
     EXPECT_EQ(Rows(*engine, kSelect), Expected(1));
     Exec(*engine, Insert(2));
@@ -324,12 +334,16 @@ TEST_F(EngineRecovery, TraceRecordsEveryBatchInOrder) {
         engine->ExecuteBatch(session, "insert into nope values (1)");
     }
     const std::string trace = ReadBytes(tmp_ / "trace.jsonl");
-    EXPECT_NE(trace.find(R"x({"seq":1,"session":57,"text":"create table t (id int primary key, c varchar(40))\r\n","error":null})x"
-                         "\n"),
-              std::string::npos)
+    EXPECT_NE(
+        trace.find(
+            R"x({"seq":1,"session":57,"text":"create table t (id int primary key, c varchar(40))\r\n","error":null})x"
+            "\n"),
+        std::string::npos)
         << trace;
-    EXPECT_NE(trace.find(R"x({"seq":2,"session":57,"text":"insert into nope values (1)","error":{"number":208,"message":"Invalid object name 'nope'."}})x"),
-              std::string::npos)
+    EXPECT_NE(
+        trace.find(
+            R"x({"seq":2,"session":57,"text":"insert into nope values (1)","error":{"number":208,"message":"Invalid object name 'nope'."}})x"),
+        std::string::npos)
         << trace;
 }
 

@@ -15,7 +15,8 @@ inline std::string Render(const Value& v) {
     if (IsNull(v)) return "NULL";
     if (const auto* i = std::get_if<std::int64_t>(&v)) return std::to_string(*i);
     if (const auto* s = std::get_if<std::string>(&v)) return *s;
-    if (const auto* d = std::get_if<DateTime>(&v)) return std::to_string(d->days) + ":" + std::to_string(d->ticks);
+    if (const auto* d = std::get_if<DateTime>(&v))
+        return std::to_string(d->days) + ":" + std::to_string(d->ticks);
     const auto& dec = std::get<Decimal>(v);
     return std::to_string(static_cast<long long>(dec.unscaled)) + "e-" + std::to_string(dec.scale);
 }
@@ -24,7 +25,8 @@ inline std::string Render(const Value& v) {
 inline BatchOutcome Exec(Engine& engine, std::string_view sql, Session session = {}) {
     BatchOutcome outcome = engine.ExecuteBatch(session, sql);
     for (const StatementOutcome& s : outcome.statements)
-        for (const SqlMessage& m : s.messages) ADD_FAILURE() << sql << ": Msg " << m.number << ": " << m.text;
+        for (const SqlMessage& m : s.messages)
+            ADD_FAILURE() << sql << ": Msg " << m.number << ": " << m.text;
     return outcome;
 }
 

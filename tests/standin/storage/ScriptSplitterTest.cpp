@@ -19,7 +19,9 @@ TEST(ScriptSplitter, CutsAtLinesHoldingOnlyGo) {
         {"blank batches are dropped", "\nGO\n  \r\n\t\nGO\nselect 1\nGO\n\n", {"select 1\n"}},
         {"byte order mark", "\xEF\xBB\xBFselect 1\nGO\n", {"select 1\n"}},
         {"empty script", "", {}},
-        {"lines kept exactly", "insert t values ('a\r\nb')  \r\n-- note\r\nGO\r\n", {"insert t values ('a\r\nb')  \r\n-- note\r\n"}},
+        {"lines kept exactly",
+         "insert t values ('a\r\nb')  \r\n-- note\r\nGO\r\n",
+         {"insert t values ('a\r\nb')  \r\n-- note\r\n"}},
     };
     for (const auto& c : cases) EXPECT_EQ(SplitScript(c.script), c.batches) << c.name;
 }

@@ -2,8 +2,8 @@
 
 #include <stdexcept>
 
-#include "storage/SnapshotFile.h"
 #include "StorageTestSupport.h"
+#include "storage/SnapshotFile.h"
 
 namespace standin {
 namespace {
@@ -62,7 +62,8 @@ TEST(SnapshotFile, AnySingleDamagedByteIsDetected) {
         for (const int flip : {0x01, 0x80, 0xFF}) {
             std::string bytes = good;
             bytes[at] ^= static_cast<char>(flip);
-            EXPECT_THROW(DecodeSnapshot(bytes, "s"), std::runtime_error) << "byte " << at << " ^ " << flip;
+            EXPECT_THROW(DecodeSnapshot(bytes, "s"), std::runtime_error)
+                << "byte " << at << " ^ " << flip;
         }
     }
 }

@@ -24,12 +24,15 @@ using testing::WriteBytes;
 const std::string kProgram = SQLSTANDIN_PATH;
 constexpr const char* kCreate = "create table t (id int primary key, c varchar(40))";
 
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
 
 // What exec prints after a statement that changed one row.
 constexpr const char* kOneRowAffected = "(1 row affected)";
 
-RunResult Init(const std::filesystem::path& dir, const std::vector<std::filesystem::path>& scripts) {
+RunResult Init(const std::filesystem::path& dir,
+               const std::vector<std::filesystem::path>& scripts) {
     std::vector<std::string> args{kProgram, "init", dir.string(), "--sa-password", "pw"};
     if (!scripts.empty()) args.push_back("--script");
     for (const auto& s : scripts) args.push_back(s.string());
@@ -61,7 +64,8 @@ TEST(SqlstandinInit, RunsScriptsSplitAtGoLines) {
 TEST(SqlstandinInit, FailingScriptLeavesNoDatabase) {
     TempDir tmp;
     WriteBytes(tmp / "bad.sql", std::string(kCreate) + "\nGO\ninsert into nope values (1)\nGO\n");
-    WriteBytes(tmp / "good.sql", std::string(kCreate) + "\nGO\ninsert into t values (7, 'seven')\n");
+    WriteBytes(tmp / "good.sql",
+               std::string(kCreate) + "\nGO\ninsert into t values (7, 'seven')\n");
 
     for (const bool folderExists : {false, true}) {
         const auto dir = tmp / (folderExists ? "empty" : "absent");
@@ -74,13 +78,16 @@ TEST(SqlstandinInit, FailingScriptLeavesNoDatabase) {
         if (folderExists) {
             EXPECT_TRUE(IsEmptyFolder(dir));
         }
-        EXPECT_TRUE(Contains(Exec(dir, "select 1").err, folderExists ? "is not a sqlstandin database" : "does not exist"));
+        EXPECT_TRUE(Contains(Exec(dir, "select 1").err,
+                             folderExists ? "is not a sqlstandin database" : "does not exist"));
 
         const RunResult again = Init(dir / ".", {tmp / "good.sql"});
         ASSERT_EQ(again.status, 0) << again.err;
-        EXPECT_TRUE(Contains(Exec(dir, "select id, c from t").out, "7\tseven")) << "the failed attempt left nothing behind";
+        EXPECT_TRUE(Contains(Exec(dir, "select id, c from t").out, "7\tseven"))
+            << "the failed attempt left nothing behind";
         for (const auto& entry : std::filesystem::directory_iterator(dir))
-            EXPECT_FALSE(Contains(entry.path().filename().string(), "sqlstandin-init")) << entry.path();
+            EXPECT_FALSE(Contains(entry.path().filename().string(), "sqlstandin-init"))
+                << entry.path();
     }
 }
 
@@ -100,7 +107,8 @@ TEST(SqlstandinInit, RefusesAFolderInUse) {
     EXPECT_TRUE(Contains(init.err, "already holds a database")) << init.err;
     EXPECT_EQ(Exec(tmp / "db", "insert into t values (1, 'still here')").status, 0);
 
-    init = RunProgram({kProgram, "init", (tmp / "other").string(), "--script", (tmp / "missing.sql").string()});
+    init = RunProgram(
+        {kProgram, "init", (tmp / "other").string(), "--script", (tmp / "missing.sql").string()});
     EXPECT_EQ(init.status, 1);
     EXPECT_TRUE(Contains(init.err, "missing.sql")) << init.err;
     EXPECT_FALSE(std::filesystem::exists(tmp / "other"));
@@ -109,13 +117,17 @@ TEST(SqlstandinInit, RefusesAFolderInUse) {
 TEST(SqlstandinExec, ReportsErrorsSqlcmdStyleAndExitsWithOne) {
     TempDir tmp;
     ASSERT_EQ(Init(tmp / "db", {}).status, 0);
-    const RunResult ok = Exec(tmp / "db", "-- a comment first\n" + std::string(kCreate) + "\nGO\ninsert into t values (1, 'a')");
+    const RunResult ok = Exec(tmp / "db", "-- a comment first\n" + std::string(kCreate) +
+                                              "\nGO\ninsert into t values (1, 'a')");
     EXPECT_EQ(ok.status, 0) << ok.out << ok.err;
     EXPECT_TRUE(Contains(ok.out, std::string(kOneRowAffected) + "\n")) << ok.out;
 
-    const RunResult bad = Exec(tmp / "db", "insert into nope values (1)\nGO\ninsert into t values (2, 'b')");
+    const RunResult bad =
+        Exec(tmp / "db", "insert into nope values (1)\nGO\ninsert into t values (2, 'b')");
     EXPECT_EQ(bad.status, 1);
-    EXPECT_TRUE(Contains(bad.out, "Msg 208, Level 16, State 1, Line 1\nInvalid object name 'nope'.\n")) << bad.out;
+    EXPECT_TRUE(
+        Contains(bad.out, "Msg 208, Level 16, State 1, Line 1\nInvalid object name 'nope'.\n"))
+        << bad.out;
     EXPECT_TRUE(Contains(bad.out, kOneRowAffected)) << "later batches still run";
 }
 
@@ -123,16 +135,20 @@ TEST(SqlstandinExec, RunsStandardInputAndTracesEachBatch) {
     TempDir tmp;
     ASSERT_EQ(Init(tmp / "db", {}).status, 0);
     const auto trace = tmp / "trace.jsonl";
-    const RunResult run = RunProgram({kProgram, "exec", (tmp / "db").string(), "--trace", trace.string(), "--fsync"},
-                                     std::string(kCreate) + "\r\nGO\r\ninsert into nope values (1)\nGO\n");
+    const RunResult run =
+        RunProgram({kProgram, "exec", (tmp / "db").string(), "--trace", trace.string(), "--fsync"},
+                   std::string(kCreate) + "\r\nGO\r\ninsert into nope values (1)\nGO\n");
     EXPECT_EQ(run.status, 1);
     std::istringstream lines(ReadBytes(trace));
     std::string first, second, extra;
     std::getline(lines, first);
     std::getline(lines, second);
     EXPECT_FALSE(std::getline(lines, extra));
-    EXPECT_EQ(first, std::string(R"({"seq":1,"session":51,"text":")") + kCreate + R"(\r\n","error":null})");
-    EXPECT_TRUE(Contains(second, R"("error":{"number":208,"message":"Invalid object name 'nope'."})")) << second;
+    EXPECT_EQ(first, std::string(R"({"seq":1,"session":51,"text":")") + kCreate +
+                         R"(\r\n","error":null})");
+    EXPECT_TRUE(
+        Contains(second, R"("error":{"number":208,"message":"Invalid object name 'nope'."})"))
+        << second;
 }
 
 TEST(SqlstandinExec, RefusesADatabaseThatAnotherProcessHasOpen) {
@@ -166,7 +182,9 @@ TEST(SqlstandinExec, ALongScriptWithLongResultsRunsThroughFullPipes) {
     const RunResult run = RunProgram({kProgram, "exec", (tmp / "db").string()}, script);
     EXPECT_EQ(run.status, 0) << run.err;
     int rows = 0;
-    for (std::size_t at = run.out.find(wide); at != std::string::npos; at = run.out.find(wide, at + wide.size())) ++rows;
+    for (std::size_t at = run.out.find(wide); at != std::string::npos;
+         at = run.out.find(wide, at + wide.size()))
+        ++rows;
     EXPECT_EQ(rows, batches);
 }
 
@@ -183,7 +201,9 @@ TEST(SqlstandinProgram, UsageErrorsAreClear) {
         {{"exec"}, 2, "exec needs a folder"},
         {{"init", "x", "--sa-password"}, 2, "--sa-password needs a value"},
         {{"exec", "x", "--bogus"}, 2, "unknown option --bogus"},
-        {{"exec", "x", "--checkpoint-log-bytes", "lots"}, 2, "needs a positive whole number of bytes, not 'lots'"},
+        {{"exec", "x", "--checkpoint-log-bytes", "lots"},
+         2,
+         "needs a positive whole number of bytes, not 'lots'"},
         {{"exec", (tmp / "nothing").string(), "select 1"}, 1, "does not exist"},
     };
     for (const auto& c : cases) {
@@ -227,7 +247,8 @@ TEST(SqlstandinCrash, AcknowledgedStatementsSurviveKill) {
             const auto send = [&](int count) {
                 std::string batches;
                 for (int i = 0; i < count; ++i, ++next) {
-                    batches += "insert into t values (" + std::to_string(next) + ", '" + value(next) + "')\nGO\n";
+                    batches += "insert into t values (" + std::to_string(next) + ", '" +
+                               value(next) + "')\nGO\n";
                     sent.push_back(next);
                 }
                 writer.Write(batches);
@@ -236,10 +257,13 @@ TEST(SqlstandinCrash, AcknowledgedStatementsSurviveKill) {
             // and kill it after a random time, mostly while batches are still queued.
             send(1);
             while (acked.empty())
-                if (auto line = writer.ReadLine(std::chrono::seconds(20))) countAck(*line);
-                else FAIL() << "no acknowledgement from the writer: " << writer.Stderr();
-            const auto stopAt = std::chrono::steady_clock::now() +
-                                std::chrono::microseconds(std::uniform_int_distribution<int>(0, 60'000)(rng));
+                if (auto line = writer.ReadLine(std::chrono::seconds(20)))
+                    countAck(*line);
+                else
+                    FAIL() << "no acknowledgement from the writer: " << writer.Stderr();
+            const auto stopAt =
+                std::chrono::steady_clock::now() +
+                std::chrono::microseconds(std::uniform_int_distribution<int>(0, 60'000)(rng));
             do {
                 send(std::uniform_int_distribution<int>(1, 20)(rng));
                 while (auto line = writer.ReadLine(std::chrono::milliseconds(1))) countAck(*line);
@@ -257,19 +281,25 @@ TEST(SqlstandinCrash, AcknowledgedStatementsSurviveKill) {
         std::vector<int> present;
         for (std::string line; std::getline(out, line);) {
             const std::size_t tab = line.find('\t');
-            if (tab == std::string::npos || line.empty() || !std::isdigit(static_cast<unsigned char>(line[0]))) continue;
+            if (tab == std::string::npos || line.empty() ||
+                !std::isdigit(static_cast<unsigned char>(line[0])))
+                continue;
             const int id = std::stoi(line.substr(0, tab));
             EXPECT_EQ(line.substr(tab + 1), value(id)) << "row " << id << " is whole";
             present.push_back(id);
         }
-        for (std::size_t i = 0; i < present.size(); ++i) ASSERT_EQ(present[i], static_cast<int>(i) + 1) << "no gaps";
+        for (std::size_t i = 0; i < present.size(); ++i)
+            ASSERT_EQ(present[i], static_cast<int>(i) + 1) << "no gaps";
         for (const int id : acked)
-            EXPECT_TRUE(std::binary_search(present.begin(), present.end(), id)) << "acknowledged id " << id << " lost";
+            EXPECT_TRUE(std::binary_search(present.begin(), present.end(), id))
+                << "acknowledged id " << id << " lost";
         totalAcked += acked.size();
         ::testing::Test::RecordProperty("round" + std::to_string(round),
-                                        std::to_string(sent.size()) + " sent, " + std::to_string(acked.size()) +
-                                            " acknowledged, " + std::to_string(present.size()) + " present");
-        next = static_cast<int>(present.size()) + 1;  // unacknowledged ids that did not survive are sent again
+                                        std::to_string(sent.size()) + " sent, " +
+                                            std::to_string(acked.size()) + " acknowledged, " +
+                                            std::to_string(present.size()) + " present");
+        next = static_cast<int>(present.size()) +
+               1;  // unacknowledged ids that did not survive are sent again
     }
     EXPECT_GT(totalAcked, 0u) << "the writer was never given time to acknowledge anything";
 }

@@ -2,7 +2,6 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
-
 #include <sstream>
 
 #include "StorageTestSupport.h"
@@ -21,7 +20,8 @@ std::string Json(std::string_view text) {
 QJsonObject ParseLine(const std::string& line) {
     QJsonParseError error{};
     const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(line), &error);
-    EXPECT_EQ(error.error, QJsonParseError::NoError) << line << ": " << error.errorString().toStdString();
+    EXPECT_EQ(error.error, QJsonParseError::NoError)
+        << line << ": " << error.errorString().toStdString();
     return doc.object();
 }
 
@@ -42,7 +42,8 @@ TEST(TraceJson, EscapesExactly) {
         {"say \"hi\" \\ there", R"("say \"hi\" \\ there")"},
         {"tab\there", R"("tab\there")"},
         {std::string("\0\x01\x1f\x7f\b\f", 6), R"("\u0000\u0001\u001f\u007f\b\f")"},
-        {"insert into t values (N'\xE4\xB8\xAD\xE6\x96\x87')", "\"insert into t values (N'\xE4\xB8\xAD\xE6\x96\x87')\""},
+        {"insert into t values (N'\xE4\xB8\xAD\xE6\x96\x87')",
+         "\"insert into t values (N'\xE4\xB8\xAD\xE6\x96\x87')\""},
         {"\xF0\x9F\x98\x80", "\"\xF0\x9F\x98\x80\""},
         // Not UTF-8: GBK bytes, a lone continuation byte, a cut sequence, an encoded surrogate.
         {"\xD6\xD0", R"("\ufffd\ufffd")"},
@@ -82,9 +83,12 @@ TEST(TraceWriter, WritesOneLinePerBatchWithTheFirstError) {
     }
     const std::vector<std::string> lines = Lines(testing::ReadBytes(file));
     ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0], R"({"seq":1,"session":51,"text":"create table t (id int)\r\nGO-free text","error":null})");
-    EXPECT_EQ(lines[1],
-              R"({"seq":2,"session":52,"text":"select * from nope","error":{"number":208,"message":"Invalid object name 'nope'."}})");
+    EXPECT_EQ(
+        lines[0],
+        R"({"seq":1,"session":51,"text":"create table t (id int)\r\nGO-free text","error":null})");
+    EXPECT_EQ(
+        lines[1],
+        R"({"seq":2,"session":52,"text":"select * from nope","error":{"number":208,"message":"Invalid object name 'nope'."}})");
     const QJsonObject third = ParseLine(lines[2]);
     EXPECT_EQ(third["seq"].toInt(), 3);
     EXPECT_TRUE(third["error"].isNull());
@@ -106,7 +110,8 @@ TEST(TraceWriter, EndsALineCutShortByACrash) {
 TEST(FirstError, SkipsInformationalMessages) {
     BatchOutcome outcome;
     outcome.statements.resize(3);
-    outcome.statements[0].messages.push_back(SqlMessage{5701, 1, 10, "Changed database context.", 1});
+    outcome.statements[0].messages.push_back(
+        SqlMessage{5701, 1, 10, "Changed database context.", 1});
     outcome.statements[1].messages.push_back(SqlMessage{207, 1, 16, "Invalid column name 'x'.", 2});
     outcome.statements[2].messages.push_back(SqlMessage{208, 1, 16, "Invalid object name 'y'.", 3});
     ASSERT_NE(FirstError(outcome), nullptr);

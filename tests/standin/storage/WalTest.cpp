@@ -3,8 +3,8 @@
 #include <random>
 #include <stdexcept>
 
-#include "storage/Crc32c.h"
 #include "StorageTestSupport.h"
+#include "storage/Crc32c.h"
 #include "storage/Wal.h"
 
 namespace standin {
@@ -14,7 +14,8 @@ using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
 
-LoggedBatch Batch(std::string text, std::int32_t days = 40000, std::uint32_t ticks = 123, bool ansi = true) {
+LoggedBatch Batch(std::string text, std::int32_t days = 40000, std::uint32_t ticks = 123,
+                  bool ansi = true) {
     return LoggedBatch{AppliedStatement{std::move(text), DateTime{days, ticks}, ansi}};
 }
 
@@ -43,13 +44,16 @@ std::string ErrorOf(std::string_view bytes) {
 TEST(Crc32c, KnownValuesAndChaining) {
     EXPECT_EQ(Crc32c("123456789", 9), 0xE3069283u);  // the standard check value
     EXPECT_EQ(Crc32c("", 0), 0u);
-    const std::string text = "insert into t values (1, 'abc') -- a longer input crosses the 8-byte loop";
-    EXPECT_EQ(Crc32c(text.data() + 10, text.size() - 10, Crc32c(text.data(), 10)), Crc32c(text.data(), text.size()));
+    const std::string text =
+        "insert into t values (1, 'abc') -- a longer input crosses the 8-byte loop";
+    EXPECT_EQ(Crc32c(text.data() + 10, text.size() - 10, Crc32c(text.data(), 10)),
+              Crc32c(text.data(), text.size()));
 }
 
 TEST(Wal, RoundTripKeepsEveryField) {
-    LoggedBatch two{AppliedStatement{"update t set c='\xD6\xD0' where id=1\r\n", DateTime{-53690, 0}, false},
-                    AppliedStatement{std::string("x\0y", 3), DateTime{2958463, 25919999}, true}};
+    LoggedBatch two{
+        AppliedStatement{"update t set c='\xD6\xD0' where id=1\r\n", DateTime{-53690, 0}, false},
+        AppliedStatement{std::string("x\0y", 3), DateTime{2958463, 25919999}, true}};
     const std::string bytes = Log({Batch("create table t (id int)"), two, LoggedBatch{}});
     const WalScan scan = ScanWal(bytes, "log.wal");
     EXPECT_EQ(scan.generation, 7u);
@@ -71,11 +75,13 @@ TEST(Wal, RoundTripKeepsEveryField) {
 // A crash while appending leaves a prefix of the last record: at every cut point the earlier
 // records survive and the partial one is dropped, never decoded.
 TEST(Wal, TornLastRecordIsDroppedAtEveryCutPoint) {
-    const std::string whole = Log({Batch("insert into t values (1)"), Batch("insert into t values (2)")});
+    const std::string whole =
+        Log({Batch("insert into t values (1)"), Batch("insert into t values (2)")});
     const std::size_t lastStart = Log({Batch("insert into t values (1)")}).size();
     for (std::size_t cut = lastStart; cut < whole.size(); ++cut) {
         const WalScan scan = ScanWal(std::string_view(whole).substr(0, cut), "log.wal");
-        EXPECT_EQ(Texts(scan), std::vector<std::string>{"insert into t values (1)"}) << "cut at " << cut;
+        EXPECT_EQ(Texts(scan), std::vector<std::string>{"insert into t values (1)"})
+            << "cut at " << cut;
         EXPECT_EQ(scan.validEnd, lastStart);
         EXPECT_EQ(scan.droppedTail, cut - lastStart);
     }
@@ -89,7 +95,8 @@ TEST(Wal, ZeroFilledTailIsTornWrite) {
 
     std::string damagedLast = Log({Batch("a"), Batch("b")});
     damagedLast.back() ^= 0x40;
-    EXPECT_EQ(Texts(ScanWal(damagedLast + std::string(100, '\0'), "l")), std::vector<std::string>{"a"});
+    EXPECT_EQ(Texts(ScanWal(damagedLast + std::string(100, '\0'), "l")),
+              std::vector<std::string>{"a"});
     EXPECT_EQ(Texts(ScanWal(damagedLast, "l")), std::vector<std::string>{"a"});
 }
 
@@ -101,9 +108,11 @@ TEST(Wal, DamageBeforeLaterRecordsRefusesToOpen) {
         std::size_t offset;  // byte flipped
         const char* expect;
     } cases[] = {
-        {"payload of the first record", headerEnd + kWalRecordHeaderSize + 14, "record checksum mismatch"},
+        {"payload of the first record", headerEnd + kWalRecordHeaderSize + 14,
+         "record checksum mismatch"},
         {"length of the first record", headerEnd, "record header checksum mismatch"},
-        {"checksum field of the second record", Log({Batch("first")}).size() + 5, "record header checksum"},
+        {"checksum field of the second record", Log({Batch("first")}).size() + 5,
+         "record header checksum"},
     };
     for (const Case& c : cases) {
         std::string bytes = good;
@@ -146,7 +155,8 @@ TEST(Wal, WellFormedChecksumOverMalformedPayloadIsRefused) {
     put(0, static_cast<std::uint32_t>(payload.size()));
     put(4, Crc32c(payload.data(), payload.size()));
     put(8, Crc32c(record.data(), 8));
-    EXPECT_NE(ErrorOf(EncodeWalHeader(7) + record + payload).find("contents are malformed"), std::string::npos);
+    EXPECT_NE(ErrorOf(EncodeWalHeader(7) + record + payload).find("contents are malformed"),
+              std::string::npos);
 }
 
 // Whatever single byte is damaged, and wherever the file is cut, a scan either refuses or
@@ -154,9 +164,11 @@ TEST(Wal, WellFormedChecksumOverMalformedPayloadIsRefused) {
 TEST(Wal, RandomDamageNeverYieldsChangedStatements) {
     std::vector<LoggedBatch> written;
     for (int i = 0; i < 20; ++i)
-        written.push_back(LoggedBatch(1 + i % 3, AppliedStatement{"update t set c='" + std::string(i, 'x') + "' where id=" +
-                                                                      std::to_string(i),
-                                                                  DateTime{i, static_cast<std::uint32_t>(i * 7)}, i % 2 == 0}));
+        written.push_back(LoggedBatch(
+            1 + i % 3,
+            AppliedStatement{
+                "update t set c='" + std::string(i, 'x') + "' where id=" + std::to_string(i),
+                DateTime{i, static_cast<std::uint32_t>(i * 7)}, i % 2 == 0}));
     const std::string good = Log(written);
     std::mt19937 rng(7);
     int refused = 0, prefixes = 0;
@@ -164,7 +176,8 @@ TEST(Wal, RandomDamageNeverYieldsChangedStatements) {
         std::string bytes = good;
         bytes[std::uniform_int_distribution<std::size_t>(0, bytes.size() - 1)(rng)] ^=
             static_cast<char>(std::uniform_int_distribution<int>(1, 255)(rng));
-        if (round % 2 == 1) bytes.resize(std::uniform_int_distribution<std::size_t>(0, bytes.size())(rng));
+        if (round % 2 == 1)
+            bytes.resize(std::uniform_int_distribution<std::size_t>(0, bytes.size())(rng));
         WalScan scan;
         try {
             scan = ScanWal(bytes, "l");
@@ -211,7 +224,8 @@ TEST(WalWriter, AppendsDurablyAndCutsTornTailOnReopen) {
         WalWriter writer(file, scan.validEnd, true);
         writer.Append(Batch("four"));
     }
-    EXPECT_EQ(Texts(ScanWal(ReadBytes(file), file)), (std::vector<std::string>{"one", "two", "four"}));
+    EXPECT_EQ(Texts(ScanWal(ReadBytes(file), file)),
+              (std::vector<std::string>{"one", "two", "four"}));
 }
 
 }  // namespace

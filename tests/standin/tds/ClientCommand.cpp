@@ -8,11 +8,13 @@
 
 namespace standin::test {
 
-CommandResult RunClient(const std::string& command, const std::string& input, const std::filesystem::path& folder) {
+CommandResult RunClient(const std::string& command, const std::string& input,
+                        const std::filesystem::path& folder) {
     const auto in = folder / "client-input.txt";
     const auto out = folder / "client-output.txt";
     std::ofstream(in, std::ios::binary) << input;
-    const std::string line = "timeout 60 " + command + " < '" + in.string() + "' > '" + out.string() + "' 2>&1";
+    const std::string line =
+        "timeout 60 " + command + " < '" + in.string() + "' > '" + out.string() + "' 2>&1";
     const int status = std::system(line.c_str());
     CommandResult result;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -13,6 +13,7 @@ struct CommandResult {
 };
 
 // `command` is passed to /bin/sh; input and output go through files in `folder`.
-CommandResult RunClient(const std::string& command, const std::string& input, const std::filesystem::path& folder);
+CommandResult RunClient(const std::string& command, const std::string& input,
+                        const std::filesystem::path& folder);
 
 }  // namespace standin::test

@@ -9,9 +9,11 @@ namespace standin::test {
 namespace {
 
 std::string_view Trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\r' || s.front() == '\n' || s.front() == '\t'))
+    while (!s.empty() &&
+           (s.front() == ' ' || s.front() == '\r' || s.front() == '\n' || s.front() == '\t'))
         s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\r' || s.back() == '\n' || s.back() == '\t'))
+    while (!s.empty() &&
+           (s.back() == ' ' || s.back() == '\r' || s.back() == '\n' || s.back() == '\t'))
         s.remove_suffix(1);
     return s;
 }
@@ -49,17 +51,18 @@ StatementOutcome EveryType() {
         {"c_datetime", SqlType{TypeId::DateTime}},
         {"c_long_text", SqlType{TypeId::Text}},
     };
-    const Int128 big = static_cast<Int128>(1234567890123456789LL) * 10000000000000000LL + 123456789012345LL;
+    const Int128 big =
+        static_cast<Int128>(1234567890123456789LL) * 10000000000000000LL + 123456789012345LL;
     rs.rows.push_back({
-        std::string("\xD6\xD0\xCE\xC4  "),         // 中文 + two blanks: char(6) counts bytes
-        std::string("\xC9\xFD\xBC\xB6"),           // 升级
-        std::string("\xB3\xA4\xCE\xC4\xB1\xBE"),   // 长文本
+        std::string("\xD6\xD0\xCE\xC4  "),        // 中文 + two blanks: char(6) counts bytes
+        std::string("\xC9\xFD\xBC\xB6"),          // 升级
+        std::string("\xB3\xA4\xCE\xC4\xB1\xBE"),  // 长文本
         std::int64_t{-2147483647 - 1},
         std::int64_t{-32768},
         std::int64_t{255},
         std::int64_t{1},
-        Decimal{-1234567890, 10, 2},                // -12345678.90
-        Decimal{big, 38, 5},                        // 12345678901234567890123456789012345 / 10^5
+        Decimal{-1234567890, 10, 2},  // -12345678.90
+        Decimal{big, 38, 5},          // 12345678901234567890123456789012345 / 10^5
         DateTime{42427, (13 * 3600 + 45 * 60 + 30) * 300 + 299},  // 2016-02-29 13:45:30.997
         std::string(20000, 'x'),
     });
@@ -70,7 +73,8 @@ StatementOutcome EveryType() {
 StatementOutcome Many(long n) {
     ResultSet rs;
     rs.columns = {{"id", SqlType{TypeId::Int}}, {"name", SqlType{TypeId::VarChar, 20}}};
-    for (long i = 0; i < n; ++i) rs.rows.push_back({std::int64_t{i}, std::string("row ") + std::to_string(i)});
+    for (long i = 0; i < n; ++i)
+        rs.rows.push_back({std::int64_t{i}, std::string("row ") + std::to_string(i)});
     return Select(std::move(rs));
 }
 
@@ -96,11 +100,12 @@ BatchOutcome FakeEngine::ExecuteBatch(Session&, std::string_view sqlUtf8) {
         update.rowCount = 3;
         out.statements.push_back(update);
         out.statements.push_back(SelectOne());
-        out.statements.push_back(Failure({{515, 2, 16,
-                                           "Cannot insert the value NULL into column 'a', table 'kavel.dbo.t'; "
-                                           "column does not allow nulls. INSERT fails.",
-                                           3},
-                                          {3621, 0, 10, "The statement has been terminated.", 3}}));
+        out.statements.push_back(
+            Failure({{515, 2, 16,
+                      "Cannot insert the value NULL into column 'a', table 'kavel.dbo.t'; "
+                      "column does not allow nulls. INSERT fails.",
+                      3},
+                     {3621, 0, 10, "The statement has been terminated.", 3}}));
     } else if (sql == "waitfor") {
         // Longer than the client's 1 s query timeout, so it cancels; but well within the second
         // timeout period FreeTDS then waits for the cancel's acknowledgement (sent once this
@@ -108,7 +113,8 @@ BatchOutcome FakeEngine::ExecuteBatch(Session&, std::string_view sqlUtf8) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1300));
         out.statements.push_back(SelectOne());
     } else if (sql == "unsendable") {
-        out.statements.push_back(Select(ResultSet{{{"v", SqlType{TypeId::Int}}}, {{Value{std::int64_t{1} << 40}}}}));
+        out.statements.push_back(
+            Select(ResultSet{{{"v", SqlType{TypeId::Int}}}, {{Value{std::int64_t{1} << 40}}}}));
     } else if (sql == "throw") {
         throw std::runtime_error("disk full");
     } else {

@@ -32,7 +32,8 @@ int main(int argc, char** argv) {
         }
         standin::tds::ServerConfig config;
         for (int i = 3; i + 1 < argc; ++i)
-            if (std::strcmp(argv[i], "--listen") == 0 && !standin::tds::ParseListenAddress(argv[i + 1], config))
+            if (std::strcmp(argv[i], "--listen") == 0 &&
+                !standin::tds::ParseListenAddress(argv[i + 1], config))
                 throw std::runtime_error("bad --listen");
         std::string password;
         std::getline(std::ifstream(dir / "password"), password);

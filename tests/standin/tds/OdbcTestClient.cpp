@@ -6,7 +6,8 @@ namespace {
 
 std::string Describe(const std::vector<OdbcDiagnostic>& diagnostics) {
     std::string s;
-    for (const auto& d : diagnostics) s += "\n  [" + d.state + "] (" + std::to_string(d.native) + ") " + d.message;
+    for (const auto& d : diagnostics)
+        s += "\n  [" + d.state + "] (" + std::to_string(d.native) + ") " + d.message;
     return s;
 }
 
@@ -24,7 +25,8 @@ std::vector<OdbcDiagnostic> ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE ha
         SQLINTEGER native = 0;
         SQLCHAR text[2048] = {};
         SQLSMALLINT length = 0;
-        if (!Ok(SQLGetDiagRec(handleType, handle, i, state, &native, text, sizeof text, &length))) break;
+        if (!Ok(SQLGetDiagRec(handleType, handle, i, state, &native, text, sizeof text, &length)))
+            break;
         out.push_back({reinterpret_cast<char*>(state), native, reinterpret_cast<char*>(text)});
     }
     return out;
@@ -36,8 +38,9 @@ OdbcTestClient::OdbcTestClient(const std::string& connectionString) {
     SQLAllocHandle(SQL_HANDLE_DBC, env_, &dbc_);
     SQLCHAR out[1024];
     SQLSMALLINT outLength = 0;
-    const SQLRETURN rc = SQLDriverConnect(dbc_, nullptr, (SQLCHAR*)connectionString.c_str(), SQL_NTS, out,
-                                          sizeof out, &outLength, SQL_DRIVER_NOPROMPT);
+    const SQLRETURN rc =
+        SQLDriverConnect(dbc_, nullptr, (SQLCHAR*)connectionString.c_str(), SQL_NTS, out,
+                         sizeof out, &outLength, SQL_DRIVER_NOPROMPT);
     if (!Ok(rc)) {
         auto diagnostics = ReadDiagnostics(SQL_HANDLE_DBC, dbc_);
         SQLFreeHandle(SQL_HANDLE_DBC, dbc_);
@@ -61,7 +64,8 @@ SQLRETURN OdbcTestClient::Execute(const std::string& sql) {
 
 void OdbcTestClient::Run(const std::string& sql) {
     const SQLRETURN rc = Execute(sql);
-    if (!Ok(rc) && rc != SQL_NO_DATA) throw OdbcFailure("executing '" + sql + "' failed", StatementDiagnostics());
+    if (!Ok(rc) && rc != SQL_NO_DATA)
+        throw OdbcFailure("executing '" + sql + "' failed", StatementDiagnostics());
 }
 
 std::vector<TextRow> OdbcTestClient::Query(const std::string& sql) {
@@ -70,7 +74,8 @@ std::vector<TextRow> OdbcTestClient::Query(const std::string& sql) {
     std::vector<TextRow> rows;
     while (Fetch()) {
         TextRow row;
-        for (std::size_t c = 1; c <= columns; ++c) row.push_back(GetText(static_cast<SQLUSMALLINT>(c)));
+        for (std::size_t c = 1; c <= columns; ++c)
+            row.push_back(GetText(static_cast<SQLUSMALLINT>(c)));
         rows.push_back(std::move(row));
     }
     return rows;
@@ -84,12 +89,14 @@ std::vector<OdbcColumn> OdbcTestClient::Describe() {
         SQLCHAR name[256] = {};
         SQLSMALLINT nameLength = 0;
         OdbcColumn c;
-        if (!Ok(SQLDescribeCol(stmt_, i, name, sizeof name, &nameLength, &c.type, &c.size, &c.digits, &c.nullable)))
+        if (!Ok(SQLDescribeCol(stmt_, i, name, sizeof name, &nameLength, &c.type, &c.size,
+                               &c.digits, &c.nullable)))
             throw OdbcFailure("SQLDescribeCol failed", StatementDiagnostics());
         c.name = reinterpret_cast<char*>(name);
         SQLCHAR typeName[128] = {};
         SQLSMALLINT typeNameLength = 0;
-        SQLColAttribute(stmt_, i, SQL_DESC_TYPE_NAME, typeName, sizeof typeName, &typeNameLength, nullptr);
+        SQLColAttribute(stmt_, i, SQL_DESC_TYPE_NAME, typeName, sizeof typeName, &typeNameLength,
+                        nullptr);
         c.typeName = reinterpret_cast<char*>(typeName);
         columns.push_back(c);
     }
@@ -108,12 +115,14 @@ std::optional<std::string> OdbcTestClient::GetText(SQLUSMALLINT column) {
     for (;;) {
         char buffer[4096];
         SQLLEN indicator = 0;
-        const SQLRETURN rc = SQLGetData(stmt_, column, SQL_C_CHAR, buffer, sizeof buffer, &indicator);
+        const SQLRETURN rc =
+            SQLGetData(stmt_, column, SQL_C_CHAR, buffer, sizeof buffer, &indicator);
         if (rc == SQL_NO_DATA) break;
         if (!Ok(rc)) throw OdbcFailure("SQLGetData failed", StatementDiagnostics());
         if (indicator == SQL_NULL_DATA) return std::nullopt;
-        const bool partial = rc == SQL_SUCCESS_WITH_INFO &&
-                             (indicator == SQL_NO_TOTAL || indicator >= static_cast<SQLLEN>(sizeof buffer));
+        const bool partial =
+            rc == SQL_SUCCESS_WITH_INFO &&
+            (indicator == SQL_NO_TOTAL || indicator >= static_cast<SQLLEN>(sizeof buffer));
         value.append(buffer, partial ? sizeof buffer - 1 : static_cast<std::size_t>(indicator));
         if (!partial) break;
     }
@@ -134,6 +143,8 @@ void OdbcTestClient::SetQueryTimeout(SQLULEN seconds) {
     SQLSetStmtAttr(stmt_, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(seconds), 0);
 }
 
-std::vector<OdbcDiagnostic> OdbcTestClient::StatementDiagnostics() { return ReadDiagnostics(SQL_HANDLE_STMT, stmt_); }
+std::vector<OdbcDiagnostic> OdbcTestClient::StatementDiagnostics() {
+    return ReadDiagnostics(SQL_HANDLE_STMT, stmt_);
+}
 
 }  // namespace standin::test

@@ -21,7 +21,8 @@ void PutU16(ByteVector& v, std::size_t at, std::uint16_t x) {
 }
 
 void PutU32(ByteVector& v, std::size_t at, std::uint32_t x) {
-    for (int i = 0; i < 4; ++i) v[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(x >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        v[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(x >> (8 * i));
 }
 
 void AppendUcs2(ByteVector& v, std::string_view ascii) {
@@ -67,8 +68,14 @@ void RawTdsClient::SendMessage(std::uint8_t type, const ByteVector& payload) {
     do {
         const std::size_t n = std::min(kBody, payload.size() - offset);
         const bool last = offset + n == payload.size();
-        ByteVector packet{type, static_cast<std::uint8_t>(last ? 1 : 0), static_cast<std::uint8_t>((n + 8) >> 8),
-                          static_cast<std::uint8_t>(n + 8), 0, 0, id++, 0};
+        ByteVector packet{type,
+                          static_cast<std::uint8_t>(last ? 1 : 0),
+                          static_cast<std::uint8_t>((n + 8) >> 8),
+                          static_cast<std::uint8_t>(n + 8),
+                          0,
+                          0,
+                          id++,
+                          0};
         packet.insert(packet.end(), payload.begin() + static_cast<std::ptrdiff_t>(offset),
                       payload.begin() + static_cast<std::ptrdiff_t>(offset + n));
         SendBytes(packet);
@@ -103,8 +110,9 @@ ByteVector RawTdsClient::ReadMessage() {
 bool RawTdsClient::WaitForClose(int timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              deadline - std::chrono::steady_clock::now())
+                              .count();
         if (left <= 0) return false;
         pollfd p{fd_, POLLIN, 0};
         if (poll(&p, 1, static_cast<int>(left)) <= 0) continue;
@@ -124,9 +132,9 @@ ByteVector BuildLogin7(std::string_view user, std::string_view password) {
         std::string_view text;
         bool password;
     };
-    const Field fields[] = {{36, "rawclient", false}, {40, user, false},   {44, password, true},
-                            {48, "tests", false},     {52, "127.0.0.1", false}, {60, "raw", false},
-                            {64, "", false},          {68, "", false}};
+    const Field fields[] = {
+        {36, "rawclient", false}, {40, user, false},  {44, password, true}, {48, "tests", false},
+        {52, "127.0.0.1", false}, {60, "raw", false}, {64, "", false},      {68, "", false}};
     for (const Field& f : fields) {
         PutU16(login, f.at, static_cast<std::uint16_t>(login.size()));
         PutU16(login, f.at + 2, static_cast<std::uint16_t>(f.text.size()));

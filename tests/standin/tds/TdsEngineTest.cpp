@@ -35,8 +35,9 @@ StandinServerOptions Options() {
 TEST(TdsWithEngine, TsqlAndIsqlLogInWithThePasswordGivenAtInit) {
     StandinServer server(Options());
     const std::string tsql = "tsql -H 127.0.0.1 -p " + std::to_string(server.Port()) + " -U sa -P ";
-    const CommandResult good = RunClient(tsql + "'" + server.SaPassword() + "'", "select c_int from every_type\ngo\nexit\n",
-                                         server.Folder());
+    const CommandResult good =
+        RunClient(tsql + "'" + server.SaPassword() + "'",
+                  "select c_int from every_type\ngo\nexit\n", server.Folder());
     EXPECT_EQ(good.exitCode, 0) << good.output;
     EXPECT_NE(good.output.find("-2147483648"), std::string::npos) << good.output;
     const CommandResult bad = RunClient(tsql + "'not it'", "select 1\ngo\nexit\n", server.Folder());
@@ -44,13 +45,14 @@ TEST(TdsWithEngine, TsqlAndIsqlLogInWithThePasswordGivenAtInit) {
     EXPECT_NE(bad.output.find("Login failed for user 'sa'."), std::string::npos) << bad.output;
 
     const std::string isql = "isql -b -v " + server.DsnName() + " sa ";
-    const CommandResult viaOdbc = RunClient(isql + "'" + server.SaPassword() + "'", "select c_varchar from every_type\n",
-                                            server.Folder());
+    const CommandResult viaOdbc = RunClient(isql + "'" + server.SaPassword() + "'",
+                                            "select c_varchar from every_type\n", server.Folder());
     EXPECT_EQ(viaOdbc.exitCode, 0) << viaOdbc.output;
     EXPECT_NE(viaOdbc.output.find("xyz"), std::string::npos) << viaOdbc.output;
     const CommandResult refused = RunClient(isql + "'not it'", "select 1\n", server.Folder());
     EXPECT_NE(refused.exitCode, 0) << refused.output;
-    EXPECT_NE(refused.output.find("Login failed for user 'sa'."), std::string::npos) << refused.output;
+    EXPECT_NE(refused.output.find("Login failed for user 'sa'."), std::string::npos)
+        << refused.output;
 }
 
 TEST(TdsWithEngine, StoredColumnsArriveWithTheirTypesAndValues) {
@@ -89,7 +91,8 @@ TEST(TdsWithEngine, StoredColumnsArriveWithTheirTypesAndValues) {
     }
     ASSERT_TRUE(client.Fetch());
     for (std::size_t i = 0; i < columns.size(); ++i)
-        EXPECT_EQ(client.GetText(static_cast<SQLUSMALLINT>(i + 1)), std::nullopt) << columns[i].name;
+        EXPECT_EQ(client.GetText(static_cast<SQLUSMALLINT>(i + 1)), std::nullopt)
+            << columns[i].name;
     EXPECT_FALSE(client.Fetch());
 
     // Aggregates: count(*) is int, sum of numeric(10,2) is numeric(38,2).
@@ -113,11 +116,14 @@ TEST(TdsWithEngine, ChineseTextIsStoredInCodePage936AndReadBackUnchanged) {
     client.Run("insert into words values (2, '升', '期刊')");
     EXPECT_EQ(client.Query("select c4, v5 from words order by id"),
               (std::vector<TextRow>{{"中文", "中文a"}, {"升  ", "期刊"}}));
-    EXPECT_EQ(client.Query("select id from words where c4 = '中文'"), (std::vector<TextRow>{{"1"}}));
-    EXPECT_EQ(client.Query("select len(v5) from words where id = 1"), (std::vector<TextRow>{{"3"}}));
+    EXPECT_EQ(client.Query("select id from words where c4 = '中文'"),
+              (std::vector<TextRow>{{"1"}}));
+    EXPECT_EQ(client.Query("select len(v5) from words where id = 1"),
+              (std::vector<TextRow>{{"3"}}));
 
     // A third character needs six bytes: too long for either column.
-    for (const char* sql : {"insert into words values (3, '中文字', null)", "insert into words values (3, null, '中文ab')"}) {
+    for (const char* sql : {"insert into words values (3, '中文字', null)",
+                            "insert into words values (3, null, '中文ab')"}) {
         SCOPED_TRACE(sql);
         EXPECT_EQ(client.Execute(sql), SQL_ERROR);
         const auto d = client.StatementDiagnostics();
@@ -142,8 +148,10 @@ TEST(TdsWithEngine, ErrorsReachOdbcWithSqlServersNumberStateAndText) {
     const Case cases[] = {
         {"select * from nosuch", 208, "42S02", "Invalid object name 'nosuch'."},
         {"select nocol from words", 207, "42S22", "Invalid column name 'nocol'."},
-        {"create table words (a int)", 2714, "42S01", "There is already an object named 'words' in the database."},
-        {"insert into words values (2, 'abcde', null)", 8152, "22001", "String or binary data would be truncated."},
+        {"create table words (a int)", 2714, "42S01",
+         "There is already an object named 'words' in the database."},
+        {"insert into words values (2, 'abcde', null)", 8152, "22001",
+         "String or binary data would be truncated."},
         {"insert into words values (null, 'a', null)", 515, "23000",
          "Cannot insert the value NULL into column 'id', table "},
         {"select from where", 156, "42000", "Incorrect syntax near the keyword 'from'."},
@@ -155,10 +163,13 @@ TEST(TdsWithEngine, ErrorsReachOdbcWithSqlServersNumberStateAndText) {
         ASSERT_FALSE(d.empty());
         EXPECT_EQ(d[0].native, c.native);
         EXPECT_EQ(d[0].state, c.state);
-        EXPECT_NE(d[0].message.find(std::string("[FreeTDS][SQL Server]") + c.text), std::string::npos) << d[0].message;
+        EXPECT_NE(d[0].message.find(std::string("[FreeTDS][SQL Server]") + c.text),
+                  std::string::npos)
+            << d[0].message;
     }
     // Nothing above changed the data.
-    EXPECT_EQ(client.Query("select id, c4, v5 from words"), (std::vector<TextRow>{{"1", "a   ", "b"}}));
+    EXPECT_EQ(client.Query("select id, c4, v5 from words"),
+              (std::vector<TextRow>{{"1", "a   ", "b"}}));
 }
 
 TEST(TdsWithEngine, TraceRecordsEachBatchExactlyAsSent) {
@@ -171,11 +182,14 @@ TEST(TdsWithEngine, TraceRecordsEachBatchExactlyAsSent) {
     const auto lines = server.TraceLines();
     ASSERT_GE(lines.size(), 2u);
     const std::string& ok = lines[lines.size() - 2];
-    EXPECT_NE(ok.find(R"("text":"select id\r\nfrom words\twhere c4 = '中文'\r\n","error":null})"), std::string::npos)
+    EXPECT_NE(ok.find(R"("text":"select id\r\nfrom words\twhere c4 = '中文'\r\n","error":null})"),
+              std::string::npos)
         << ok;
     const std::string& failed = lines.back();
-    EXPECT_NE(failed.find(R"("text":"select * from nosuch","error":{"number":208,"message":"Invalid object name 'nosuch'."}})"),
-              std::string::npos)
+    EXPECT_NE(
+        failed.find(
+            R"("text":"select * from nosuch","error":{"number":208,"message":"Invalid object name 'nosuch'."}})"),
+        std::string::npos)
         << failed;
 }
 
@@ -189,13 +203,15 @@ TEST(TdsWithEngine, SessionsWorkSideBySideOnOneDatabase) {
 
     constexpr int kEach = 50;
     auto insert = [](OdbcTestClient& c, int base) {
-        for (int i = 0; i < kEach; ++i) c.Run("insert into shared values (" + std::to_string(base + i) + ")");
+        for (int i = 0; i < kEach; ++i)
+            c.Run("insert into shared values (" + std::to_string(base + i) + ")");
     };
     std::thread a(insert, std::ref(first), 1000);
     std::thread b(insert, std::ref(second), 2000);
     a.join();
     b.join();
-    EXPECT_EQ(first.Query("select count(*) from shared"), (std::vector<TextRow>{{std::to_string(1 + 2 * kEach)}}));
+    EXPECT_EQ(first.Query("select count(*) from shared"),
+              (std::vector<TextRow>{{std::to_string(1 + 2 * kEach)}}));
 }
 
 TEST(TdsWithEngine, AcknowledgedStatementsSurviveAKillAndACleanStop) {
@@ -208,13 +224,15 @@ TEST(TdsWithEngine, AcknowledgedStatementsSurviveAKillAndACleanStop) {
     server.Start();
     {
         OdbcTestClient client(server.ConnectionString());
-        EXPECT_EQ(client.Query("select c4 from words where id = 7"), (std::vector<TextRow>{{"kill"}}));
+        EXPECT_EQ(client.Query("select c4 from words where id = 7"),
+                  (std::vector<TextRow>{{"kill"}}));
         client.Run("insert into words values (8, 'stop', null)");
     }
     EXPECT_EQ(server.Stop(), 0) << server.ServerLogText();
     server.Start();
     OdbcTestClient client(server.ConnectionString());
-    EXPECT_EQ(client.Query("select id from words order by id"), (std::vector<TextRow>{{"7"}, {"8"}}));
+    EXPECT_EQ(client.Query("select id from words order by id"),
+              (std::vector<TextRow>{{"7"}, {"8"}}));
 }
 
 }  // namespace
@@ -235,8 +253,10 @@ TEST(SqlstandinServe, RefusesBadCommandLinesWithAReason) {
     const Case cases[] = {
         {"serve", 2, "no database folder given"},
         {"serve " + server.DatabaseDir().string() + " --listen", 2, "--listen needs HOST:PORT"},
-        {"serve " + server.DatabaseDir().string() + " --listen 127.0.0.1:70000", 2, "--listen needs HOST:PORT"},
-        {"serve " + server.DatabaseDir().string() + " --listen nohost:1", 2, "--listen needs HOST:PORT"},
+        {"serve " + server.DatabaseDir().string() + " --listen 127.0.0.1:70000", 2,
+         "--listen needs HOST:PORT"},
+        {"serve " + server.DatabaseDir().string() + " --listen nohost:1", 2,
+         "--listen needs HOST:PORT"},
         {"serve " + server.DatabaseDir().string() + " --bogus", 2, "unknown option --bogus"},
         {"serve " + missing + " --listen 127.0.0.1:0", 1, "nothing-here"},
     };

@@ -25,7 +25,8 @@ protected:
     static void TearDownTestSuite() { server_.reset(); }
 
     static std::string Tsql(const std::string& user, const std::string& password) {
-        return "tsql -H 127.0.0.1 -p " + std::to_string(server_->Port()) + " -U " + user + " -P '" + password + "'";
+        return "tsql -H 127.0.0.1 -p " + std::to_string(server_->Port()) + " -U " + user + " -P '" +
+               password + "'";
     }
 
     static std::unique_ptr<StandinServer> server_;
@@ -34,7 +35,8 @@ protected:
 std::unique_ptr<StandinServer> TdsProtocolTest::server_;
 
 TEST_F(TdsProtocolTest, TsqlLogsInAndRunsBatches) {
-    const CommandResult r = RunClient(Tsql("sa", server_->SaPassword()), "select 1\ngo\nerror\ngo\nexit\n", server_->Folder());
+    const CommandResult r = RunClient(Tsql("sa", server_->SaPassword()),
+                                      "select 1\ngo\nerror\ngo\nexit\n", server_->Folder());
     EXPECT_EQ(r.exitCode, 0) << r.output;
     EXPECT_NE(r.output.find("(1 row affected)"), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("Msg 208 (severity 16, state 1)"), std::string::npos) << r.output;
@@ -43,8 +45,9 @@ TEST_F(TdsProtocolTest, TsqlLogsInAndRunsBatches) {
 
 TEST_F(TdsProtocolTest, IsqlLogsInAndRunsStatements) {
     // isql prepares and executes, which FreeTDS sends as sp_prepexec RPCs.
-    const CommandResult r = RunClient("isql -b " + server_->DsnName() + " sa '" + server_->SaPassword() + "'",
-                                      "select many 3\n", server_->Folder());
+    const CommandResult r =
+        RunClient("isql -b " + server_->DsnName() + " sa '" + server_->SaPassword() + "'",
+                  "select many 3\n", server_->Folder());
     EXPECT_EQ(r.exitCode, 0) << r.output;
     EXPECT_NE(r.output.find("row 2"), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("3 rows fetched"), std::string::npos) << r.output;
@@ -54,20 +57,24 @@ TEST_F(TdsProtocolTest, WrongPasswordOrUnknownUserIsRefused) {
     struct Case {
         std::string user, password;
     };
-    for (const Case& c : {Case{"sa", "wrong"}, Case{"sa", ""}, Case{"bob", server_->SaPassword()}}) {
+    for (const Case& c :
+         {Case{"sa", "wrong"}, Case{"sa", ""}, Case{"bob", server_->SaPassword()}}) {
         SCOPED_TRACE(c.user + "/" + c.password);
         const std::string failed = "Login failed for user '" + c.user + "'.";
-        const CommandResult t = RunClient(Tsql(c.user, c.password), "select 1\ngo\nexit\n", server_->Folder());
+        const CommandResult t =
+            RunClient(Tsql(c.user, c.password), "select 1\ngo\nexit\n", server_->Folder());
         EXPECT_NE(t.exitCode, 0) << t.output;
         EXPECT_NE(t.output.find(failed), std::string::npos) << t.output;
         EXPECT_EQ(t.output.find("row affected"), std::string::npos) << t.output;
 
         try {
-            OdbcTestClient client("DSN=" + server_->DsnName() + ";UID=" + c.user + ";PWD=" + c.password);
+            OdbcTestClient client("DSN=" + server_->DsnName() + ";UID=" + c.user +
+                                  ";PWD=" + c.password);
             ADD_FAILURE() << "login accepted";
         } catch (const OdbcFailure& e) {
             bool found = false;
-            for (const auto& d : e.diagnostics) found |= d.native == 18456 && d.message.ends_with(failed);
+            for (const auto& d : e.diagnostics)
+                found |= d.native == 18456 && d.message.ends_with(failed);
             EXPECT_TRUE(found) << e.what();
         }
     }
@@ -113,7 +120,8 @@ TEST_F(TdsProtocolTest, EveryColumnTypeArrivesWithItsTypeAndValue) {
     }
     ASSERT_TRUE(client.Fetch());
     for (std::size_t i = 0; i < columns.size(); ++i)
-        EXPECT_EQ(client.GetText(static_cast<SQLUSMALLINT>(i + 1)), std::nullopt) << expected[i].name;
+        EXPECT_EQ(client.GetText(static_cast<SQLUSMALLINT>(i + 1)), std::nullopt)
+            << expected[i].name;
     EXPECT_FALSE(client.Fetch());
 }
 
@@ -133,7 +141,8 @@ TEST_F(TdsProtocolTest, EachStatementOfABatchReportsItsOwnOutcome) {
     ASSERT_EQ(d.size(), 2u);
     EXPECT_EQ(d[0].native, 515);
     EXPECT_EQ(d[0].state, "23000");
-    EXPECT_TRUE(d[0].message.ends_with("column does not allow nulls. INSERT fails.")) << d[0].message;
+    EXPECT_TRUE(d[0].message.ends_with("column does not allow nulls. INSERT fails."))
+        << d[0].message;
     EXPECT_EQ(d[1].native, 3621);
     EXPECT_TRUE(d[1].message.ends_with("The statement has been terminated.")) << d[1].message;
 }
@@ -189,11 +198,20 @@ TEST_F(TdsProtocolTest, QueryTimeoutCancelsAndTheSessionCarriesOn) {
     ASSERT_FALSE(d.empty());
     EXPECT_EQ(d[0].state, "HYT00");
     client.SetQueryTimeout(0);
-    EXPECT_EQ(client.Query("select many 2"), (std::vector<TextRow>{{"0", "row 0"}, {"1", "row 1"}}));
+    EXPECT_EQ(client.Query("select many 2"),
+              (std::vector<TextRow>{{"0", "row 0"}, {"1", "row 1"}}));
 }
 
-ByteVector Packet(std::uint8_t type, std::uint8_t status, std::uint16_t length, ByteVector body = {}) {
-    ByteVector p{type, status, static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length), 0, 0, 1, 0};
+ByteVector Packet(std::uint8_t type, std::uint8_t status, std::uint16_t length,
+                  ByteVector body = {}) {
+    ByteVector p{type,
+                 status,
+                 static_cast<std::uint8_t>(length >> 8),
+                 static_cast<std::uint8_t>(length),
+                 0,
+                 0,
+                 1,
+                 0};
     p.insert(p.end(), body.begin(), body.end());
     return p;
 }
@@ -205,7 +223,8 @@ TEST_F(TdsProtocolTest, MalformedInputEndsOnlyThatSession) {
     ByteVector shortLogin = BuildLogin7("sa", "x");
     shortLogin.resize(60);
     ByteVector hugePrelogin;
-    for (int i = 0; i < 20; ++i) {  // 20 packets of 4 KiB without end of message: over the login limit
+    for (int i = 0; i < 20;
+         ++i) {  // 20 packets of 4 KiB without end of message: over the login limit
         ByteVector p = Packet(0x12, 0, 4096, ByteVector(4088, 0));
         hugePrelogin.insert(hugePrelogin.end(), p.begin(), p.end());
     }
@@ -217,20 +236,26 @@ TEST_F(TdsProtocolTest, MalformedInputEndsOnlyThatSession) {
     const Case cases[] = {
         {"unknown packet type", Packet(0x55, 1, 8), "unknown packet type 0x55"},
         {"length below the header", Packet(0x12, 1, 4), "packet length 4 is out of range"},
-        {"truncated packet", Packet(0x12, 1, 200, ByteVector(20, 0)), "connection closed inside a packet"},
+        {"truncated packet", Packet(0x12, 1, 200, ByteVector(20, 0)),
+         "connection closed inside a packet"},
         {"empty packet inside a message", Packet(0x12, 0, 8), "empty packet inside a message"},
         {"oversized message", hugePrelogin, "exceeds the limit"},
-        {"prelogin option outside", Packet(0x12, 1, 14, {0x01, 0x00, 0x40, 0x00, 0x01, 0xFF}), "points outside"},
-        {"login string outside", [&] {
+        {"prelogin option outside", Packet(0x12, 1, 14, {0x01, 0x00, 0x40, 0x00, 0x01, 0xFF}),
+         "points outside"},
+        {"login string outside",
+         [&] {
              ByteVector p = Packet(0x10, 1, static_cast<std::uint16_t>(8 + badLogin.size()));
              p.insert(p.end(), badLogin.begin(), badLogin.end());
              return p;
-         }(), "lies outside the login record"},
-        {"login record cut short", [&] {
+         }(),
+         "lies outside the login record"},
+        {"login record cut short",
+         [&] {
              ByteVector p = Packet(0x10, 1, static_cast<std::uint16_t>(8 + shortLogin.size()));
              p.insert(p.end(), shortLogin.begin(), shortLogin.end());
              return p;
-         }(), "LOGIN7 claims"},
+         }(),
+         "LOGIN7 claims"},
         {"batch before login", Packet(0x01, 1, 30, BuildSqlBatch("s")), "SQL batch before login"},
     };
     for (const Case& c : cases) {
@@ -242,9 +267,11 @@ TEST_F(TdsProtocolTest, MalformedInputEndsOnlyThatSession) {
         else
             EXPECT_TRUE(raw.WaitForClose(10000)) << "the server kept the connection open";
         // The reason reaches the log, and other sessions are unaffected.
-        for (int i = 0; i < 100 && server_->ServerLogText().find(c.logged) == std::string::npos; ++i)
+        for (int i = 0; i < 100 && server_->ServerLogText().find(c.logged) == std::string::npos;
+             ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        EXPECT_NE(server_->ServerLogText().find(c.logged), std::string::npos) << server_->ServerLogText();
+        EXPECT_NE(server_->ServerLogText().find(c.logged), std::string::npos)
+            << server_->ServerLogText();
         OdbcTestClient client(server_->ConnectionString());
         EXPECT_EQ(client.Query("select 1"), (std::vector<TextRow>{{"1"}}));
     }
@@ -259,9 +286,11 @@ TEST_F(TdsProtocolTest, ClientHangingUpMidResultIsHarmless) {
         raw.Close();  // without reading the result
     }
     // Generous: under the sanitizers on a loaded machine the server may take seconds to notice.
-    for (int i = 0; i < 1500 && server_->ServerLogText().find("client went away") == std::string::npos; ++i)
+    for (int i = 0;
+         i < 1500 && server_->ServerLogText().find("client went away") == std::string::npos; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_NE(server_->ServerLogText().find("client went away"), std::string::npos) << server_->ServerLogText();
+    EXPECT_NE(server_->ServerLogText().find("client went away"), std::string::npos)
+        << server_->ServerLogText();
     OdbcTestClient client(server_->ConnectionString());
     EXPECT_EQ(client.Query("select 1"), (std::vector<TextRow>{{"1"}}));
 }

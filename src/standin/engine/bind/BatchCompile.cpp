@@ -38,7 +38,8 @@ bool HasColumn(const std::vector<Column>& cols, const std::string& name) {
 void CheckSelect(const SelectStmt& s, Resolver& r);
 
 // aliases: select-list names that an ORDER BY may use instead of columns.
-void CheckExpr(const Expr* e, const std::vector<Column>& cols, Resolver& r, const std::vector<std::string>* aliases = nullptr) {
+void CheckExpr(const Expr* e, const std::vector<Column>& cols, Resolver& r,
+               const std::vector<std::string>* aliases = nullptr) {
     if (!e) return;
     if (e->kind == Expr::Kind::Column && e->qualifier.empty()) {
         if (aliases)
@@ -86,7 +87,8 @@ void CheckStatement(const Statement& st, Resolver& r) {
             CheckExpr(s->where.get(), *cols, r);
         }
     } else if (auto* s = std::get_if<DeleteStmt>(&st.body)) {
-        if (const std::vector<Column>* cols = r.ColumnsOf(s->table)) CheckExpr(s->where.get(), *cols, r);
+        if (const std::vector<Column>* cols = r.ColumnsOf(s->table))
+            CheckExpr(s->where.get(), *cols, r);
     }
 }
 

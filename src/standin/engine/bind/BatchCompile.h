@@ -6,8 +6,8 @@
 
 #include <vector>
 
-#include "sql/Ast.h"
 #include "catalog/Catalogue.h"
+#include "sql/Ast.h"
 
 namespace standin {
 

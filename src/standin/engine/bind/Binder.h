@@ -6,10 +6,10 @@
 #include <memory>
 #include <string>
 
+#include "Engine.h"
 #include "bind/BindDefault.h"
 #include "bind/BoundStatement.h"
 #include "bind/NameResolver.h"
-#include "Engine.h"
 #include "sql/Ast.h"
 
 namespace standin {

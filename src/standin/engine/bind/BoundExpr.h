@@ -41,8 +41,8 @@ enum class ScalarFn {
     Abs,
     Space,
     Str,
-    IdentSeed,     // IDENT_SEED, IDENT_INCR, IDENT_CURRENT read the catalogue: the
-    IdentIncr,     // evaluator answers them
+    IdentSeed,  // IDENT_SEED, IDENT_INCR, IDENT_CURRENT read the catalogue: the
+    IdentIncr,  // evaluator answers them
     IdentCurrent,
 };
 

@@ -65,9 +65,10 @@ Table& Catalogue::AddTable(std::unique_ptr<Table> table) {
 }
 
 void Catalogue::DropTable(std::string_view name) {
-    tables_.erase(std::remove_if(tables_.begin(), tables_.end(),
-                                 [&](const std::unique_ptr<Table>& t) { return SameName(t->name, name); }),
-                  tables_.end());
+    tables_.erase(
+        std::remove_if(tables_.begin(), tables_.end(),
+                       [&](const std::unique_ptr<Table>& t) { return SameName(t->name, name); }),
+        tables_.end());
 }
 
 int Catalogue::NewObjectId() {
@@ -114,7 +115,8 @@ std::size_t Chars(std::string_view s) {
 }
 }  // namespace
 
-std::string Catalogue::GeneratedDefaultName(std::string_view table, std::string_view column, int id) {
+std::string Catalogue::GeneratedDefaultName(std::string_view table, std::string_view column,
+                                            int id) {
     // DF__ + up to 9 characters of the table + __ + the column cut so both parts make 14 at most
     // (DF__some_tabl__statu__..., DF__MyTable__LastNam__...) + __ + the object id in hex.
     std::string t = Prefix(table, 9);
@@ -126,7 +128,8 @@ std::string Catalogue::GeneratedDefaultName(std::string_view table, std::string_
 
 std::string Catalogue::GeneratedKeyName(std::string_view table, bool primary, int id) {
     char hex[24];
-    unsigned long long mixed = static_cast<unsigned long long>(static_cast<unsigned>(id)) * 0x9E3779B97F4A7C15ULL;
+    unsigned long long mixed =
+        static_cast<unsigned long long>(static_cast<unsigned>(id)) * 0x9E3779B97F4A7C15ULL;
     std::snprintf(hex, sizeof hex, "%016llX", mixed);
     return std::string(primary ? "PK__" : "UQ__") + Prefix(table, 8) + "__" + hex;
 }

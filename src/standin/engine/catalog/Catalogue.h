@@ -44,7 +44,8 @@ public:
     std::vector<Table*> Tables();
     std::vector<const Table*> Tables() const;
 
-    static std::string GeneratedDefaultName(std::string_view table, std::string_view column, int id);
+    static std::string GeneratedDefaultName(std::string_view table, std::string_view column,
+                                            int id);
     static std::string GeneratedKeyName(std::string_view table, bool primary, int id);
 
     std::map<std::string, std::string>& Logins() { return logins_; }  // user key -> password

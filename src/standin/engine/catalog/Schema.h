@@ -19,8 +19,8 @@ struct Column {
     bool nullable = true;
     bool identity = false;
     std::int64_t seed = 1, increment = 1;
-    int colid = 0;       // never reused within the table
-    int defaultId = 0;   // object id of its DEFAULT constraint, 0 when none
+    int colid = 0;      // never reused within the table
+    int defaultId = 0;  // object id of its DEFAULT constraint, 0 when none
 };
 
 // Position of the named column (names compare as the collation compares them); -1 when absent.
@@ -31,7 +31,7 @@ struct DefaultConstraint {
     int id = 0;
     std::string name;
     std::string column;
-    std::string exprText;                // as written, to be parsed again after a reload
+    std::string exprText;                   // as written, to be parsed again after a reload
     std::shared_ptr<const BoundExpr> expr;  // bound form (defaults read no columns)
     DateTime created;
 };
@@ -43,7 +43,7 @@ struct IndexDef {
     bool clustered = false;
     std::vector<std::string> columns;
     int indid = 2;
-    int constraintId = 0;   // object id when the index backs a constraint
+    int constraintId = 0;  // object id when the index backs a constraint
     bool primaryKey = false;
     int fillFactor = 0;
     DateTime created;
@@ -61,8 +61,8 @@ struct Table {
     std::int64_t identityLast = 0;  // the last one handed out
     RowStore store;
 
-    int FindColumn(std::string_view name) const;   // -1 when absent
-    int FindIndex(std::string_view name) const;    // -1 when absent
+    int FindColumn(std::string_view name) const;  // -1 when absent
+    int FindIndex(std::string_view name) const;   // -1 when absent
     const DefaultConstraint* DefaultOf(const Column& c) const;
     std::vector<int> ColumnPositions(const IndexDef& ix) const;
     // Rebuilds the hash indexes of the store from the index definitions.

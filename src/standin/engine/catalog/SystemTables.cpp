@@ -1,7 +1,7 @@
 #include "catalog/SystemTables.h"
 
-#include "types/Collation.h"
 #include "Cp936.h"
+#include "types/Collation.h"
 #include "types/SqlTypes.h"
 
 namespace standin {
@@ -35,18 +35,27 @@ std::unique_ptr<Table> SysObjects(const Catalogue& cat) {
     auto t = std::make_unique<Table>();
     t->id = kSysObjectsId;
     t->name = "sysobjects";
-    for (auto [n, ty] : {std::pair{"name", kName}, {"id", kInt}, {"xtype", kType2}, {"uid", kSmall}, {"info", kSmall},
-                         {"status", kInt}, {"base_schema_ver", kInt}, {"replinfo", kInt}, {"parent_obj", kInt},
-                         {"crdate", kDate}, {"ftcatid", kSmall}, {"schema_ver", kInt}, {"stats_schema_ver", kInt},
-                         {"type", kType2}, {"userstat", kSmall}, {"sysstat", kSmall}, {"indexdel", kSmall},
-                         {"refdate", kDate}, {"version", kInt}, {"deltrig", kInt}, {"instrig", kInt},
-                         {"updtrig", kInt}, {"seltrig", kInt}, {"category", kInt}, {"cache", kSmall}})
+    for (auto [n, ty] : {std::pair{"name", kName},   {"id", kInt},
+                         {"xtype", kType2},          {"uid", kSmall},
+                         {"info", kSmall},           {"status", kInt},
+                         {"base_schema_ver", kInt},  {"replinfo", kInt},
+                         {"parent_obj", kInt},       {"crdate", kDate},
+                         {"ftcatid", kSmall},        {"schema_ver", kInt},
+                         {"stats_schema_ver", kInt}, {"type", kType2},
+                         {"userstat", kSmall},       {"sysstat", kSmall},
+                         {"indexdel", kSmall},       {"refdate", kDate},
+                         {"version", kInt},          {"deltrig", kInt},
+                         {"instrig", kInt},          {"updtrig", kInt},
+                         {"seltrig", kInt},          {"category", kInt},
+                         {"cache", kSmall}})
         AddColumn(*t, n, ty);
-    auto add = [&](const std::string& name, int id, const char* xtype, const char* type, int parent, DateTime crdate,
-                   int sysstat) {
-        Row r{Text(name), Int(id), Code2(xtype), Int(1), Int(0), Int(0), Int(0), Int(0), Int(parent), crdate, Int(0),
-              Int(0), Int(0), Code2(type), Int(xtype[0] == 'U' ? 1 : 0), Int(sysstat), Int(0), crdate, Int(0), Int(0),
-              Int(0), Int(0), Int(0), Int(0), Int(0)};
+    auto add = [&](const std::string& name, int id, const char* xtype, const char* type, int parent,
+                   DateTime crdate, int sysstat) {
+        Row r{Text(name),   Int(id), Code2(xtype), Int(1),      Int(0),
+              Int(0),       Int(0),  Int(0),       Int(parent), crdate,
+              Int(0),       Int(0),  Int(0),       Code2(type), Int(xtype[0] == 'U' ? 1 : 0),
+              Int(sysstat), Int(0),  crdate,       Int(0),      Int(0),
+              Int(0),       Int(0),  Int(0),       Int(0),      Int(0)};
         t->store.Insert(std::move(r));
     };
     DateTime origin;
@@ -59,7 +68,8 @@ std::unique_ptr<Table> SysObjects(const Catalogue& cat) {
         add(tab->name, tab->id, "U", "U", 0, tab->created, 3);
         for (auto& ix : tab->indexes)
             if (ix.constraintId != 0)
-                add(ix.name, ix.constraintId, ix.primaryKey ? "PK" : "UQ", "K", tab->id, ix.created, ix.primaryKey ? 9 : 10);
+                add(ix.name, ix.constraintId, ix.primaryKey ? "PK" : "UQ", "K", tab->id, ix.created,
+                    ix.primaryKey ? 9 : 10);
         for (auto& d : tab->defaults) add(d.name, d.id, "D", "D", tab->id, d.created, 14);
     }
     return t;
@@ -69,15 +79,20 @@ std::unique_ptr<Table> SysColumns(const Catalogue& cat) {
     auto t = std::make_unique<Table>();
     t->id = kSysColumnsId;
     t->name = "syscolumns";
-    for (auto [n, ty, nullable] :
-         {std::tuple{"name", kName, true}, {"id", kInt, false}, {"xtype", kTiny, false}, {"typestat", kTiny, false},
-          {"xusertype", kSmall, false}, {"length", kSmall, false}, {"xprec", kTiny, false}, {"xscale", kTiny, false},
-          {"colid", kSmall, false}, {"xoffset", kSmall, false}, {"bitpos", kTiny, false}, {"reserved", kTiny, false},
-          {"colstat", kSmall, false}, {"cdefault", kInt, false}, {"domain", kInt, false}, {"number", kSmall, false},
-          {"colorder", kSmall, false}, {"offset", kSmall, false}, {"collationid", kInt, true}, {"status", kTiny, false},
-          {"type", kTiny, false}, {"usertype", kSmall, false}, {"prec", kSmall, true}, {"scale", kInt, true},
-          {"iscomputed", kInt, false}, {"isoutparam", kInt, false}, {"isnullable", kInt, false},
-          {"collation", kName, true}})
+    for (auto [n, ty, nullable] : {std::tuple{"name", kName, true}, {"id", kInt, false},
+                                   {"xtype", kTiny, false},         {"typestat", kTiny, false},
+                                   {"xusertype", kSmall, false},    {"length", kSmall, false},
+                                   {"xprec", kTiny, false},         {"xscale", kTiny, false},
+                                   {"colid", kSmall, false},        {"xoffset", kSmall, false},
+                                   {"bitpos", kTiny, false},        {"reserved", kTiny, false},
+                                   {"colstat", kSmall, false},      {"cdefault", kInt, false},
+                                   {"domain", kInt, false},         {"number", kSmall, false},
+                                   {"colorder", kSmall, false},     {"offset", kSmall, false},
+                                   {"collationid", kInt, true},     {"status", kTiny, false},
+                                   {"type", kTiny, false},          {"usertype", kSmall, false},
+                                   {"prec", kSmall, true},          {"scale", kInt, true},
+                                   {"iscomputed", kInt, false},     {"isoutparam", kInt, false},
+                                   {"isnullable", kInt, false},     {"collation", kName, true}})
         AddColumn(*t, n, ty, nullable);
     for (const Table* tab : cat.Tables()) {
         for (const Column& c : tab->columns) {
@@ -88,13 +103,28 @@ std::unique_ptr<Table> SysColumns(const Catalogue& cat) {
             int xprec = 0, xscale = 0;
             switch (ty.id) {
                 case TypeId::Numeric:
-                case TypeId::Decimal: xprec = ty.precision; xscale = ty.scale; break;
-                case TypeId::DateTime: xprec = 23; xscale = 3; break;
-                case TypeId::Int: xprec = 10; break;
-                case TypeId::SmallInt: xprec = 5; break;
-                case TypeId::TinyInt: xprec = 3; break;
-                case TypeId::Bit: xprec = 1; break;
-                default: break;
+                case TypeId::Decimal:
+                    xprec = ty.precision;
+                    xscale = ty.scale;
+                    break;
+                case TypeId::DateTime:
+                    xprec = 23;
+                    xscale = 3;
+                    break;
+                case TypeId::Int:
+                    xprec = 10;
+                    break;
+                case TypeId::SmallInt:
+                    xprec = 5;
+                    break;
+                case TypeId::TinyInt:
+                    xprec = 3;
+                    break;
+                case TypeId::Bit:
+                    xprec = 1;
+                    break;
+                default:
+                    break;
             }
             if (text) {
                 prec = Int(ty.id == TypeId::Text ? 0 : ty.length);
@@ -103,10 +133,33 @@ std::unique_ptr<Table> SysColumns(const Catalogue& cat) {
                 scale = Int(xscale);
             }
             int status = (c.nullable ? 0x08 : 0) | (c.identity ? 0x80 : 0);
-            Row r{Text(c.name), Int(tab->id), Int(code), Int(0), Int(code), Int(StorageLength(ty)), Int(xprec),
-                  Int(xscale), Int(c.colid), Int(0), Int(0), Int(0), Int(c.identity ? 1 : 0), Int(c.defaultId),
-                  Int(0), Int(0), Int(c.colid), Int(0), text ? Int(53284) : Value{}, Int(status), Int(0), Int(0),
-                  prec, scale, Int(0), Int(0), Int(c.nullable ? 1 : 0),
+            Row r{Text(c.name),
+                  Int(tab->id),
+                  Int(code),
+                  Int(0),
+                  Int(code),
+                  Int(StorageLength(ty)),
+                  Int(xprec),
+                  Int(xscale),
+                  Int(c.colid),
+                  Int(0),
+                  Int(0),
+                  Int(0),
+                  Int(c.identity ? 1 : 0),
+                  Int(c.defaultId),
+                  Int(0),
+                  Int(0),
+                  Int(c.colid),
+                  Int(0),
+                  text ? Int(53284) : Value{},
+                  Int(status),
+                  Int(0),
+                  Int(0),
+                  prec,
+                  scale,
+                  Int(0),
+                  Int(0),
+                  Int(c.nullable ? 1 : 0),
                   text ? Text("Chinese_PRC_CI_AS") : Value{}};
             t->store.Insert(std::move(r));
         }
@@ -118,24 +171,34 @@ std::unique_ptr<Table> SysIndexes(const Catalogue& cat) {
     auto t = std::make_unique<Table>();
     t->id = kSysIndexesId;
     t->name = "sysindexes";
-    for (auto [n, ty, nullable] :
-         {std::tuple{"id", kInt, false}, {"status", kInt, false}, {"indid", kSmall, false}, {"keycnt", kSmall, false},
-          {"groupid", kSmall, false}, {"dpages", kInt, false}, {"reserved", kInt, false}, {"used", kInt, false},
-          {"rowcnt", kInt, false}, {"rowmodctr", kInt, false}, {"OrigFillFactor", kTiny, false},
-          {"name", kName, true}, {"rows", kInt, false}})
+    for (auto [n, ty, nullable] : {std::tuple{"id", kInt, false},
+                                   {"status", kInt, false},
+                                   {"indid", kSmall, false},
+                                   {"keycnt", kSmall, false},
+                                   {"groupid", kSmall, false},
+                                   {"dpages", kInt, false},
+                                   {"reserved", kInt, false},
+                                   {"used", kInt, false},
+                                   {"rowcnt", kInt, false},
+                                   {"rowmodctr", kInt, false},
+                                   {"OrigFillFactor", kTiny, false},
+                                   {"name", kName, true},
+                                   {"rows", kInt, false}})
         AddColumn(*t, n, ty, nullable);
     for (const Table* tab : cat.Tables()) {
         auto rows = static_cast<std::int64_t>(tab->store.Count());
         bool clustered = false;
         for (auto& ix : tab->indexes) clustered = clustered || ix.clustered;
         if (!clustered)
-            t->store.Insert(Row{Int(tab->id), Int(0), Int(0), Int(0), Int(1), Int(0), Int(0), Int(0), Int(rows), Int(0),
-                                Int(0), Value{}, Int(rows)});
+            t->store.Insert(Row{Int(tab->id), Int(0), Int(0), Int(0), Int(1), Int(0), Int(0),
+                                Int(0), Int(rows), Int(0), Int(0), Value{}, Int(rows)});
         for (auto& ix : tab->indexes) {
-            int status = (ix.unique ? 2 : 0) | (ix.primaryKey ? 2048 : 0) | (ix.constraintId && !ix.primaryKey ? 4096 : 0);
-            t->store.Insert(Row{Int(tab->id), Int(status), Int(ix.indid), Int(static_cast<std::int64_t>(ix.columns.size())),
-                                Int(1), Int(0), Int(0), Int(0), Int(rows), Int(0), Int(ix.fillFactor), Text(ix.name),
-                                Int(rows)});
+            int status = (ix.unique ? 2 : 0) | (ix.primaryKey ? 2048 : 0) |
+                         (ix.constraintId && !ix.primaryKey ? 4096 : 0);
+            t->store.Insert(Row{Int(tab->id), Int(status), Int(ix.indid),
+                                Int(static_cast<std::int64_t>(ix.columns.size())), Int(1), Int(0),
+                                Int(0), Int(0), Int(rows), Int(0), Int(ix.fillFactor),
+                                Text(ix.name), Int(rows)});
         }
     }
     return t;

@@ -157,8 +157,10 @@ const std::vector<Value>& Evaluator::Subquery(const BoundExpr& e) {
 
 Value Evaluator::Eval(const BoundExpr& e, const Row* row) {
     switch (e.kind) {
-        case K::Literal: return e.literal;
-        case K::Column: return row ? (*row)[static_cast<std::size_t>(e.column)] : Value{};
+        case K::Literal:
+            return e.literal;
+        case K::Column:
+            return row ? (*row)[static_cast<std::size_t>(e.column)] : Value{};
         case K::Variable:
             return VariableValue(e.variable, env_.session);
         case K::Negate:
@@ -183,8 +185,10 @@ Value Evaluator::Eval(const BoundExpr& e, const Row* row) {
         }
         case K::Cast:
             return EvalCast(e, row);
-        case K::Function: return EvalFunction(e, row);
-        case K::Aggregate: return EvalAggregate(e);
+        case K::Function:
+            return EvalFunction(e, row);
+        case K::Aggregate:
+            return EvalAggregate(e);
     }
     return Value{};
 }

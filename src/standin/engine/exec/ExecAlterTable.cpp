@@ -51,9 +51,12 @@ BoundDefaults CheckNewColumns(StatementEnv& env, const Table& t, const AlterTabl
         }
         defaults.push_back(d.defaultExpr ? BindDefault(*d.defaultExpr) : nullptr);
         if (d.defaultExpr && d.identity) throw errors::DefaultOnIdentity(t.name, d.name);
-        if (!d.defaultName.empty() && env.catalogue.FindObject(d.defaultName).kind != ObjectRef::Kind::None)
+        if (!d.defaultName.empty() &&
+            env.catalogue.FindObject(d.defaultName).kind != ObjectRef::Kind::None)
             throw errors::ObjectExists(d.defaultName);
-        bool nullable = d.identity ? false : d.nullable ? *d.nullable : env.session.ansiNullDefaultOn;
+        bool nullable = d.identity   ? false
+                        : d.nullable ? *d.nullable
+                                     : env.session.ansiNullDefaultOn;
         if (!nullable && !d.defaultExpr && !d.identity && t.store.Count() > 0)
             throw errors::NotNullColumnOnNonEmptyTable(d.name, t.name);
     }
@@ -71,7 +74,8 @@ std::vector<Column> NewColumns(StatementEnv& env, const Table& t, const AlterTab
         if (defaults[i] && (!c.nullable || s.withValues)) {
             Evaluator ev(env);
             v = StoreValue(ev.Eval(*defaults[i], nullptr), defaults[i]->type, c);
-            if (IsNull(v) && !c.nullable) throw errors::NullNotAllowed(c.name, t.name, "ALTER TABLE");
+            if (IsNull(v) && !c.nullable)
+                throw errors::NullNotAllowed(c.name, t.name, "ALTER TABLE");
         }
         columns.push_back(c);
         fill.push_back(v);
@@ -149,7 +153,9 @@ void AddColumns(StatementEnv& env, Table& t, const AlterTableStmt& s) {
 // Whether an index on the column allows this change of type (SQL Server: only a varchar that keeps
 // or grows its length, or no change of type at all).
 bool IndexAllows(const SqlType& from, const SqlType& to) {
-    if (from.id == to.id && from.length == to.length && from.precision == to.precision && from.scale == to.scale) return true;
+    if (from.id == to.id && from.length == to.length && from.precision == to.precision &&
+        from.scale == to.scale)
+        return true;
     return from.id == TypeId::VarChar && to.id == TypeId::VarChar && to.length >= from.length;
 }
 
@@ -161,15 +167,18 @@ void AlterColumn(Table& t, const AlterTableStmt& s) {
     // Nullability not stated: ALTER COLUMN always makes the column nullable.
     bool nullable = d.nullable ? *d.nullable : true;
     for (auto& ix : t.indexes) {
-        bool uses = std::any_of(ix.columns.begin(), ix.columns.end(), [&](auto& n) { return SameName(n, c.name); });
+        bool uses = std::any_of(ix.columns.begin(), ix.columns.end(),
+                                [&](auto& n) { return SameName(n, c.name); });
         if (!uses) continue;
         bool allowed = IndexAllows(c.type, d.type) && !(ix.primaryKey && nullable);
         if (!allowed)
-            throw errors::ColumnHasDependents(ix.constraintId ? "object" : "index", ix.name, c.name, "ALTER COLUMN");
+            throw errors::ColumnHasDependents(ix.constraintId ? "object" : "index", ix.name, c.name,
+                                              "ALTER COLUMN");
     }
     if (const DefaultConstraint* def = t.DefaultOf(c)) {
         bool sameKind = c.type.id == d.type.id;
-        if (!sameKind) throw errors::ColumnHasDependents("object", def->name, c.name, "ALTER COLUMN");
+        if (!sameKind)
+            throw errors::ColumnHasDependents("object", def->name, c.name, "ALTER COLUMN");
     }
     if (c.identity && !IsIdentityType(d.type)) throw errors::IdentityType(c.name);
     // Convert every value aside; the first that does not fit fails the statement.
@@ -187,7 +196,8 @@ void AlterColumn(Table& t, const AlterTableStmt& s) {
     c.type = d.type;
     c.nullable = c.identity ? false : nullable;
     std::size_t k = 0;
-    t.store.ForEachLiveMutable([&](Row& r) { r[static_cast<std::size_t>(pos)] = std::move(converted[k++].second); });
+    t.store.ForEachLiveMutable(
+        [&](Row& r) { r[static_cast<std::size_t>(pos)] = std::move(converted[k++].second); });
     t.RebuildStoreIndexes();
 }
 
@@ -198,8 +208,10 @@ void DropColumn(Table& t, const AlterTableStmt& s) {
     if (const DefaultConstraint* def = t.DefaultOf(c))
         throw errors::ColumnHasDependents("object", def->name, c.name, "DROP COLUMN");
     for (auto& ix : t.indexes)
-        if (std::any_of(ix.columns.begin(), ix.columns.end(), [&](auto& n) { return SameName(n, c.name); }))
-            throw errors::ColumnHasDependents(ix.constraintId ? "object" : "index", ix.name, c.name, "DROP COLUMN");
+        if (std::any_of(ix.columns.begin(), ix.columns.end(),
+                        [&](auto& n) { return SameName(n, c.name); }))
+            throw errors::ColumnHasDependents(ix.constraintId ? "object" : "index", ix.name, c.name,
+                                              "DROP COLUMN");
     if (t.columns.size() == 1) throw errors::OnlyDataColumn(c.name, t.name);
     if (c.identity) {  // a later identity column starts again from its seed
         t.identityUsed = false;
@@ -237,9 +249,14 @@ StatementOutcome ExecAlterTable(StatementEnv& env, const AlterTableStmt& s) {
         throw errors::CannotFindObject(4902, 1, s.table);
     }
     switch (s.action) {
-        case AlterTableStmt::Action::AddColumns: AddColumns(env, *t, s); break;
+        case AlterTableStmt::Action::AddColumns:
+            AddColumns(env, *t, s);
+            break;
         case AlterTableStmt::Action::AddKey:
-            AddIndex(env, *t, KeyIndex(s.key.name, s.key.primary, s.key.clustered, s.key.columns, s.key.fillFactor), true);
+            AddIndex(env, *t,
+                     KeyIndex(s.key.name, s.key.primary, s.key.clustered, s.key.columns,
+                              s.key.fillFactor),
+                     true);
             break;
         case AlterTableStmt::Action::AddDefault: {
             int pos = t->FindColumn(s.column);
@@ -248,9 +265,15 @@ StatementOutcome ExecAlterTable(StatementEnv& env, const AlterTableStmt& s) {
                                  s.defaultText, BindDefault(*s.defaultExpr));
             break;
         }
-        case AlterTableStmt::Action::AlterColumn: AlterColumn(*t, s); break;
-        case AlterTableStmt::Action::DropColumn: DropColumn(*t, s); break;
-        case AlterTableStmt::Action::DropConstraint: DropConstraint(*t, s); break;
+        case AlterTableStmt::Action::AlterColumn:
+            AlterColumn(*t, s);
+            break;
+        case AlterTableStmt::Action::DropColumn:
+            DropColumn(*t, s);
+            break;
+        case AlterTableStmt::Action::DropConstraint:
+            DropConstraint(*t, s);
+            break;
     }
     return StatementOutcome{};
 }

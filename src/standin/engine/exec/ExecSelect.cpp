@@ -105,7 +105,8 @@ ResultSet RunSelect(StatementEnv& env, const BoundSelect& s) {
     }
     if (s.distinct) KeepDistinct(out);
     if (!s.sorts.empty()) Sort(out, s);
-    if (s.top && static_cast<std::int64_t>(out.size()) > *s.top) out.resize(static_cast<std::size_t>(*s.top));
+    if (s.top && static_cast<std::int64_t>(out.size()) > *s.top)
+        out.resize(static_cast<std::size_t>(*s.top));
 
     ResultSet rs;
     for (auto& item : s.items) {

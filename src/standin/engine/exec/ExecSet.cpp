@@ -30,9 +30,12 @@ StatementOutcome ExecSet(StatementEnv& env, const SetStmt& s) {
         SetIdentityInsert(env, s);
         return StatementOutcome{};
     }
-    if (s.option == "ANSI_NULL_DFLT_ON") env.session.ansiNullDefaultOn = s.value == "ON";
-    else if (s.option == "ANSI_NULL_DFLT_OFF") env.session.ansiNullDefaultOn = s.value != "ON";
-    else if (s.option == "ANSI_DEFAULTS" && s.value == "ON") env.session.ansiNullDefaultOn = true;
+    if (s.option == "ANSI_NULL_DFLT_ON")
+        env.session.ansiNullDefaultOn = s.value == "ON";
+    else if (s.option == "ANSI_NULL_DFLT_OFF")
+        env.session.ansiNullDefaultOn = s.value != "ON";
+    else if (s.option == "ANSI_DEFAULTS" && s.value == "ON")
+        env.session.ansiNullDefaultOn = true;
     return StatementOutcome{};
 }
 

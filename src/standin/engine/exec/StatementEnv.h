@@ -6,8 +6,8 @@
 #include <optional>
 #include <vector>
 
-#include "catalog/Catalogue.h"
 #include "Engine.h"
+#include "catalog/Catalogue.h"
 
 namespace standin {
 
@@ -36,9 +36,15 @@ struct StatementEnv {
         for (auto it = undo.rbegin(); it != undo.rend(); ++it) {
             RowStore& s = it->table->store;
             switch (it->kind) {
-                case UndoRecord::Kind::Inserted: s.Unappend(it->row); break;
-                case UndoRecord::Kind::Deleted: s.Restore(it->row, std::move(it->old)); break;
-                case UndoRecord::Kind::Replaced: s.Replace(it->row, std::move(it->old)); break;
+                case UndoRecord::Kind::Inserted:
+                    s.Unappend(it->row);
+                    break;
+                case UndoRecord::Kind::Deleted:
+                    s.Restore(it->row, std::move(it->old));
+                    break;
+                case UndoRecord::Kind::Replaced:
+                    s.Replace(it->row, std::move(it->old));
+                    break;
             }
         }
         undo.clear();

@@ -24,8 +24,8 @@ Column ColumnFromDef(const ColumnDef& d, bool ansiNullDefaultOn) {
     return c;
 }
 
-IndexDef KeyIndex(const std::string& name, bool primary, bool clustered, std::vector<std::string> columns,
-                  int fillFactor) {
+IndexDef KeyIndex(const std::string& name, bool primary, bool clustered,
+                  std::vector<std::string> columns, int fillFactor) {
     IndexDef ix;
     ix.name = name;
     ix.unique = true;
@@ -55,8 +55,9 @@ Value DefaultValue(StatementEnv& env, const Table& table, const Column& column) 
 std::int64_t NextIdentity(Table& table, const Column& column) {
     std::int64_t next = table.identityUsed ? table.identityLast + column.increment : column.seed;
     SqlType t = column.type;
-    bool fits = IsIntegerType(t.id) ? (next >= IntegerMin(t.id) && next <= IntegerMax(t.id))
-                                    : (next > -1000000000000000000LL && next < 1000000000000000000LL);
+    bool fits = IsIntegerType(t.id)
+                    ? (next >= IntegerMin(t.id) && next <= IntegerMax(t.id))
+                    : (next > -1000000000000000000LL && next < 1000000000000000000LL);
     if (!fits) throw errors::ArithmeticOverflow("IDENTITY", TypeName(t.id));
     table.identityUsed = true;
     table.identityLast = next;
@@ -65,7 +66,8 @@ std::int64_t NextIdentity(Table& table, const Column& column) {
 
 void CheckNotNull(const Table& table, const Row& row, const char* verb) {
     for (std::size_t i = 0; i < table.columns.size(); ++i)
-        if (!table.columns[i].nullable && IsNull(row[i])) throw errors::NullNotAllowed(table.columns[i].name, table.name, verb);
+        if (!table.columns[i].nullable && IsNull(row[i]))
+            throw errors::NullNotAllowed(table.columns[i].name, table.name, verb);
 }
 
 std::string KeyValueText(const Table& table, const IndexDef& ix, const Row& row) {
@@ -95,7 +97,8 @@ void CheckUniqueKeys(const Table& table, const std::vector<RowId>& rows) {
             std::string key = table.store.KeyOf(*h, row);
             std::size_t others = table.store.CountKey(*h, key) - changedPerKey[key];
             if (others > 0 || seen[key]++ > 0) {
-                if (ix.constraintId != 0) throw errors::DuplicateKey(ix.name, table.name, KeyValueText(table, ix, row));
+                if (ix.constraintId != 0)
+                    throw errors::DuplicateKey(ix.name, table.name, KeyValueText(table, ix, row));
                 throw errors::DuplicateIndexRow(ix.name, table.name, KeyValueText(table, ix, row));
             }
         }

@@ -38,8 +38,8 @@ std::vector<RowId> FindRows(StatementEnv& env, Evaluator& ev, const Table& table
 // The catalogue column a column definition makes; nullability not stated follows the session.
 Column ColumnFromDef(const ColumnDef& d, bool ansiNullDefaultOn);
 // The index that backs a PRIMARY KEY / UNIQUE constraint.
-IndexDef KeyIndex(const std::string& name, bool primary, bool clustered, std::vector<std::string> columns,
-                  int fillFactor = 0);
+IndexDef KeyIndex(const std::string& name, bool primary, bool clustered,
+                  std::vector<std::string> columns, int fillFactor = 0);
 // Types an identity column may have: the integers but bit, and numeric/decimal of scale 0.
 bool IsIdentityType(const SqlType& t);
 

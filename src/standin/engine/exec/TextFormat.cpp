@@ -33,12 +33,14 @@ std::string FormatOutcome(const BatchOutcome& outcome) {
                 out += line + "\n";
             }
         } else if (s.rowCount && !s.failed) {
-            out += "(" + std::to_string(*s.rowCount) + (*s.rowCount == 1 ? " row affected)\n" : " rows affected)\n");
+            out += "(" + std::to_string(*s.rowCount) +
+                   (*s.rowCount == 1 ? " row affected)\n" : " rows affected)\n");
         }
         for (auto& m : s.messages) {
             if (m.severity > 10) {
-                out += "Msg " + std::to_string(m.number) + ", Level " + std::to_string(m.severity) + ", State " +
-                       std::to_string(m.state) + ", Line " + std::to_string(m.line) + "\n";
+                out += "Msg " + std::to_string(m.number) + ", Level " + std::to_string(m.severity) +
+                       ", State " + std::to_string(m.state) + ", Line " + std::to_string(m.line) +
+                       "\n";
             }
             out += m.text + "\n";
         }

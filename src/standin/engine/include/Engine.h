@@ -38,9 +38,9 @@ struct ResultSet {
 
 // What one statement of a batch produced, in the order SQL Server sends it.
 struct StatementOutcome {
-    std::optional<ResultSet> resultSet;  // SELECT
+    std::optional<ResultSet> resultSet;    // SELECT
     std::optional<std::int64_t> rowCount;  // rows selected or affected (TDS DONE_COUNT)
-    std::vector<SqlMessage> messages;    // errors and informational messages
+    std::vector<SqlMessage> messages;      // errors and informational messages
     bool failed = false;
     // Stored rows the statement looked at to find the rows its WHERE selects: 1 for a keyed
     // look-up that hits, the whole table for a scan. Not sent to clients; tests and benchmarks
@@ -65,8 +65,8 @@ struct Session {
 };
 
 struct EngineOptions {
-    bool fsync = false;                    // sync the log to disk before acknowledging
-    std::filesystem::path traceFile;       // empty: no trace
+    bool fsync = false;               // sync the log to disk before acknowledging
+    std::filesystem::path traceFile;  // empty: no trace
     // A checkpoint runs after the batch that brings the log to this size, or to the size of the
     // last snapshot if that is larger: opening replays at most about that much, and writing
     // snapshots never costs more than writing the log.

@@ -1,6 +1,6 @@
 #pragma once
-// The parsed form of Transact-SQL statements. Names are kept as written (UTF-8); string literals are
-// already in code page 936. Every node remembers where it came from in the batch.
+// The parsed form of Transact-SQL statements. Names are kept as written (UTF-8); string literals
+// are already in code page 936. Every node remembers where it came from in the batch.
 
 #include <cstddef>
 #include <cstdint>
@@ -21,12 +21,12 @@ using ExprPtr = std::unique_ptr<Expr>;
 
 struct Expr {
     enum class Kind {
-        Literal,    // literal, literalType
-        Column,     // name
-        Variable,   // name: @@VERSION, @@SPID (upper case); literal: the name as written
-        Negate,     // -args[0]
-        Arith,      // args[0] op args[1]; op in name: + - * / %
-        Compare,    // = <> < > <= >=
+        Literal,   // literal, literalType
+        Column,    // name
+        Variable,  // name: @@VERSION, @@SPID (upper case); literal: the name as written
+        Negate,    // -args[0]
+        Arith,     // args[0] op args[1]; op in name: + - * / %
+        Compare,   // = <> < > <= >=
         And,
         Or,
         Not,
@@ -59,10 +59,10 @@ struct ColumnDef {
     bool identity = false;
     std::int64_t seed = 1, increment = 1;
     ExprPtr defaultExpr;
-    std::string defaultText;        // source of the default expression, as written
-    std::string defaultName;        // CONSTRAINT name DEFAULT ..., empty when unnamed
-    bool primaryKey = false;        // column-level PRIMARY KEY
-    bool unique = false;            // column-level UNIQUE
+    std::string defaultText;  // source of the default expression, as written
+    std::string defaultName;  // CONSTRAINT name DEFAULT ..., empty when unnamed
+    bool primaryKey = false;  // column-level PRIMARY KEY
+    bool unique = false;      // column-level UNIQUE
     std::string keyName;
     bool keyClustered = false;
 };
@@ -87,11 +87,11 @@ struct AlterTableStmt {
     std::string table;
     std::vector<ColumnDef> columns;  // AddColumns; AlterColumn uses columns[0]
     KeyDef key;                      // AddKey
-    std::string name;                // DropColumn / DropConstraint: the name; AddDefault: constraint
-    std::string column;              // AddDefault: FOR column
-    ExprPtr defaultExpr;             // AddDefault
+    std::string name;     // DropColumn / DropConstraint: the name; AddDefault: constraint
+    std::string column;   // AddDefault: FOR column
+    ExprPtr defaultExpr;  // AddDefault
     std::string defaultText;
-    bool withValues = false;         // ADD ... DEFAULT ... WITH VALUES
+    bool withValues = false;  // ADD ... DEFAULT ... WITH VALUES
 };
 
 struct CreateIndexStmt {
@@ -131,10 +131,11 @@ struct SelectStmt {
 
 struct InsertStmt {
     std::string table;
-    std::vector<std::string> columns;           // empty: all columns but the identity
-    std::vector<std::vector<ExprPtr>> rows;     // VALUES rows; DEFAULT in a VALUES list is a null ExprPtr
-    std::shared_ptr<SelectStmt> select;         // INSERT ... SELECT
-    bool defaultValues = false;                 // INSERT ... DEFAULT VALUES
+    std::vector<std::string> columns;  // empty: all columns but the identity
+    std::vector<std::vector<ExprPtr>>
+        rows;                            // VALUES rows; DEFAULT in a VALUES list is a null ExprPtr
+    std::shared_ptr<SelectStmt> select;  // INSERT ... SELECT
+    bool defaultValues = false;          // INSERT ... DEFAULT VALUES
 };
 
 struct UpdateStmt {
@@ -155,13 +156,15 @@ struct SetStmt {
 };
 
 struct Statement {
-    std::variant<CreateTableStmt, AlterTableStmt, CreateIndexStmt, DropTableStmt, InsertStmt, UpdateStmt,
-                 DeleteStmt, SelectStmt, SetStmt>
+    std::variant<CreateTableStmt, AlterTableStmt, CreateIndexStmt, DropTableStmt, InsertStmt,
+                 UpdateStmt, DeleteStmt, SelectStmt, SetStmt>
         body;
     std::size_t begin = 0, end = 0;  // the statement's own text in the batch
     int line = 1;
 
-    bool Modifies() const { return !std::holds_alternative<SelectStmt>(body) && !std::holds_alternative<SetStmt>(body); }
+    bool Modifies() const {
+        return !std::holds_alternative<SelectStmt>(body) && !std::holds_alternative<SetStmt>(body);
+    }
 };
 
 }  // namespace standin

@@ -4,9 +4,9 @@
 // be cut from the batch and messages can name their line.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <optional>
 #include <vector>
 
 #include "Engine.h"
@@ -14,14 +14,14 @@
 namespace standin {
 
 enum class TokenKind {
-    Word,         // identifier or keyword, unquoted
-    QuotedName,   // [name] or "name"; text is the name without delimiters
-    String,       // 'text'; text is the value (UTF-8) with '' undone
-    NString,      // N'text'
-    Integer,      // digits only
-    Number,       // digits with a decimal point (or exponent)
-    Variable,     // @name or @@name; text includes the at signs
-    Symbol,       // punctuation and operators: ( ) , . ; * + - / % = <> != < > <= >= !< !>
+    Word,        // identifier or keyword, unquoted
+    QuotedName,  // [name] or "name"; text is the name without delimiters
+    String,      // 'text'; text is the value (UTF-8) with '' undone
+    NString,     // N'text'
+    Integer,     // digits only
+    Number,      // digits with a decimal point (or exponent)
+    Variable,    // @name or @@name; text includes the at signs
+    Symbol,      // punctuation and operators: ( ) , . ; * + - / % = <> != < > <= >= !< !>
     End,
 };
 

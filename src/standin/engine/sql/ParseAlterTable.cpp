@@ -1,4 +1,5 @@
-// ALTER TABLE t ADD columns | ADD CONSTRAINT ... | ALTER COLUMN ... | DROP COLUMN ... | DROP CONSTRAINT ...
+// ALTER TABLE t ADD columns | ADD CONSTRAINT ... | ALTER COLUMN ... | DROP COLUMN ... | DROP
+// CONSTRAINT ...
 #include "sql/Parser.h"
 
 namespace standin {
@@ -34,8 +35,10 @@ AlterTableStmt Parser::ParseAlterTable() {
                 s.key.primary = false;
             }
             s.key.clustered = s.key.primary;
-            if (AcceptWord("CLUSTERED")) s.key.clustered = true;
-            else if (AcceptWord("NONCLUSTERED")) s.key.clustered = false;
+            if (AcceptWord("CLUSTERED"))
+                s.key.clustered = true;
+            else if (AcceptWord("NONCLUSTERED"))
+                s.key.clustered = false;
             s.key.columns = ParseNameList();
             s.key.fillFactor = SkipIndexOptions();
             return s;

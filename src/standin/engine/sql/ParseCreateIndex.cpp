@@ -6,8 +6,10 @@ namespace standin {
 CreateIndexStmt Parser::ParseCreateIndex() {
     CreateIndexStmt s;
     if (AcceptWord("UNIQUE")) s.unique = true;
-    if (AcceptWord("CLUSTERED")) s.clustered = true;
-    else AcceptWord("NONCLUSTERED");
+    if (AcceptWord("CLUSTERED"))
+        s.clustered = true;
+    else
+        AcceptWord("NONCLUSTERED");
     ExpectWord("INDEX");
     s.name = ExpectName();
     ExpectWord("ON");

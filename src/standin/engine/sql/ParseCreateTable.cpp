@@ -19,8 +19,10 @@ CreateTableStmt Parser::ParseCreateTable() {
                 k.primary = false;
             }
             k.clustered = k.primary;
-            if (AcceptWord("CLUSTERED")) k.clustered = true;
-            else if (AcceptWord("NONCLUSTERED")) k.clustered = false;
+            if (AcceptWord("CLUSTERED"))
+                k.clustered = true;
+            else if (AcceptWord("NONCLUSTERED"))
+                k.clustered = false;
             k.columns = ParseNameList();
             k.fillFactor = SkipIndexOptions();
             s.keys.push_back(std::move(k));

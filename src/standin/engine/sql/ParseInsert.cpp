@@ -13,8 +13,10 @@ InsertStmt Parser::ParseInsert() {
             ExpectSymbol("(");
             std::vector<ExprPtr> row;
             do {
-                if (AcceptWord("DEFAULT")) row.push_back(nullptr);
-                else row.push_back(ParseValue());
+                if (AcceptWord("DEFAULT"))
+                    row.push_back(nullptr);
+                else
+                    row.push_back(ParseValue());
             } while (AcceptSymbol(","));
             ExpectSymbol(")");
             s.rows.push_back(std::move(row));

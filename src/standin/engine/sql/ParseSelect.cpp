@@ -6,8 +6,10 @@ namespace standin {
 std::shared_ptr<SelectStmt> Parser::ParseSelect() {
     auto s = std::make_shared<SelectStmt>();
     ExpectWord("SELECT");
-    if (AcceptWord("DISTINCT")) s->distinct = true;
-    else AcceptWord("ALL");
+    if (AcceptWord("DISTINCT"))
+        s->distinct = true;
+    else
+        AcceptWord("ALL");
     if (AcceptWord("TOP")) {
         bool paren = AcceptSymbol("(");
         const Token& n = Peek();
@@ -22,8 +24,8 @@ std::shared_ptr<SelectStmt> Parser::ParseSelect() {
             item.star = true;
         } else {
             // alias = expr
-            if ((Peek().kind == TokenKind::Word || Peek().kind == TokenKind::QuotedName) && Peek(1).IsSymbol("=") &&
-                !IsReservedWord(Peek().text)) {
+            if ((Peek().kind == TokenKind::Word || Peek().kind == TokenKind::QuotedName) &&
+                Peek(1).IsSymbol("=") && !IsReservedWord(Peek().text)) {
                 item.alias = Next().text;
                 Next();
                 item.expr = ParseValue();
@@ -49,8 +51,10 @@ std::shared_ptr<SelectStmt> Parser::ParseSelect() {
     } while (AcceptSymbol(","));
     if (AcceptWord("FROM")) {
         s->from = ExpectObjectName();
-        if (AcceptWord("AS")) s->fromAlias = ExpectName();
-        else if (Peek().kind == TokenKind::Word && !IsReservedWord(Peek().text)) s->fromAlias = Next().text;
+        if (AcceptWord("AS"))
+            s->fromAlias = ExpectName();
+        else if (Peek().kind == TokenKind::Word && !IsReservedWord(Peek().text))
+            s->fromAlias = Next().text;
     }
     if (AcceptWord("WHERE")) s->where = ParseExpr();
     if (AcceptWord("GROUP")) {
@@ -64,8 +68,10 @@ std::shared_ptr<SelectStmt> Parser::ParseSelect() {
         do {
             OrderItem o;
             o.expr = ParseValue();
-            if (AcceptWord("DESC")) o.descending = true;
-            else AcceptWord("ASC");
+            if (AcceptWord("DESC"))
+                o.descending = true;
+            else
+                AcceptWord("ASC");
             s->orderBy.push_back(std::move(o));
         } while (AcceptSymbol(","));
     }

@@ -3,8 +3,8 @@
 #include <cctype>
 
 #include "Cp936.h"
-#include "types/DecimalMath.h"
 #include "Errors.h"
+#include "types/DecimalMath.h"
 #include "types/SqlTypes.h"
 
 namespace standin {
@@ -29,9 +29,13 @@ private:
 
 }  // namespace
 
-std::vector<Statement> ParseBatch(std::string_view batchUtf8) { return Parser(batchUtf8).ParseAll(); }
+std::vector<Statement> ParseBatch(std::string_view batchUtf8) {
+    return Parser(batchUtf8).ParseAll();
+}
 
-ExprPtr ParseStandaloneExpression(std::string_view textUtf8) { return Parser(textUtf8).ParseOnlyExpression(); }
+ExprPtr ParseStandaloneExpression(std::string_view textUtf8) {
+    return Parser(textUtf8).ParseOnlyExpression();
+}
 
 Parser::Parser(std::string_view text) : text_(text), tokens_(Tokenize(text, &unclosed_)) {}
 
@@ -85,7 +89,8 @@ void Parser::Fail() const {
 SqlError Parser::MakeSyntaxError(const Token& t) const {
     if (t.kind == TokenKind::End) return errors::Syntax("", false, t.line);
     std::string shown = t.text;
-    if (t.kind == TokenKind::String || t.kind == TokenKind::NString) shown = std::string(text_.substr(t.begin, t.end - t.begin));
+    if (t.kind == TokenKind::String || t.kind == TokenKind::NString)
+        shown = std::string(text_.substr(t.begin, t.end - t.begin));
     bool keyword = t.kind == TokenKind::Word && IsReservedWord(t.text);
     return errors::Syntax(shown, keyword, t.line);
 }
@@ -131,10 +136,13 @@ int Parser::SkipIndexOptions() {
         Next();
         if (AcceptSymbol("=")) {
             const Token& v = Peek();
-            if (v.kind == TokenKind::Integer || v.kind == TokenKind::Word) Next();
-            else Fail();
+            if (v.kind == TokenKind::Integer || v.kind == TokenKind::Word)
+                Next();
+            else
+                Fail();
             if (t.IsWord("FILLFACTOR")) {
-                if (v.kind != TokenKind::Integer || v.text.size() > 3 || std::stoi(v.text) < 1 || std::stoi(v.text) > 100)
+                if (v.kind != TokenKind::Integer || v.text.size() > 3 || std::stoi(v.text) < 1 ||
+                    std::stoi(v.text) > 100)
                     throw errors::FillFactorOutOfRange();
                 fillFactor = std::stoi(v.text);
             }
@@ -165,8 +173,9 @@ SqlType Parser::ParseType(int defaultTextLength) {
             long long n = readInt();
             ExpectSymbol(")");
             if (n > 8000)
-                throw errors::InvalidLength("The size (" + std::to_string(n) + ") given to the type '" +
-                                            TypeName(*id) + "' exceeds the maximum allowed for any data type (8000).");
+                throw errors::InvalidLength(
+                    "The size (" + std::to_string(n) + ") given to the type '" + TypeName(*id) +
+                    "' exceeds the maximum allowed for any data type (8000).");
             if (n < 1) throw errors::ZeroLength();
             t.length = static_cast<int>(n);
         }
@@ -227,9 +236,12 @@ ColumnDef Parser::ParseColumnDef() {
             ExpectWord("KEY");
             c.primaryKey = true;
             c.keyName = constraintName;
-            if (AcceptWord("CLUSTERED")) c.keyClustered = true;
-            else if (AcceptWord("NONCLUSTERED")) c.keyClustered = false;
-            else c.keyClustered = true;
+            if (AcceptWord("CLUSTERED"))
+                c.keyClustered = true;
+            else if (AcceptWord("NONCLUSTERED"))
+                c.keyClustered = false;
+            else
+                c.keyClustered = true;
             SkipIndexOptions();
         } else if (AcceptWord("UNIQUE")) {
             c.unique = true;
@@ -339,8 +351,8 @@ ExprPtr Parser::ParsePredicate() {
     ExprPtr left = ParseAdditive();
     const Token& t = Peek();
     if (t.kind == TokenKind::Symbol &&
-        (t.text == "=" || t.text == "<>" || t.text == "!=" || t.text == "<" || t.text == ">" || t.text == "<=" ||
-         t.text == ">=" || t.text == "!<" || t.text == "!>")) {
+        (t.text == "=" || t.text == "<>" || t.text == "!=" || t.text == "<" || t.text == ">" ||
+         t.text == "<=" || t.text == ">=" || t.text == "!<" || t.text == "!>")) {
         std::string op = Next().text;
         if (op == "!=") op = "<>";
         if (op == "!<") op = ">=";
@@ -353,7 +365,8 @@ ExprPtr Parser::ParsePredicate() {
         return Finish(std::move(e), b, line);
     }
     bool negated = false;
-    if (Peek().IsWord("NOT") && (Peek(1).IsWord("LIKE") || Peek(1).IsWord("IN") || Peek(1).IsWord("BETWEEN"))) {
+    if (Peek().IsWord("NOT") &&
+        (Peek(1).IsWord("LIKE") || Peek(1).IsWord("IN") || Peek(1).IsWord("BETWEEN"))) {
         Next();
         negated = true;
     }
@@ -531,7 +544,8 @@ ExprPtr Parser::ParsePrimary() {
         case TokenKind::Symbol:
             if (t.text == "(") {
                 Next();
-                if (Peek().IsWord("SELECT")) Fail();  // scalar subqueries are not part of this dialect
+                if (Peek().IsWord("SELECT"))
+                    Fail();  // scalar subqueries are not part of this dialect
                 ExprPtr inner = ParseExpr();
                 ExpectSymbol(")");
                 return inner;
@@ -541,7 +555,8 @@ ExprPtr Parser::ParsePrimary() {
             return ParseColumnRef();
         case TokenKind::Word:
             return ParseWordPrimary();
-        case TokenKind::End: Fail();
+        case TokenKind::End:
+            Fail();
     }
     Fail();
 }
@@ -559,8 +574,10 @@ ExprPtr Parser::ParseFunctionCall(const Token& nameToken) {
             ExpectSymbol(")");
             return Finish(std::move(e), b, line);
         }
-        if (AcceptWord("DISTINCT")) e->distinct = true;
-        else AcceptWord("ALL");
+        if (AcceptWord("DISTINCT"))
+            e->distinct = true;
+        else
+            AcceptWord("ALL");
         e->args.push_back(ParseValue());
         ExpectSymbol(")");
         return Finish(std::move(e), b, line);
@@ -610,8 +627,10 @@ Statement Parser::ParseStatement() {
     } else if (AcceptWord("DELETE")) {
         s.body = ParseDelete();
     } else if (AcceptWord("CREATE")) {
-        if (AcceptWord("TABLE")) s.body = ParseCreateTable();
-        else s.body = ParseCreateIndex();
+        if (AcceptWord("TABLE"))
+            s.body = ParseCreateTable();
+        else
+            s.body = ParseCreateIndex();
     } else if (AcceptWord("ALTER")) {
         ExpectWord("TABLE");
         s.body = ParseAlterTable();

@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
+#include "SqlError.h"
 #include "sql/Ast.h"
 #include "sql/Lexer.h"
-#include "SqlError.h"
 
 namespace standin {
 
@@ -44,18 +44,18 @@ public:
     SqlType ParseType(int defaultTextLength = 1);  // char without (n): 1 in a column, 30 in CAST
     ColumnDef ParseColumnDef();
     std::vector<std::string> ParseNameList();  // ( a, b, ... )
-    int SkipIndexOptions();                    // WITH PAD_INDEX, FILLFACTOR = 85, ...: the fill factor or 0
+    int SkipIndexOptions();  // WITH PAD_INDEX, FILLFACTOR = 85, ...: the fill factor or 0
 
     // Statements, one file each
-    CreateTableStmt ParseCreateTable();       // after CREATE TABLE
-    CreateIndexStmt ParseCreateIndex();       // after CREATE, at [UNIQUE] [CLUSTERED] INDEX
-    AlterTableStmt ParseAlterTable();         // after ALTER TABLE
-    DropTableStmt ParseDropTable();           // after DROP TABLE
-    InsertStmt ParseInsert();                 // after INSERT
-    UpdateStmt ParseUpdate();                 // after UPDATE
-    DeleteStmt ParseDelete();                 // after DELETE
+    CreateTableStmt ParseCreateTable();         // after CREATE TABLE
+    CreateIndexStmt ParseCreateIndex();         // after CREATE, at [UNIQUE] [CLUSTERED] INDEX
+    AlterTableStmt ParseAlterTable();           // after ALTER TABLE
+    DropTableStmt ParseDropTable();             // after DROP TABLE
+    InsertStmt ParseInsert();                   // after INSERT
+    UpdateStmt ParseUpdate();                   // after UPDATE
+    DeleteStmt ParseDelete();                   // after DELETE
     std::shared_ptr<SelectStmt> ParseSelect();  // at SELECT
-    SetStmt ParseSet();                       // after SET
+    SetStmt ParseSet();                         // after SET
 
 private:
     Statement ParseStatement();
@@ -78,8 +78,9 @@ private:
     ExprPtr Finish(ExprPtr e, std::size_t begin, int line);
 
     std::string_view text_;
-    std::optional<SqlMessage> unclosed_;  // an unclosed quote ended the tokens early (set by Tokenize)
-    std::vector<Token> tokens_;           // declared after unclosed_, which Tokenize fills
+    std::optional<SqlMessage>
+        unclosed_;               // an unclosed quote ended the tokens early (set by Tokenize)
+    std::vector<Token> tokens_;  // declared after unclosed_, which Tokenize fills
     std::size_t pos_ = 0;
     int depth_ = 0;  // nesting of expressions and subqueries, bounded so the stack stays bounded
 };

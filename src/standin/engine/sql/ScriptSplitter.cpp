@@ -35,7 +35,8 @@ std::vector<std::string> SplitScript(std::string_view script) {
     while (!script.empty()) {
         const std::size_t nl = script.find('\n');
         const std::size_t n = nl == std::string_view::npos ? script.size() : nl + 1;
-        if (auto batch = splitter.AddLine(script.substr(0, n))) batches.push_back(std::move(*batch));
+        if (auto batch = splitter.AddLine(script.substr(0, n)))
+            batches.push_back(std::move(*batch));
         script.remove_prefix(n);
     }
     if (auto batch = splitter.Finish()) batches.push_back(std::move(*batch));

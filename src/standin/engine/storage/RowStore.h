@@ -30,7 +30,7 @@ public:
 
     RowId Insert(Row row);
     void Erase(RowId id);
-    Row Replace(RowId id, Row row);  // returns the row it replaced
+    Row Replace(RowId id, Row row);   // returns the row it replaced
     void Restore(RowId id, Row row);  // brings a deleted row back under its old id (undo)
     void Unappend(RowId id);          // removes the last inserted row entirely (undo of Insert)
 

@@ -23,8 +23,10 @@ FileHandle::~FileHandle() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-void ThrowFileError(const std::string& operation, const std::filesystem::path& file, int errorNumber) {
-    throw std::runtime_error("cannot " + operation + " '" + file.string() + "': " + std::strerror(errorNumber));
+void ThrowFileError(const std::string& operation, const std::filesystem::path& file,
+                    int errorNumber) {
+    throw std::runtime_error("cannot " + operation + " '" + file.string() +
+                             "': " + std::strerror(errorNumber));
 }
 
 FileHandle OpenFile(const std::filesystem::path& file, int flags, int mode) {
@@ -83,7 +85,8 @@ std::string ReadWholeFile(const std::filesystem::path& file) {
     const FileHandle handle = OpenFile(file, O_RDONLY);
     std::string bytes;
     struct stat st {};
-    if (::fstat(handle.Fd(), &st) == 0 && st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
+    if (::fstat(handle.Fd(), &st) == 0 && st.st_size > 0)
+        bytes.reserve(static_cast<std::size_t>(st.st_size));
     char buffer[1 << 16];
     for (;;) {
         const ssize_t n = ::read(handle.Fd(), buffer, sizeof buffer);

@@ -7,7 +7,9 @@ namespace {
 
 // Folds ASCII letters to lower case so that "_" and the other punctuation between 'Z' and 'a'
 // sort before letters, as they do under SQL Server's Latin-based ordering.
-unsigned char Fold(unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c; }
+unsigned char Fold(unsigned char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c;
+}
 
 // Splits text into characters: one byte, or two for a GBK lead byte followed by a trail byte.
 template <typename F>
@@ -32,8 +34,10 @@ std::string CollationKey(std::string_view cp936) {
     std::string key;
     key.reserve(s.size());
     ForEachChar(s, [&](std::string_view ch) {
-        if (ch.size() == 1) key += static_cast<char>(Fold(static_cast<unsigned char>(ch[0])));
-        else key += ch;
+        if (ch.size() == 1)
+            key += static_cast<char>(Fold(static_cast<unsigned char>(ch[0])));
+        else
+            key += ch;
     });
     return key;
 }
@@ -74,7 +78,8 @@ std::vector<std::string_view> Chars(std::string_view s) {
 
 bool CharEq(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
-    if (a.size() == 1) return Fold(static_cast<unsigned char>(a[0])) == Fold(static_cast<unsigned char>(b[0]));
+    if (a.size() == 1)
+        return Fold(static_cast<unsigned char>(a[0])) == Fold(static_cast<unsigned char>(b[0]));
     return a == b;
 }
 
@@ -133,8 +138,10 @@ std::vector<PatternItem> CompilePattern(std::string_view pattern) {
 
 bool ItemMatches(const PatternItem& it, std::string_view c) {
     switch (it.kind) {
-        case PatternItem::Any: return true;
-        case PatternItem::Literal: return CharEq(it.ch, c);
+        case PatternItem::Any:
+            return true;
+        case PatternItem::Literal:
+            return CharEq(it.ch, c);
         case PatternItem::Set: {
             bool in = false;
             std::string kc = CollationKey(c);
@@ -146,7 +153,8 @@ bool ItemMatches(const PatternItem& it, std::string_view c) {
             }
             return in != it.negated;
         }
-        case PatternItem::AnySequence: return true;
+        case PatternItem::AnySequence:
+            return true;
     }
     return false;
 }
@@ -179,7 +187,8 @@ bool LikeMatchExact(std::string_view value, std::string_view pattern) {
 }  // namespace
 
 bool LikeMatch(std::string_view value, std::string_view pattern) {
-    // Blanks in the pattern count; trailing blanks of the value may be ignored ('abc  ' LIKE 'abc').
+    // Blanks in the pattern count; trailing blanks of the value may be ignored ('abc  ' LIKE
+    // 'abc').
     if (LikeMatchExact(value, pattern)) return true;
     std::string_view trimmed = TrimTrailingBlanks(value);
     return trimmed.size() != value.size() && LikeMatchExact(trimmed, pattern);
@@ -219,8 +228,10 @@ std::size_t FitBytes(std::string_view s, std::size_t maxBytes) {
 std::string UpperText(std::string_view s) {
     std::string out;
     ForEachChar(s, [&](std::string_view c) {
-        if (c.size() == 1 && c[0] >= 'a' && c[0] <= 'z') out += static_cast<char>(c[0] - 32);
-        else out += c;
+        if (c.size() == 1 && c[0] >= 'a' && c[0] <= 'z')
+            out += static_cast<char>(c[0] - 32);
+        else
+            out += c;
     });
     return out;
 }
@@ -228,8 +239,10 @@ std::string UpperText(std::string_view s) {
 std::string LowerText(std::string_view s) {
     std::string out;
     ForEachChar(s, [&](std::string_view c) {
-        if (c.size() == 1 && c[0] >= 'A' && c[0] <= 'Z') out += static_cast<char>(c[0] + 32);
-        else out += c;
+        if (c.size() == 1 && c[0] >= 'A' && c[0] <= 'Z')
+            out += static_cast<char>(c[0] + 32);
+        else
+            out += c;
     });
     return out;
 }

@@ -1,10 +1,10 @@
 #include "types/Convert.h"
 
-#include "types/Collation.h"
 #include "Cp936.h"
+#include "Errors.h"
+#include "types/Collation.h"
 #include "types/DateTimeOps.h"
 #include "types/DecimalMath.h"
-#include "Errors.h"
 #include "types/SqlTypes.h"
 
 namespace standin {
@@ -13,14 +13,19 @@ namespace {
 std::string Shown(const std::string& cp936) { return kavel::Cp936ToUtf8Lossy(cp936); }
 
 std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r' || s.front() == '\n')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n')) s.remove_suffix(1);
+    while (!s.empty() &&
+           (s.front() == ' ' || s.front() == '\t' || s.front() == '\r' || s.front() == '\n'))
+        s.remove_prefix(1);
+    while (!s.empty() &&
+           (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n'))
+        s.remove_suffix(1);
     return s;
 }
 
 std::int64_t CheckIntRange(std::int64_t v, TypeId to, const char* fromWhat) {
     if (to == TypeId::Bit) return v != 0 ? 1 : 0;
-    if (v < IntegerMin(to) || v > IntegerMax(to)) throw errors::ArithmeticOverflow(fromWhat, TypeName(to));
+    if (v < IntegerMin(to) || v > IntegerMax(to))
+        throw errors::ArithmeticOverflow(fromWhat, TypeName(to));
     return v;
 }
 
@@ -43,9 +48,12 @@ Value TextToInteger(const std::string& s, const SqlType& from, TypeId to) {
     std::int64_t v = 0;
     bool big = false;
     for (; i < t.size(); ++i) {
-        if (t[i] < '0' || t[i] > '9') throw errors::ConversionFailed(TypeName(from.id), Shown(s), TypeName(to));
-        if (v > 100000000000LL) big = true;
-        else v = v * 10 + (t[i] - '0');
+        if (t[i] < '0' || t[i] > '9')
+            throw errors::ConversionFailed(TypeName(from.id), Shown(s), TypeName(to));
+        if (v > 100000000000LL)
+            big = true;
+        else
+            v = v * 10 + (t[i] - '0');
     }
     if (neg) v = -v;
     if (to == TypeId::Bit) return std::int64_t{v != 0 ? 1 : 0};
@@ -66,9 +74,12 @@ Value TextToDecimal(const std::string& s, const SqlType& from, const SqlType& to
 Value TextToDateTime(const std::string& s, const SqlType& from) {
     DateTime dt;
     switch (ParseDateTime(s, dt)) {
-        case DateParse::Ok: return dt;
-        case DateParse::OutOfRange: throw errors::DateOutOfRange(TypeName(from.id));
-        case DateParse::Invalid: break;
+        case DateParse::Ok:
+            return dt;
+        case DateParse::OutOfRange:
+            throw errors::DateOutOfRange(TypeName(from.id));
+        case DateParse::Invalid:
+            break;
     }
     throw errors::DateConversionFailed();
 }
@@ -128,7 +139,8 @@ Value DaysToDateTime(const Decimal& value) {
 }  // namespace
 
 SqlType VarCharOf(std::size_t bytes) {
-    return MakeType(TypeId::VarChar, static_cast<int>(std::max<std::size_t>(1, std::min<std::size_t>(bytes, 8000))));
+    return MakeType(TypeId::VarChar,
+                    static_cast<int>(std::max<std::size_t>(1, std::min<std::size_t>(bytes, 8000))));
 }
 
 std::string ValueAsText(const Value& v, int style) {
@@ -139,7 +151,8 @@ std::string ValueAsText(const Value& v, int style) {
     return "";
 }
 
-Value ConvertValue(const Value& v, const SqlType& from, const SqlType& to, ConvertMode mode, int style) {
+Value ConvertValue(const Value& v, const SqlType& from, const SqlType& to, ConvertMode mode,
+                   int style) {
     if (IsNull(v)) return v;
     if (IsTextType(to.id)) {
         if (auto* s = std::get_if<std::string>(&v)) return FitText(*s, to, mode);
@@ -149,7 +162,8 @@ Value ConvertValue(const Value& v, const SqlType& from, const SqlType& to, Conve
                 if (mode == ConvertMode::Store) throw errors::Truncation();
                 return FitText("*", to, ConvertMode::Explicit);
             }
-            if (std::holds_alternative<Decimal>(v)) throw errors::ArithmeticOverflow("numeric", TypeName(to.id));
+            if (std::holds_alternative<Decimal>(v))
+                throw errors::ArithmeticOverflow("numeric", TypeName(to.id));
             if (mode == ConvertMode::Store) throw errors::Truncation();
         }
         return FitText(std::move(text), to, ConvertMode::Explicit);
@@ -165,7 +179,8 @@ Value ConvertValue(const Value& v, const SqlType& from, const SqlType& to, Conve
         }
         if (auto* s = std::get_if<std::string>(&v)) return TextToInteger(*s, from, to.id);
         if (auto* dt = std::get_if<DateTime>(&v)) {
-            if (mode != ConvertMode::Explicit) throw errors::ImplicitConversion("datetime", TypeName(to.id));
+            if (mode != ConvertMode::Explicit)
+                throw errors::ImplicitConversion("datetime", TypeName(to.id));
             std::int64_t days = dt->days + (dt->ticks >= kTicksPerDay / 2 ? 1 : 0);
             return CheckIntRange(days, to.id, "expression");
         }
@@ -173,7 +188,9 @@ Value ConvertValue(const Value& v, const SqlType& from, const SqlType& to, Conve
     if (IsExactNumeric(to.id)) {
         if (auto* i = std::get_if<std::int64_t>(&v)) {
             auto fit = FitDecimal(DecimalFromInt(*i), to.precision, to.scale);
-            if (!fit) throw errors::ArithmeticOverflow(TypeName(IsIntegerType(from.id) ? from.id : TypeId::Int), TypeName(to.id));
+            if (!fit)
+                throw errors::ArithmeticOverflow(
+                    TypeName(IsIntegerType(from.id) ? from.id : TypeId::Int), TypeName(to.id));
             return *fit;
         }
         if (auto* d = std::get_if<Decimal>(&v)) {
@@ -182,7 +199,8 @@ Value ConvertValue(const Value& v, const SqlType& from, const SqlType& to, Conve
             return *fit;
         }
         if (auto* s = std::get_if<std::string>(&v)) return TextToDecimal(*s, from, to);
-        if (std::holds_alternative<DateTime>(v)) throw errors::ImplicitConversion("datetime", TypeName(to.id));
+        if (std::holds_alternative<DateTime>(v))
+            throw errors::ImplicitConversion("datetime", TypeName(to.id));
     }
     if (to.id == TypeId::DateTime) {
         if (auto* dt = std::get_if<DateTime>(&v)) return *dt;
@@ -205,12 +223,13 @@ SqlType CommonType(const SqlType& a, const SqlType& b) {
     }
     if (IsExactNumeric(b.id) && IsIntegerType(a.id)) return CommonType(b, a);
     if (IsTextType(a.id) && IsTextType(b.id)) {
-        TypeId id = (a.id == TypeId::Text || b.id == TypeId::Text) ? TypeId::Text
+        TypeId id = (a.id == TypeId::Text || b.id == TypeId::Text)         ? TypeId::Text
                     : (a.id == TypeId::VarChar || b.id == TypeId::VarChar) ? TypeId::VarChar
-                                                                          : TypeId::Char;
+                                                                           : TypeId::Char;
         return MakeType(id, std::max(a.length, b.length));
     }
-    if (IsExactNumeric(a.id) && IsTextType(b.id)) return MakeType(TypeId::Numeric, 0, 38, std::min(a.scale + 10, 20));
+    if (IsExactNumeric(a.id) && IsTextType(b.id))
+        return MakeType(TypeId::Numeric, 0, 38, std::min(a.scale + 10, 20));
     if (IsExactNumeric(b.id) && IsTextType(a.id)) return CommonType(b, a);
     return TypePrecedence(a.id) >= TypePrecedence(b.id) ? a : b;
 }
@@ -241,8 +260,10 @@ int CompareValues(const Value& a, const SqlType& ta, const Value& b, const SqlTy
     if (ia && ib) return Cmp3(*ia, *ib);
     bool dateA = std::holds_alternative<DateTime>(a), dateB = std::holds_alternative<DateTime>(b);
     if (dateA || dateB) {
-        Value x = dateA ? a : ConvertValue(a, ta, MakeType(TypeId::DateTime), ConvertMode::Implicit);
-        Value y = dateB ? b : ConvertValue(b, tb, MakeType(TypeId::DateTime), ConvertMode::Implicit);
+        Value x =
+            dateA ? a : ConvertValue(a, ta, MakeType(TypeId::DateTime), ConvertMode::Implicit);
+        Value y =
+            dateB ? b : ConvertValue(b, tb, MakeType(TypeId::DateTime), ConvertMode::Implicit);
         const DateTime& p = std::get<DateTime>(x);
         const DateTime& q = std::get<DateTime>(y);
         if (p.days != q.days) return Cmp3(p.days, q.days);

@@ -15,7 +15,8 @@ enum class ConvertMode {
 };
 
 // Converts a non-NULL or NULL value of type `from` to type `to`. Char results are padded.
-Value ConvertValue(const Value& v, const SqlType& from, const SqlType& to, ConvertMode mode, int style = 0);
+Value ConvertValue(const Value& v, const SqlType& from, const SqlType& to, ConvertMode mode,
+                   int style = 0);
 
 // Text of a number or date as SQL Server converts it to varchar (CP936 bytes, ASCII).
 std::string ValueAsText(const Value& v, int style = 0);

@@ -98,8 +98,9 @@ bool ParseTime(Cursor& c, std::uint32_t& ticks) {
 }  // namespace
 
 std::int32_t DaysFromCivil(int year, int month, int day) {
-    return static_cast<std::int32_t>(DaysFromCivil0(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) -
-                                     DaysFromCivil0(1900, 1, 1));
+    return static_cast<std::int32_t>(
+        DaysFromCivil0(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) -
+        DaysFromCivil0(1900, 1, 1));
 }
 
 CivilDate CivilFromDays(std::int32_t days) {
@@ -263,27 +264,47 @@ std::string FormatDateTimeStyle(const DateTime& dt, int style) {
     switch (style) {
         case 120:
         case 20:
-            std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", c.year, c.month, c.day, h, mi, s);
+            std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", c.year, c.month, c.day,
+                          h, mi, s);
             break;
         case 121:
         case 21:
         case 25:
-            std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d.%03d", c.year, c.month, c.day, h, mi, s, ms);
+            std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d.%03d", c.year, c.month,
+                          c.day, h, mi, s, ms);
             break;
-        case 23: std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", c.year, c.month, c.day); break;
-        case 112: std::snprintf(buf, sizeof buf, "%04d%02d%02d", c.year, c.month, c.day); break;
-        case 12: std::snprintf(buf, sizeof buf, "%02d%02d%02d", c.year % 100, c.month, c.day); break;
-        case 111: std::snprintf(buf, sizeof buf, "%04d/%02d/%02d", c.year, c.month, c.day); break;
-        case 11: std::snprintf(buf, sizeof buf, "%02d/%02d/%02d", c.year % 100, c.month, c.day); break;
-        case 102: std::snprintf(buf, sizeof buf, "%04d.%02d.%02d", c.year, c.month, c.day); break;
-        case 101: std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", c.month, c.day, c.year); break;
-        case 1: std::snprintf(buf, sizeof buf, "%02d/%02d/%02d", c.month, c.day, c.year % 100); break;
+        case 23:
+            std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", c.year, c.month, c.day);
+            break;
+        case 112:
+            std::snprintf(buf, sizeof buf, "%04d%02d%02d", c.year, c.month, c.day);
+            break;
+        case 12:
+            std::snprintf(buf, sizeof buf, "%02d%02d%02d", c.year % 100, c.month, c.day);
+            break;
+        case 111:
+            std::snprintf(buf, sizeof buf, "%04d/%02d/%02d", c.year, c.month, c.day);
+            break;
+        case 11:
+            std::snprintf(buf, sizeof buf, "%02d/%02d/%02d", c.year % 100, c.month, c.day);
+            break;
+        case 102:
+            std::snprintf(buf, sizeof buf, "%04d.%02d.%02d", c.year, c.month, c.day);
+            break;
+        case 101:
+            std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", c.month, c.day, c.year);
+            break;
+        case 1:
+            std::snprintf(buf, sizeof buf, "%02d/%02d/%02d", c.month, c.day, c.year % 100);
+            break;
         case 108:
-        case 8: std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", h, mi, s); break;
+        case 8:
+            std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", h, mi, s);
+            break;
         default: {
             int h12 = h % 12 == 0 ? 12 : h % 12;
-            std::snprintf(buf, sizeof buf, "%s %2d %04d %2d:%02d%s", kMonths[c.month - 1], c.day, c.year, h12, mi,
-                          h < 12 ? "AM" : "PM");
+            std::snprintf(buf, sizeof buf, "%s %2d %04d %2d:%02d%s", kMonths[c.month - 1], c.day,
+                          c.year, h12, mi, h < 12 ? "AM" : "PM");
             break;
         }
     }

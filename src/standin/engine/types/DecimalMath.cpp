@@ -89,7 +89,8 @@ std::string DecimalToString(const Decimal& d) {
     } while (a > 0);
     if (d.scale > 0) {
         if (static_cast<int>(digits.size()) <= d.scale)
-            digits.insert(0, static_cast<std::size_t>(d.scale - static_cast<int>(digits.size()) + 1), '0');
+            digits.insert(
+                0, static_cast<std::size_t>(d.scale - static_cast<int>(digits.size()) + 1), '0');
         digits.insert(digits.size() - static_cast<std::size_t>(d.scale), ".");
     }
     return d.unscaled < 0 ? "-" + digits : digits;
@@ -144,7 +145,8 @@ Decimal AddDecimal(const Decimal& a, const Decimal& b, bool subtract) {
     auto y = Rescale(b, scale);
     if (!x || !y) Overflow();
     Int128 r;
-    if (subtract ? __builtin_sub_overflow(*x, *y, &r) : __builtin_add_overflow(*x, *y, &r)) Overflow();
+    if (subtract ? __builtin_sub_overflow(*x, *y, &r) : __builtin_add_overflow(*x, *y, &r))
+        Overflow();
     int finalScale = scale;
     CapPrecision(precision, finalScale);
     auto v = Rescale(Make(r, 38, scale), finalScale);
@@ -169,7 +171,8 @@ Decimal DivideDecimal(const Decimal& a, const Decimal& b) {
     int scale = std::max(6, a.scale + b.precision + 1);
     int precision = a.precision - a.scale + b.scale + scale;
     CapPrecision(precision, scale);
-    // result = (a.u / 10^a.s) / (b.u / 10^b.s), at `scale`: a.u * 10^(scale + b.s - a.s) / b.u, truncated
+    // result = (a.u / 10^a.s) / (b.u / 10^b.s), at `scale`: a.u * 10^(scale + b.s - a.s) / b.u,
+    // truncated
     int shift = scale + b.scale - a.scale;
     Int128 num = a.unscaled, den = b.unscaled;
     if (shift >= 0) {

@@ -6,16 +6,26 @@ namespace standin {
 
 std::string TypeName(TypeId id) {
     switch (id) {
-        case TypeId::Char: return "char";
-        case TypeId::VarChar: return "varchar";
-        case TypeId::Text: return "text";
-        case TypeId::Int: return "int";
-        case TypeId::SmallInt: return "smallint";
-        case TypeId::TinyInt: return "tinyint";
-        case TypeId::Bit: return "bit";
-        case TypeId::Numeric: return "numeric";
-        case TypeId::Decimal: return "decimal";
-        case TypeId::DateTime: return "datetime";
+        case TypeId::Char:
+            return "char";
+        case TypeId::VarChar:
+            return "varchar";
+        case TypeId::Text:
+            return "text";
+        case TypeId::Int:
+            return "int";
+        case TypeId::SmallInt:
+            return "smallint";
+        case TypeId::TinyInt:
+            return "tinyint";
+        case TypeId::Bit:
+            return "bit";
+        case TypeId::Numeric:
+            return "numeric";
+        case TypeId::Decimal:
+            return "decimal";
+        case TypeId::DateTime:
+            return "datetime";
     }
     return "int";
 }
@@ -23,11 +33,14 @@ std::string TypeName(TypeId id) {
 std::string TypeDeclaration(const SqlType& t) {
     switch (t.id) {
         case TypeId::Char:
-        case TypeId::VarChar: return TypeName(t.id) + "(" + std::to_string(t.length) + ")";
+        case TypeId::VarChar:
+            return TypeName(t.id) + "(" + std::to_string(t.length) + ")";
         case TypeId::Numeric:
         case TypeId::Decimal:
-            return TypeName(t.id) + "(" + std::to_string(t.precision) + "," + std::to_string(t.scale) + ")";
-        default: return TypeName(t.id);
+            return TypeName(t.id) + "(" + std::to_string(t.precision) + "," +
+                   std::to_string(t.scale) + ")";
+        default:
+            return TypeName(t.id);
     }
 }
 
@@ -46,42 +59,62 @@ std::optional<TypeId> TypeFromName(std::string_view name) {
     return std::nullopt;
 }
 
-bool IsTextType(TypeId id) { return id == TypeId::Char || id == TypeId::VarChar || id == TypeId::Text; }
+bool IsTextType(TypeId id) {
+    return id == TypeId::Char || id == TypeId::VarChar || id == TypeId::Text;
+}
 bool IsIntegerType(TypeId id) {
-    return id == TypeId::Int || id == TypeId::SmallInt || id == TypeId::TinyInt || id == TypeId::Bit;
+    return id == TypeId::Int || id == TypeId::SmallInt || id == TypeId::TinyInt ||
+           id == TypeId::Bit;
 }
 bool IsExactNumeric(TypeId id) { return id == TypeId::Numeric || id == TypeId::Decimal; }
 bool IsNumberType(TypeId id) { return IsIntegerType(id) || IsExactNumeric(id); }
 
 std::int64_t IntegerMin(TypeId id) {
     switch (id) {
-        case TypeId::SmallInt: return -32768;
+        case TypeId::SmallInt:
+            return -32768;
         case TypeId::TinyInt:
-        case TypeId::Bit: return 0;
-        default: return -2147483648LL;
+        case TypeId::Bit:
+            return 0;
+        default:
+            return -2147483648LL;
     }
 }
 std::int64_t IntegerMax(TypeId id) {
     switch (id) {
-        case TypeId::SmallInt: return 32767;
-        case TypeId::TinyInt: return 255;
-        case TypeId::Bit: return 1;
-        default: return 2147483647LL;
+        case TypeId::SmallInt:
+            return 32767;
+        case TypeId::TinyInt:
+            return 255;
+        case TypeId::Bit:
+            return 1;
+        default:
+            return 2147483647LL;
     }
 }
 
 int SystemTypeCode(TypeId id) {
     switch (id) {
-        case TypeId::Char: return 175;
-        case TypeId::VarChar: return 167;
-        case TypeId::Text: return 35;
-        case TypeId::Int: return 56;
-        case TypeId::SmallInt: return 52;
-        case TypeId::TinyInt: return 48;
-        case TypeId::Bit: return 104;
-        case TypeId::Numeric: return 108;
-        case TypeId::Decimal: return 106;
-        case TypeId::DateTime: return 61;
+        case TypeId::Char:
+            return 175;
+        case TypeId::VarChar:
+            return 167;
+        case TypeId::Text:
+            return 35;
+        case TypeId::Int:
+            return 56;
+        case TypeId::SmallInt:
+            return 52;
+        case TypeId::TinyInt:
+            return 48;
+        case TypeId::Bit:
+            return 104;
+        case TypeId::Numeric:
+            return 108;
+        case TypeId::Decimal:
+            return 106;
+        case TypeId::DateTime:
+            return 61;
     }
     return 56;
 }
@@ -89,13 +122,19 @@ int SystemTypeCode(TypeId id) {
 int StorageLength(const SqlType& t) {
     switch (t.id) {
         case TypeId::Char:
-        case TypeId::VarChar: return t.length;
-        case TypeId::Text: return 16;
-        case TypeId::Int: return 4;
-        case TypeId::SmallInt: return 2;
+        case TypeId::VarChar:
+            return t.length;
+        case TypeId::Text:
+            return 16;
+        case TypeId::Int:
+            return 4;
+        case TypeId::SmallInt:
+            return 2;
         case TypeId::TinyInt:
-        case TypeId::Bit: return 1;
-        case TypeId::DateTime: return 8;
+        case TypeId::Bit:
+            return 1;
+        case TypeId::DateTime:
+            return 8;
         case TypeId::Numeric:
         case TypeId::Decimal:
             return t.precision <= 9 ? 5 : t.precision <= 19 ? 9 : t.precision <= 28 ? 13 : 17;
@@ -105,25 +144,38 @@ int StorageLength(const SqlType& t) {
 
 int IntegerPrecision(TypeId id) {
     switch (id) {
-        case TypeId::SmallInt: return 5;
-        case TypeId::TinyInt: return 3;
-        case TypeId::Bit: return 1;
-        default: return 10;
+        case TypeId::SmallInt:
+            return 5;
+        case TypeId::TinyInt:
+            return 3;
+        case TypeId::Bit:
+            return 1;
+        default:
+            return 10;
     }
 }
 
 int TypePrecedence(TypeId id) {
     switch (id) {
-        case TypeId::DateTime: return 20;
+        case TypeId::DateTime:
+            return 20;
         case TypeId::Decimal:
-        case TypeId::Numeric: return 15;
-        case TypeId::Int: return 13;
-        case TypeId::SmallInt: return 12;
-        case TypeId::TinyInt: return 11;
-        case TypeId::Bit: return 10;
-        case TypeId::Text: return 5;
-        case TypeId::VarChar: return 3;
-        case TypeId::Char: return 2;
+        case TypeId::Numeric:
+            return 15;
+        case TypeId::Int:
+            return 13;
+        case TypeId::SmallInt:
+            return 12;
+        case TypeId::TinyInt:
+            return 11;
+        case TypeId::Bit:
+            return 10;
+        case TypeId::Text:
+            return 5;
+        case TypeId::VarChar:
+            return 3;
+        case TypeId::Char:
+            return 2;
     }
     return 0;
 }

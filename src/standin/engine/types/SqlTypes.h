@@ -16,10 +16,10 @@ std::string TypeDeclaration(const SqlType& t);
 // Looks up a type name (any case); absent when it is not one this engine knows.
 std::optional<TypeId> TypeFromName(std::string_view name);
 
-bool IsTextType(TypeId id);     // char, varchar, text
-bool IsIntegerType(TypeId id);  // int, smallint, tinyint, bit
-bool IsExactNumeric(TypeId id); // numeric, decimal
-bool IsNumberType(TypeId id);   // integers and exact numerics
+bool IsTextType(TypeId id);      // char, varchar, text
+bool IsIntegerType(TypeId id);   // int, smallint, tinyint, bit
+bool IsExactNumeric(TypeId id);  // numeric, decimal
+bool IsNumberType(TypeId id);    // integers and exact numerics
 
 // Inclusive range of an integer type.
 std::int64_t IntegerMin(TypeId id);

@@ -9,7 +9,8 @@
 
 namespace standin {
 
-__extension__ typedef __int128 Int128;  // 38 decimal digits fit; __extension__ keeps -Wpedantic quiet
+__extension__ typedef __int128
+    Int128;  // 38 decimal digits fit; __extension__ keeps -Wpedantic quiet
 
 enum class TypeId { Char, VarChar, Text, Int, SmallInt, TinyInt, Bit, Numeric, Decimal, DateTime };
 
