@@ -262,7 +262,7 @@ void ReadRows(ImageReader& r, Table& t) {
     }
 }
 
-std::unique_ptr<Table> ReadTable(ImageReader& r, Catalogue& cat, const DefaultCompiler& compile) {
+std::unique_ptr<Table> ReadTable(ImageReader& r, const DefaultCompiler& compile) {
     auto t = std::make_unique<Table>();
     t->id = static_cast<int>(r.I64());
     t->name = r.Str();
@@ -347,7 +347,7 @@ void ReadImage(std::istream& in, Catalogue& cat, const DefaultCompiler& compileD
     }
     const std::size_t tables = r.Count(8);
     for (std::size_t i = 0; i < tables; ++i) {
-        auto t = ReadTable(r, cat, compileDefault);
+        auto t = ReadTable(r, compileDefault);
         if (cat.FindObject(t->name).kind != ObjectRef::Kind::None)
             Damaged("two objects named " + t->name);
         cat.AddTable(std::move(t));
