@@ -127,6 +127,7 @@ void TUpKavelMain::BuildControls() {
     pgbBar->setRange(0, 100);
     pgbBar->setValue(0);
     pgbBar->setTextVisible(false);
+    PrepareBarPainting();
     ckBefore = checkBox("ckBefore", 40, 184, 185, 17, "同时升级以前所有的系统升级");
     lbWorking = label("lbWorking", 264, 184, 84, 12, "正在处理......");
     lbWorking->setPalette(red);

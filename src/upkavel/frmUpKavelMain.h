@@ -9,6 +9,8 @@
 // are disabled and closing the window is refused; afterwards each gets its previous state back,
 // also when the run ended with an error.
 
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QWidget>
 #include <concepts>
 #include <functional>
@@ -156,8 +158,13 @@ private:
     void ConnectHandlers();
     // Runs a file tool with the run lock held.
     void RunTool(void (TUpKavelMain::*tool)());
+    // Sets the bar's value; paints it now only when the last paint is old enough.
+    void MoveBar(int position, bool paintNow);
+    void PrepareBarPainting();
 
     bool running_ = false;
+    QElapsedTimer barPainted_;  // since the bar was last painted; invalid before the first
+    QTimer barCatchUp_;         // paints a value the loop left unpainted once it stops moving
 };
 
 // The named column of the query's current row as text, leading and trailing bytes <= 32 removed;

@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -140,6 +144,38 @@ TEST_F(UpKavelFormTest, OtherKeysRevealNothing) {
 TEST_F(UpKavelFormTest, TheExitButtonClosesTheForm) {
     QTest::mouseClick(form->btExit, Qt::LeftButton);
     EXPECT_FALSE(form->isVisible());
+}
+
+// A loop advances the bar once per item; painting each step would cost a display round trip
+// per item. The value follows every step, the picture a few times a second, and the last value
+// is painted once the loop stops moving it.
+TEST_F(UpKavelFormTest, TheBarTakesEveryStepButIsPaintedOnlyAFewTimesASecond) {
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Paint) ++paints;
+            return false;
+        }
+    } counter;
+    form->ShowBar();
+    form->SetBar(10);
+    QCoreApplication::processEvents();
+    form->pgbBar->installEventFilter(&counter);
+    std::vector<int> values;
+    for (int i = 0; i < 2000; ++i) {
+        form->AdvanceBar();
+        form->PumpMessages();
+        values.push_back(form->pgbBar->value());
+    }
+    EXPECT_EQ(values[0], 11);
+    EXPECT_EQ(values[89], 100);
+    EXPECT_EQ(values[90], 1);  // wrapped from the maximum
+    EXPECT_EQ(values.back(), (10 + 2000 - 1) % 100 + 1);
+    EXPECT_LT(counter.paints, 200) << "one paint per step is the cost this avoids";
+    // Once the loop stops, the bar may paint again (and so shows the last value).
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->pgbBar->updatesEnabled(); }, 2000));
+    form->HideBar();
+    EXPECT_TRUE(form->pgbBar->updatesEnabled());
 }
 
 }  // namespace
