@@ -1,5 +1,7 @@
 #include "catalog/SystemTables.h"
 
+#include <utility>
+
 #include "Cp936.h"
 #include "types/Collation.h"
 #include "types/SqlTypes.h"
@@ -75,6 +77,72 @@ std::unique_ptr<Table> SysObjects(const Catalogue& cat) {
     return t;
 }
 
+// xprec and xscale of a column type as SQL Server 2000 stores them (0 where it has none).
+std::pair<int, int> StoredPrecisionAndScale(const SqlType& ty) {
+    switch (ty.id) {
+        case TypeId::Numeric:
+        case TypeId::Decimal:
+            return {ty.precision, ty.scale};
+        case TypeId::DateTime:
+            return {23, 3};
+        case TypeId::Int:
+            return {10, 0};
+        case TypeId::SmallInt:
+            return {5, 0};
+        case TypeId::TinyInt:
+            return {3, 0};
+        case TypeId::Bit:
+            return {1, 0};
+        default:
+            return {0, 0};
+    }
+}
+
+// The syscolumns row of one column of a table.
+Row SysColumnsRow(const Table& tab, const Column& c) {
+    const SqlType& ty = c.type;
+    bool text = IsTextType(ty.id);
+    int code = SystemTypeCode(ty.id);
+    auto [xprec, xscale] = StoredPrecisionAndScale(ty);
+    Value prec, scale;
+    if (text) {
+        prec = Int(ty.id == TypeId::Text ? 0 : ty.length);
+    } else {
+        prec = Int(xprec);
+        scale = Int(xscale);
+    }
+    int status = (c.nullable ? 0x08 : 0) | (c.identity ? 0x80 : 0);
+    Row r{Text(c.name),
+          Int(tab.id),
+          Int(code),
+          Int(0),
+          Int(code),
+          Int(StorageLength(ty)),
+          Int(xprec),
+          Int(xscale),
+          Int(c.colid),
+          Int(0),
+          Int(0),
+          Int(0),
+          Int(c.identity ? 1 : 0),
+          Int(c.defaultId),
+          Int(0),
+          Int(0),
+          Int(c.colid),
+          Int(0),
+          text ? Int(53284) : Value{},
+          Int(status),
+          Int(0),
+          Int(0),
+          prec,
+          scale,
+          Int(0),
+          Int(0),
+          Int(c.nullable ? 1 : 0),
+          text ? Text("Chinese_PRC_CI_AS") : Value{}};
+    return r;
+}
+
 std::unique_ptr<Table> SysColumns(const Catalogue& cat) {
     auto t = std::make_unique<Table>();
     t->id = kSysColumnsId;
@@ -94,76 +162,8 @@ std::unique_ptr<Table> SysColumns(const Catalogue& cat) {
                                    {"iscomputed", kInt, false},     {"isoutparam", kInt, false},
                                    {"isnullable", kInt, false},     {"collation", kName, true}})
         AddColumn(*t, n, ty, nullable);
-    for (const Table* tab : cat.Tables()) {
-        for (const Column& c : tab->columns) {
-            const SqlType& ty = c.type;
-            bool text = IsTextType(ty.id);
-            int code = SystemTypeCode(ty.id);
-            Value prec, scale;
-            int xprec = 0, xscale = 0;
-            switch (ty.id) {
-                case TypeId::Numeric:
-                case TypeId::Decimal:
-                    xprec = ty.precision;
-                    xscale = ty.scale;
-                    break;
-                case TypeId::DateTime:
-                    xprec = 23;
-                    xscale = 3;
-                    break;
-                case TypeId::Int:
-                    xprec = 10;
-                    break;
-                case TypeId::SmallInt:
-                    xprec = 5;
-                    break;
-                case TypeId::TinyInt:
-                    xprec = 3;
-                    break;
-                case TypeId::Bit:
-                    xprec = 1;
-                    break;
-                default:
-                    break;
-            }
-            if (text) {
-                prec = Int(ty.id == TypeId::Text ? 0 : ty.length);
-            } else {
-                prec = Int(xprec);
-                scale = Int(xscale);
-            }
-            int status = (c.nullable ? 0x08 : 0) | (c.identity ? 0x80 : 0);
-            Row r{Text(c.name),
-                  Int(tab->id),
-                  Int(code),
-                  Int(0),
-                  Int(code),
-                  Int(StorageLength(ty)),
-                  Int(xprec),
-                  Int(xscale),
-                  Int(c.colid),
-                  Int(0),
-                  Int(0),
-                  Int(0),
-                  Int(c.identity ? 1 : 0),
-                  Int(c.defaultId),
-                  Int(0),
-                  Int(0),
-                  Int(c.colid),
-                  Int(0),
-                  text ? Int(53284) : Value{},
-                  Int(status),
-                  Int(0),
-                  Int(0),
-                  prec,
-                  scale,
-                  Int(0),
-                  Int(0),
-                  Int(c.nullable ? 1 : 0),
-                  text ? Text("Chinese_PRC_CI_AS") : Value{}};
-            t->store.Insert(std::move(r));
-        }
-    }
+    for (const Table* tab : cat.Tables())
+        for (const Column& c : tab->columns) t->store.Insert(SysColumnsRow(*tab, c));
     return t;
 }
 
