@@ -108,161 +108,204 @@ std::string SingleQuoted(const std::string& text) {
     return out + "'";
 }
 
-SourceCatalogue ReadCatalogue(const QueryText& query) {
-    SourceCatalogue cat;
+namespace {
 
-    const Rows objects(query, "select name, id, xtype, parent_obj from sysobjects", 4);
-    std::map<long long, ObjectRow> byId;
-    std::map<long long, std::size_t> tableIndex;  // object id -> position in cat.tables
-    for (const auto& r : objects.All()) {
-        ObjectRow o{Rows::Text(r[0]), objects.Number(r[1]), Rows::Text(r[2]), objects.Number(r[3])};
-        byId[o.id] = o;
-    }
-    for (const auto& [id, o] : byId) {
-        // dtproperties is the diagram table that SQL Server 2000 itself adds to a database.
-        if (o.xtype != "U" || SameName(o.name, "dtproperties")) continue;
-        SourceTable t;
-        t.name = o.name;
-        t.id = static_cast<int>(id);
-        cat.tables.push_back(std::move(t));
-    }
-    std::sort(cat.tables.begin(), cat.tables.end(), [](const SourceTable& a, const SourceTable& b) {
-        return NameKey(a.name) < NameKey(b.name);
-    });
-    for (std::size_t i = 0; i < cat.tables.size(); ++i) tableIndex[cat.tables[i].id] = i;
-    const auto tableOf = [&](long long id) -> SourceTable* {
-        auto it = tableIndex.find(id);
-        return it == tableIndex.end() ? nullptr : &cat.tables[it->second];
-    };
-    const auto nameOf = [&](long long id) {
-        auto it = byId.find(id);
-        return it == byId.end() ? std::string() : it->second.name;
-    };
-    for (const auto& [id, o] : byId) {
-        if (o.xtype == "U" || o.xtype == "S" || o.xtype == "PK" || o.xtype == "UQ" ||
-            o.xtype == "D" || o.xtype == "K" || o.xtype == "IT" || o.xtype == "SQ")
-            continue;
-        cat.unreproduced.push_back(
-            {ObjectKind(o.xtype), o.name, nameOf(o.parent), "the stand-in has no such objects"});
+// One pass over the catalogue views, in the order their answers depend on each other: objects
+// (which tables there are), types, default texts, columns, index keys, indexes, then per table
+// its row count and identity.
+class CatalogueReading {
+public:
+    explicit CatalogueReading(const QueryText& query) : query_(query) {}
+
+    SourceCatalogue Run() {
+        ReadObjects();
+        ReadTypes();
+        ReadComments();
+        ReadColumns();
+        ReadIndexes();
+        for (SourceTable& t : cat_.tables) FinishTable(t);
+        return std::move(cat_);
     }
 
-    const Rows types(query, "select xusertype, name from systypes", 2);
-    std::map<long long, std::string> typeNames;
-    for (const auto& r : types.All()) typeNames[types.Number(r[0])] = Rows::Text(r[1]);
-
-    const Rows comments(query, "select id, colid, text from syscomments", 3);
-    std::map<long long, std::map<long long, std::string>> texts;  // object id -> piece -> text
-    for (const auto& r : comments.All())
-        texts[comments.Number(r[0])][comments.Number(r[1])] = r[2].value_or("");
-    const auto textOf = [&](long long id) {
+private:
+    SourceTable* TableOf(long long id) {
+        auto it = tableIndex_.find(id);
+        return it == tableIndex_.end() ? nullptr : &cat_.tables[it->second];
+    }
+    std::string NameOf(long long id) const {
+        auto it = byId_.find(id);
+        return it == byId_.end() ? std::string() : it->second.name;
+    }
+    std::string TextOf(long long id) {
         std::string s;
-        for (const auto& [piece, text] : texts[id]) s += text;
+        for (const auto& [piece, text] : texts_[id]) s += text;
         return s;
-    };
+    }
 
-    const Rows columns(
-        query,
-        "select id, colid, name, xusertype, length, prec, scale, isnullable, cdefault, "
-        "status, iscomputed from syscolumns",
-        11);
-    std::vector<std::pair<long long, const std::vector<std::optional<std::string>>*>> ordered;
-    for (const auto& r : columns.All()) ordered.emplace_back(columns.Number(r[1]), &r);
-    std::sort(ordered.begin(), ordered.end(),
-              [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::map<long long, std::map<long long, std::string>> colNames;  // table id -> colid -> name
-    for (const auto& [colid, row] : ordered) {
-        const auto& r = *row;
-        SourceTable* t = tableOf(columns.Number(r[0]));
-        if (!t) continue;
+    void ReadObjects() {
+        const Rows objects(query_, "select name, id, xtype, parent_obj from sysobjects", 4);
+        for (const auto& r : objects.All()) {
+            ObjectRow o{Rows::Text(r[0]), objects.Number(r[1]), Rows::Text(r[2]),
+                        objects.Number(r[3])};
+            byId_[o.id] = o;
+        }
+        for (const auto& [id, o] : byId_) {
+            // dtproperties is the diagram table that SQL Server 2000 itself adds to a database.
+            if (o.xtype != "U" || SameName(o.name, "dtproperties")) continue;
+            SourceTable t;
+            t.name = o.name;
+            t.id = static_cast<int>(id);
+            cat_.tables.push_back(std::move(t));
+        }
+        std::sort(cat_.tables.begin(), cat_.tables.end(),
+                  [](const SourceTable& a, const SourceTable& b) {
+                      return NameKey(a.name) < NameKey(b.name);
+                  });
+        for (std::size_t i = 0; i < cat_.tables.size(); ++i) tableIndex_[cat_.tables[i].id] = i;
+        for (const auto& [id, o] : byId_) {
+            if (o.xtype == "U" || o.xtype == "S" || o.xtype == "PK" || o.xtype == "UQ" ||
+                o.xtype == "D" || o.xtype == "K" || o.xtype == "IT" || o.xtype == "SQ")
+                continue;
+            cat_.unreproduced.push_back({ObjectKind(o.xtype), o.name, NameOf(o.parent),
+                                         "the stand-in has no such objects"});
+        }
+    }
+
+    void ReadTypes() {
+        const Rows types(query_, "select xusertype, name from systypes", 2);
+        for (const auto& r : types.All()) typeNames_[types.Number(r[0])] = Rows::Text(r[1]);
+    }
+
+    void ReadComments() {
+        const Rows comments(query_, "select id, colid, text from syscomments", 3);
+        for (const auto& r : comments.All())
+            texts_[comments.Number(r[0])][comments.Number(r[1])] = r[2].value_or("");
+    }
+
+    void ReadColumns() {
+        const Rows columns(
+            query_,
+            "select id, colid, name, xusertype, length, prec, scale, isnullable, cdefault, "
+            "status, iscomputed from syscolumns",
+            11);
+        std::vector<std::pair<long long, const std::vector<std::optional<std::string>>*>> ordered;
+        for (const auto& r : columns.All()) ordered.emplace_back(columns.Number(r[1]), &r);
+        std::sort(ordered.begin(), ordered.end(),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (const auto& [colid, row] : ordered) {
+            SourceTable* t = TableOf(columns.Number((*row)[0]));
+            if (!t) continue;
+            SourceColumn c = Column(columns, *row, *t);
+            colNames_[t->id][colid] = c.name;
+            t->columns.push_back(std::move(c));
+        }
+    }
+
+    SourceColumn Column(const Rows& columns, const std::vector<std::optional<std::string>>& r,
+                        SourceTable& t) {
         SourceColumn c;
         c.name = Rows::Text(r[2]);
-        colNames[t->id][colid] = c.name;
         const long long usertype = columns.Number(r[3]);
         c.type =
-            typeNames.count(usertype) ? typeNames[usertype] : "type " + std::to_string(usertype);
+            typeNames_.count(usertype) ? typeNames_[usertype] : "type " + std::to_string(usertype);
         c.length = static_cast<int>(columns.Number(r[4]));
         c.precision = static_cast<int>(columns.Number(r[5]));
         c.scale = static_cast<int>(columns.Number(r[6]));
         c.nullable = columns.Number(r[7]) != 0;
         c.identity = (columns.Number(r[9]) & 0x80) != 0;
         if (columns.Number(r[10]) != 0) {
-            t->problems.push_back("column " + c.name + " is computed");
+            t.problems.push_back("column " + c.name + " is computed");
         } else if (!EngineHasType(c.type)) {
-            t->problems.push_back("column " + c.name + " has the type " + c.type +
-                                  ", which the stand-in lacks");
+            t.problems.push_back("column " + c.name + " has the type " + c.type +
+                                 ", which the stand-in lacks");
         }
         if (const long long d = columns.Number(r[8]); d != 0) {
-            auto it = byId.find(d);
-            if (it != byId.end() && it->second.xtype == "D" && it->second.parent == t->id) {
+            auto it = byId_.find(d);
+            if (it != byId_.end() && it->second.xtype == "D" && it->second.parent == t.id) {
                 c.defaultName = it->second.name;
-                c.defaultText = textOf(d);
+                c.defaultText = TextOf(d);
             } else {
-                cat.unreproduced.push_back({"default", nameOf(d), t->name,
-                                            "a default bound to column " + c.name +
-                                                " rather than declared on it; the copy has none"});
+                cat_.unreproduced.push_back({"default", NameOf(d), t.name,
+                                             "a default bound to column " + c.name +
+                                                 " rather than declared on it; the copy has none"});
             }
         }
-        t->columns.push_back(std::move(c));
+        return c;
     }
 
-    const Rows keys(query, "select id, indid, colid, keyno from sysindexkeys", 4);
-    std::map<std::pair<long long, long long>, std::map<long long, long long>> keyColumns;
-    for (const auto& r : keys.All())
-        keyColumns[{keys.Number(r[0]), keys.Number(r[1])}][keys.Number(r[3])] = keys.Number(r[2]);
-
-    const Rows indexes(query, "select id, indid, name, status, OrigFillFactor from sysindexes", 5);
-    for (const auto& r : indexes.All()) {
-        SourceTable* t = tableOf(indexes.Number(r[0]));
-        const long long indid = indexes.Number(r[1]);
-        const long long status = indexes.Number(r[3]);
-        // indid 0 is the table's heap, 255 its text pages; status 0x40 marks statistics, 0x20
-        // a hypothetical index: neither holds anything a copy needs.
-        if (!t || indid <= 0 || indid >= 255 || (status & 0x60) != 0) continue;
-        SourceIndex ix;
-        ix.name = Rows::Text(r[2]);
-        ix.unique = (status & 2) != 0;
-        ix.primaryKey = (status & 2048) != 0;
-        ix.uniqueConstraint = (status & 4096) != 0;
-        ix.clustered = indid == 1;
-        ix.fillFactor = static_cast<int>(indexes.Number(r[4]));
-        for (const auto& [keyno, colid] : keyColumns[{t->id, indid}])
-            ix.columns.push_back(colNames[t->id][colid]);
-        t->indexes.push_back(std::move(ix));
+    void ReadIndexes() {
+        const Rows keys(query_, "select id, indid, colid, keyno from sysindexkeys", 4);
+        std::map<std::pair<long long, long long>, std::map<long long, long long>> keyColumns;
+        for (const auto& r : keys.All())
+            keyColumns[{keys.Number(r[0]), keys.Number(r[1])}][keys.Number(r[3])] =
+                keys.Number(r[2]);
+        const Rows indexes(query_, "select id, indid, name, status, OrigFillFactor from sysindexes",
+                           5);
+        for (const auto& r : indexes.All()) {
+            SourceTable* t = TableOf(indexes.Number(r[0]));
+            const long long indid = indexes.Number(r[1]);
+            const long long status = indexes.Number(r[3]);
+            // indid 0 is the table's heap, 255 its text pages; status 0x40 marks statistics, 0x20
+            // a hypothetical index: neither holds anything a copy needs.
+            if (!t || indid <= 0 || indid >= 255 || (status & 0x60) != 0) continue;
+            SourceIndex ix;
+            ix.name = Rows::Text(r[2]);
+            ix.unique = (status & 2) != 0;
+            ix.primaryKey = (status & 2048) != 0;
+            ix.uniqueConstraint = (status & 4096) != 0;
+            ix.clustered = indid == 1;
+            ix.fillFactor = static_cast<int>(indexes.Number(r[4]));
+            for (const auto& [keyno, colid] : keyColumns[{t->id, indid}])
+                ix.columns.push_back(colNames_[t->id][colid]);
+            t->indexes.push_back(std::move(ix));
+        }
     }
 
-    for (SourceTable& t : cat.tables) {
+    void FinishTable(SourceTable& t) {
         std::sort(t.indexes.begin(), t.indexes.end(),
                   [](const SourceIndex& a, const SourceIndex& b) {
                       return NameKey(a.name) < NameKey(b.name);
                   });
-        const Rows count(query, "select count(*) from " + Bracketed(t.name), 1);
+        const Rows count(query_, "select count(*) from " + Bracketed(t.name), 1);
         t.rows = count.All().empty() ? 0 : count.Number(count.All()[0][0]);
         auto identity =
             std::find_if(t.columns.begin(), t.columns.end(), [](auto& c) { return c.identity; });
-        if (identity != t.columns.end()) {
-            SourceColumn* c = &*identity;
-            const std::string name = SingleQuoted(t.name);
-            const Rows ident(query,
-                             "select IDENT_SEED(" + name + "), IDENT_INCR(" + name +
-                                 "), IDENT_CURRENT(" + name + ")",
-                             3);
-            if (ident.All().size() != 1)
-                throw std::runtime_error("no identity settings for table " + t.name);
-            const auto& v = ident.All()[0];
-            c->seed = ident.Number(v[0]);
-            c->increment = ident.Number(v[1]);
-            // IDENT_CURRENT answers the seed for a table that never handed out a value; a table
-            // with rows has handed out at least one.
-            const long long current = ident.Number(v[2]);
-            if (t.rows > 0 || current != c->seed) t.identityCurrent = current;
-        }
+        if (identity != t.columns.end()) ReadIdentity(t, *identity);
         if (!t.problems.empty()) {
             std::string why;
             for (const std::string& p : t.problems) why += (why.empty() ? "" : "; ") + p;
-            cat.unreproduced.push_back({"table", t.name, "", why});
+            cat_.unreproduced.push_back({"table", t.name, "", why});
         }
     }
-    return cat;
-}
+
+    void ReadIdentity(SourceTable& t, SourceColumn& c) {
+        const std::string name = SingleQuoted(t.name);
+        const Rows ident(query_,
+                         "select IDENT_SEED(" + name + "), IDENT_INCR(" + name +
+                             "), IDENT_CURRENT(" + name + ")",
+                         3);
+        if (ident.All().size() != 1)
+            throw std::runtime_error("no identity settings for table " + t.name);
+        const auto& v = ident.All()[0];
+        c.seed = ident.Number(v[0]);
+        c.increment = ident.Number(v[1]);
+        // IDENT_CURRENT answers the seed for a table that never handed out a value; a table
+        // with rows has handed out at least one.
+        const long long current = ident.Number(v[2]);
+        if (t.rows > 0 || current != c.seed) t.identityCurrent = current;
+    }
+
+    const QueryText& query_;
+    SourceCatalogue cat_;
+    std::map<long long, ObjectRow> byId_;
+    std::map<long long, std::size_t> tableIndex_;  // object id -> position in cat_.tables
+    std::map<long long, std::string> typeNames_;
+    std::map<long long, std::map<long long, std::string>> texts_;     // id -> piece -> text
+    std::map<long long, std::map<long long, std::string>> colNames_;  // table -> colid -> name
+};
+
+}  // namespace
+
+SourceCatalogue ReadCatalogue(const QueryText& query) { return CatalogueReading(query).Run(); }
 
 }  // namespace standin::clone
