@@ -27,6 +27,11 @@ QString RunHelper(const QString& program, const QStringList& args, const QProces
 }
 
 // An Xvfb display of its own and xdotool to find windows on it and send them mouse and keys.
+// How long the program may take to show its first window. Under the sanitizers, with the suite
+// running two tests at once on a 2-core machine, a start has once shown no window within 30 s
+// (it usually takes 1-3 s).
+constexpr int kStartSeconds = 90;
+
 class VirtualDisplay {
 public:
     // Empty when Xvfb or xdotool is missing or the display did not come up; `why` says which.
@@ -93,7 +98,7 @@ private:
 
 // Answers the box titled `caption` with Return until the program ends; true when it ended.
 bool AnswerBoxUntilEnd(const VirtualDisplay& display, QProcess& program, const QString& caption) {
-    const QString box = display.WaitForWindow(caption, program, 30);
+    const QString box = display.WaitForWindow(caption, program, kStartSeconds);
     EXPECT_FALSE(box.isEmpty()) << "no box '" << caption.toStdString() << "' appeared";
     bool ended = false;
     for (int attempt = 0; attempt < 5 && !box.isEmpty() && !ended; ++attempt) {
@@ -170,7 +175,7 @@ TEST(UpKavelBinaryTest, ASuccessfulUpgradeClosedWithExitEndsWithExitCodeZero) {
     program.setProcessEnvironment(env);
     program.start(QStringLiteral(KAVEL_UPKAVEL_PATH), {});
     ASSERT_TRUE(program.waitForStarted(10000));
-    const QString form = display->WaitForWindow("Kavel升级", program, 30);
+    const QString form = display->WaitForWindow("Kavel升级", program, kStartSeconds);
     ASSERT_FALSE(form.isEmpty()) << "no upgrade form appeared: " << program.readAllStandardError().toStdString();
 
     display->Click(form, 150, 221);  // cbBackup: enables btUp
