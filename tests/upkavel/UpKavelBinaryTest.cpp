@@ -26,12 +26,12 @@ QString RunHelper(const QString& program, const QStringList& args, const QProces
     return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
 }
 
-// An Xvfb display of its own and xdotool to find windows on it and send them mouse and keys.
 // How long the program may take to show its first window. Under the sanitizers, with the suite
 // running two tests at once on a 2-core machine, a start has once shown no window within 30 s
 // (it usually takes 1-3 s).
 constexpr int kStartSeconds = 90;
 
+// An Xvfb display of its own and xdotool to find windows on it and send them mouse and keys.
 class VirtualDisplay {
 public:
     // Empty when Xvfb or xdotool is missing or the display did not come up; `why` says which.
