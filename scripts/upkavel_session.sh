@@ -82,12 +82,16 @@ EOF
 kv_has_display() { [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; }
 
 # kv_xvfb FOLDER: starts a virtual display; exports DISPLAY and QT_QPA_PLATFORM=xcb. Sets kv_xvfb_pid.
+# -noreset: by default the server resets when its last client leaves, and a client that connects
+# during the reset (UpKavel starting just as an xdotool call ends) is dropped before its setup is
+# answered: Qt then aborts with "could not connect to display".
 kv_xvfb() {
     local folder=$1 _ display
     mkdir -p "$folder/xvfb"
     exec 3>"$folder/xvfb.display"
-    Xvfb -displayfd 3 -screen 0 800x600x24 -fbdir "$folder/xvfb" -nolisten tcp >"$folder/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -noreset -screen 0 800x600x24 -fbdir "$folder/xvfb" -nolisten tcp >"$folder/xvfb.log" 2>&1 &
     kv_xvfb_pid=$!
+    kv_xvfb_folder=$folder
     exec 3>&-
     for _ in $(seq 1 100); do
         [ -s "$folder/xvfb.display" ] && break
@@ -115,6 +119,42 @@ kv_find_window() {
         [ "$(date +%s)" -ge "$deadline" ] && return 1
         sleep 0.05
     done
+}
+
+# kv_await_form PID LOG [SECONDS]: prints the id of UpKavel's upgrade form once it shows, waiting
+# up to SECONDS (default 30) while the program PID runs. When the program ends first or no form
+# came, it says which on stderr with the end of the program's output LOG, and fails.
+kv_await_form() {
+    local app=$1 log=$2 limit=${3:-30} id deadline status
+    deadline=$(( $(date +%s) + limit ))
+    while :; do
+        id=$(kv_find_window "$kv_form_title" 0) && { echo "$id"; return 0; }
+        if ! kill -0 "$app" 2>/dev/null; then
+            status=0
+            wait "$app" 2>/dev/null || status=$?
+            echo "UpKavel ended (status $status) before its upgrade window opened; its output ends with:" >&2
+            tail -n 8 "$log" | sed 's/^/  | /' >&2
+            kv_display_state
+            return 1
+        fi
+        if [ "$(date +%s)" -ge "$deadline" ]; then
+            echo "UpKavel's upgrade window did not open within $limit s; windows on $DISPLAY:" >&2
+            xdotool search --name . getwindowname %@ 2>/dev/null | sed 's/^/  | /' >&2 || true
+            echo "its output ends with:" >&2
+            tail -n 8 "$log" | sed 's/^/  | /' >&2
+            return 1
+        fi
+        sleep 0.05
+    done
+}
+
+# kv_display_state: on stderr, whether the display of kv_xvfb still answers, and its log.
+kv_display_state() {
+    if xdpyinfo >/dev/null 2>&1; then echo "display $DISPLAY answers" >&2; else echo "display $DISPLAY does not answer" >&2; fi
+    [ -n "${kv_xvfb_pid:-}" ] && ! kill -0 "$kv_xvfb_pid" 2>/dev/null && echo "Xvfb (pid $kv_xvfb_pid) has ended" >&2
+    [ -n "${kv_xvfb_folder:-}" ] && tail -n 5 "$kv_xvfb_folder/xvfb.log" | sed 's/^/  Xvfb | /' >&2
+    ls -la /tmp/.X11-unix/ /tmp/.X*-lock 2>&1 | sed 's/^/  ls | /' >&2
+    return 0
 }
 
 # kv_click WINDOW X Y: a left click at a point of the window's client area.
