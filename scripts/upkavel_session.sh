@@ -153,7 +153,6 @@ kv_display_state() {
     if xdpyinfo >/dev/null 2>&1; then echo "display $DISPLAY answers" >&2; else echo "display $DISPLAY does not answer" >&2; fi
     [ -n "${kv_xvfb_pid:-}" ] && ! kill -0 "$kv_xvfb_pid" 2>/dev/null && echo "Xvfb (pid $kv_xvfb_pid) has ended" >&2
     [ -n "${kv_xvfb_folder:-}" ] && tail -n 5 "$kv_xvfb_folder/xvfb.log" | sed 's/^/  Xvfb | /' >&2
-    ls -la /tmp/.X11-unix/ /tmp/.X*-lock 2>&1 | sed 's/^/  ls | /' >&2
     return 0
 }
 
