@@ -192,6 +192,9 @@ kv_screenshot() {
     echo "  screenshot: $1/screenshots/$2.png"
 }
 
+# kv_cpu_ticks PID: the processor time (user + system) a live process has used, in clock ticks.
+kv_cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+
 # kv_peak_kib PID: the peak resident memory (VmHWM) of a live process, in KiB.
 kv_peak_kib() { awk '/^VmHWM:/ { print $2 }' "/proc/$1/status"; }
 
