@@ -1,5 +1,6 @@
 #include "Database.h"
 
+#include <optional>
 #include <stdexcept>
 
 #include "Errors.h"
@@ -23,9 +24,10 @@ struct Database::Impl {
         StatementEnv env{catalogue, session, ctx.clock, std::nullopt, {}, 0};
         std::int64_t counter = catalogue.ObjectCounter();
         StatementOutcome out;
+        std::optional<BoundStatement> plan;  // outlives the catch: the undo log points into it
         try {
-            BoundStatement plan = Binder(catalogue, &session).Bind(st);
-            out = ExecuteStatement(env, plan);
+            plan.emplace(Binder(catalogue, &session).Bind(st));
+            out = ExecuteStatement(env, *plan);
         } catch (SqlError& e) {
             env.RollBack();
             // Object ids taken by a statement that failed are given back: the log replays only

@@ -9,26 +9,28 @@ StatementOutcome ExecUpdate(StatementEnv& env, const BoundUpdate& s) {
     Table& t = *s.table;
     Evaluator ev(env);
     std::vector<RowId> rows = FindRows(env, ev, t, s.where.get());
-    // Compute every new row before changing any.
-    std::vector<Row> newRows;
-    newRows.reserve(rows.size());
+    // Every new value is computed from the rows as they were before any of them changes. Only
+    // the assigned columns are copied: a row is as wide as its table, an update often one value.
+    std::vector<std::vector<Value>> newValues;
+    newValues.reserve(rows.size());
     for (RowId id : rows) {
         const Row& old = t.store.Get(id);
-        Row nr = old;
+        std::vector<Value> values;
+        values.reserve(s.targets.size());
         for (std::size_t k = 0; k < s.targets.size(); ++k) {
-            auto c = static_cast<std::size_t>(s.targets[k]);
             const BoundExpr& e = *s.values[k];
-            nr[c] = StoreValue(ev.Eval(e, &old), e.type, t.columns[c]);
+            values.push_back(StoreValue(ev.Eval(e, &old), e.type,
+                                        t.columns[static_cast<std::size_t>(s.targets[k])]));
         }
-        CheckNotNull(t, nr, "UPDATE");
-        newRows.push_back(std::move(nr));
+        CheckNotNull(t, s.targets, values, "UPDATE");
+        newValues.push_back(std::move(values));
     }
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        // The old row moves into the undo record: a copy of every row would double the work.
-        Row old = t.store.Replace(rows[i], std::move(newRows[i]));
-        env.undo.push_back(UndoRecord{UndoRecord::Kind::Replaced, &t, rows[i], std::move(old)});
+        std::vector<Value> old = t.store.ReplaceColumns(rows[i], s.targets, std::move(newValues[i]));
+        env.undo.push_back(UndoRecord{UndoRecord::Kind::ColumnsReplaced, &t, rows[i], std::move(old),
+                                      &s.targets});
     }
-    CheckUniqueKeys(t, rows);
+    CheckUniqueKeys(t, rows, s.targets);
     StatementOutcome o;
     o.rowCount = static_cast<std::int64_t>(rows.size());
     return o;

@@ -13,10 +13,13 @@ namespace standin {
 
 // Undo records of data changes, replayed backwards when the statement fails.
 struct UndoRecord {
-    enum class Kind { Inserted, Deleted, Replaced } kind;
+    enum class Kind { Inserted, Deleted, ColumnsReplaced } kind;
     Table* table;
     RowId row;
-    Row old;  // Deleted / Replaced: the row before
+    Row old;  // Deleted: the row before; ColumnsReplaced: the columns' values before
+    // ColumnsReplaced: the positions of those columns, owned by the statement's plan, which
+    // outlives its undo log.
+    const std::vector<int>* columns = nullptr;
 };
 
 struct StatementEnv {
@@ -42,8 +45,8 @@ struct StatementEnv {
                 case UndoRecord::Kind::Deleted:
                     s.Restore(it->row, std::move(it->old));
                     break;
-                case UndoRecord::Kind::Replaced:
-                    s.Replace(it->row, std::move(it->old));
+                case UndoRecord::Kind::ColumnsReplaced:
+                    s.ReplaceColumns(it->row, *it->columns, std::move(it->old));
                     break;
             }
         }

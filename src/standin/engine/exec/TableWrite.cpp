@@ -1,6 +1,7 @@
 #include "exec/TableWrite.h"
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <unordered_map>
 
@@ -70,6 +71,17 @@ void CheckNotNull(const Table& table, const Row& row, const char* verb) {
             throw errors::NullNotAllowed(table.columns[i].name, table.name, verb);
 }
 
+void CheckNotNull(const Table& table, const std::vector<int>& columns,
+                  const std::vector<Value>& values, const char* verb) {
+    // In the table's column order, as the whole-row check reports the first.
+    for (std::size_t i = 0; i < table.columns.size(); ++i) {
+        if (table.columns[i].nullable) continue;
+        for (std::size_t k = 0; k < columns.size(); ++k)
+            if (static_cast<std::size_t>(columns[k]) == i && IsNull(values[k]))
+                throw errors::NullNotAllowed(table.columns[i].name, table.name, verb);
+    }
+}
+
 std::string KeyValueText(const Table& table, const IndexDef& ix, const Row& row) {
     std::string out;
     for (int p : table.ColumnPositions(ix)) {
@@ -80,9 +92,12 @@ std::string KeyValueText(const Table& table, const IndexDef& ix, const Row& row)
     return out;
 }
 
-void CheckUniqueKeys(const Table& table, const std::vector<RowId>& rows) {
+namespace {
+
+void CheckUniqueKeysWhere(const Table& table, const std::vector<RowId>& rows,
+                          const std::function<bool(const IndexDef&)>& mayHaveChanged) {
     for (auto& ix : table.indexes) {
-        if (!ix.unique) continue;
+        if (!ix.unique || !mayHaveChanged(ix)) continue;
         const HashIndex* h = table.store.FindIndex(ix.name);
         if (!h) continue;
         // The row reported is the first changed row whose key an earlier row (one that was there,
@@ -103,6 +118,22 @@ void CheckUniqueKeys(const Table& table, const std::vector<RowId>& rows) {
             }
         }
     }
+}
+
+}  // namespace
+
+void CheckUniqueKeys(const Table& table, const std::vector<RowId>& rows) {
+    CheckUniqueKeysWhere(table, rows, [](const IndexDef&) { return true; });
+}
+
+void CheckUniqueKeys(const Table& table, const std::vector<RowId>& rows,
+                     const std::vector<int>& changedColumns) {
+    CheckUniqueKeysWhere(table, rows, [&](const IndexDef& ix) {
+        for (int p : table.ColumnPositions(ix))
+            if (std::find(changedColumns.begin(), changedColumns.end(), p) != changedColumns.end())
+                return true;
+        return false;
+    });
 }
 
 namespace {

@@ -24,9 +24,15 @@ Value StoreValue(const Value& v, const SqlType& from, const Column& column);
 
 // Throws 515 when a NOT NULL column of the row holds NULL; verb is INSERT or UPDATE.
 void CheckNotNull(const Table& table, const Row& row, const char* verb);
+// The same for an UPDATE's new values of the given columns (the others keep their values).
+void CheckNotNull(const Table& table, const std::vector<int>& columns,
+                  const std::vector<Value>& values, const char* verb);
 
 // Throws 2627 / 2601 when one of the given rows duplicates another row's unique key.
 void CheckUniqueKeys(const Table& table, const std::vector<RowId>& rows);
+// The same after an UPDATE of the given columns: only keys over one of them can have changed.
+void CheckUniqueKeys(const Table& table, const std::vector<RowId>& rows,
+                     const std::vector<int>& changedColumns);
 
 // Values of a key as SQL Server shows them in duplicate-key messages: "14, 25881".
 std::string KeyValueText(const Table& table, const IndexDef& ix, const Row& row);

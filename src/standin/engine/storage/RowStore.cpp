@@ -46,19 +46,30 @@ void RowStore::Erase(RowId id) {
     --count_;
 }
 
-Row RowStore::Replace(RowId id, Row row) {
-    // An index whose key the row keeps is left alone: moving the entry would walk every row of
-    // that key, which made an update of many rows that share one (a flag column with a look-up
-    // index) take time growing with the square of the rows.
-    for (auto& ix : indexes_) {
-        std::string oldKey = KeyOf(ix, rows_[id]);
-        std::string newKey = KeyOf(ix, row);
-        if (oldKey == newKey) continue;
-        EraseEntry(ix, oldKey, id);
-        ix.entries.emplace(std::move(newKey), id);
+std::vector<Value> RowStore::ReplaceColumns(RowId id, const std::vector<int>& columns,
+                                            std::vector<Value> values) {
+    Row& row = rows_[id];
+    const auto covers = [&columns](const HashIndex& ix) {
+        return std::any_of(ix.columns.begin(), ix.columns.end(), [&columns](int c) {
+            return std::find(columns.begin(), columns.end(), c) != columns.end();
+        });
+    };
+    // Keys before the change, of the indexes the change can move; usually none or one.
+    std::vector<std::pair<HashIndex*, std::string>> moving;
+    for (auto& ix : indexes_)
+        if (covers(ix)) moving.emplace_back(&ix, KeyOf(ix, row));
+    for (std::size_t k = 0; k < columns.size(); ++k)
+        std::swap(row[static_cast<std::size_t>(columns[k])], values[k]);
+    for (auto& [ix, oldKey] : moving) {
+        // An index whose key the row keeps is left alone: moving the entry would walk every row
+        // of that key, which made an update of many rows that share one (a flag column with a
+        // look-up index) take time growing with the square of the rows.
+        std::string newKey = KeyOf(*ix, row);
+        if (newKey == oldKey) continue;
+        EraseEntry(*ix, oldKey, id);
+        ix->entries.emplace(std::move(newKey), id);
     }
-    std::swap(rows_[id], row);
-    return row;
+    return values;
 }
 
 void RowStore::Restore(RowId id, Row row) {

@@ -30,7 +30,10 @@ public:
 
     RowId Insert(Row row);
     void Erase(RowId id);
-    Row Replace(RowId id, Row row);   // returns the row it replaced
+    // Puts values[k] into column columns[k] (distinct positions) and returns the values they
+    // replaced, in the same order; only indexes over one of the columns are re-keyed.
+    std::vector<Value> ReplaceColumns(RowId id, const std::vector<int>& columns,
+                                      std::vector<Value> values);
     void Restore(RowId id, Row row);  // brings a deleted row back under its old id (undo)
     void Unappend(RowId id);          // removes the last inserted row entirely (undo of Insert)
 
