@@ -26,9 +26,10 @@ StatementOutcome ExecUpdate(StatementEnv& env, const BoundUpdate& s) {
         newValues.push_back(std::move(values));
     }
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        std::vector<Value> old = t.store.ReplaceColumns(rows[i], s.targets, std::move(newValues[i]));
-        env.undo.push_back(UndoRecord{UndoRecord::Kind::ColumnsReplaced, &t, rows[i], std::move(old),
-                                      &s.targets});
+        std::vector<Value> old =
+            t.store.ReplaceColumns(rows[i], s.targets, std::move(newValues[i]));
+        env.undo.push_back(
+            UndoRecord{UndoRecord::Kind::ColumnsReplaced, &t, rows[i], std::move(old), &s.targets});
     }
     CheckUniqueKeys(t, rows, s.targets);
     StatementOutcome o;
