@@ -56,7 +56,8 @@ public:
     // name but no declared index covers, so that such a look-up on a large table is not a scan
     // (a server finds those rows through its own statistics and plans). They are kept up to date
     // like the declared ones, are no constraint, do not appear in the catalogue, and are dropped
-    // with every SetIndexes (DDL). At most kMaxLookupIndexes a table; returns null when the
+    // with every SetIndexes (DDL that moves columns or changes indexes; an added column keeps
+    // them). At most kMaxLookupIndexes a table; returns null when the
     // table has them all already. A cache: adding one changes no row and no result.
     static constexpr std::size_t kMaxLookupIndexes = 4;
     const HashIndex* AddLookupIndex(std::vector<int> columns) const;
