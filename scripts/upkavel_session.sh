@@ -125,14 +125,13 @@ kv_find_window() {
 # up to SECONDS (default 30) while the program PID runs. When the program ends first or no form
 # came, it says which on stderr with the end of the program's output LOG, and fails.
 kv_await_form() {
-    local app=$1 log=$2 limit=${3:-30} id deadline status
+    local app=$1 log=$2 limit=${3:-30} id deadline
     deadline=$(( $(date +%s) + limit ))
     while :; do
         id=$(kv_find_window "$kv_form_title" 0) && { echo "$id"; return 0; }
+        # (Called as $(...), this runs in a subshell, which cannot wait for the program's status.)
         if ! kill -0 "$app" 2>/dev/null; then
-            status=0
-            wait "$app" 2>/dev/null || status=$?
-            echo "UpKavel ended (status $status) before its upgrade window opened; its output ends with:" >&2
+            echo "UpKavel ended before its upgrade window opened; its output ends with:" >&2
             tail -n 8 "$log" | sed 's/^/  | /' >&2
             kv_display_state
             return 1
@@ -142,6 +141,7 @@ kv_await_form() {
             xdotool search --name . getwindowname %@ 2>/dev/null | sed 's/^/  | /' >&2 || true
             echo "its output ends with:" >&2
             tail -n 8 "$log" | sed 's/^/  | /' >&2
+            kv_display_state
             return 1
         fi
         sleep 0.05
