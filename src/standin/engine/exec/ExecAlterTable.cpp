@@ -131,9 +131,10 @@ void ApplyNewColumns(StatementEnv& env, Table& t, const AlterTableStmt& s,
     // indexes stay as they are (rebuilding them took as long as widening the rows). An index
     // on a new column comes below, with its constraint.
     t.store.ForEachLiveMutable([&](Row& r) {
-        // To the new width exactly: a push_back past the capacity doubles it, and every row of
-        // the table would carry room for as many columns again.
-        r.reserve(r.size() + fill.size());
+        // Not by push_back alone: past the capacity that doubles it, and every row of the table
+        // would carry room for as many columns again.
+        if (r.capacity() < r.size() + fill.size())
+            r.reserve(r.size() + fill.size() + kSpareColumns);
         for (auto& v : fill) r.push_back(v);
         if (identityAt != SIZE_MAX) r[identityAt] = NextIdentity(t, t.columns[identityAt]);
     });

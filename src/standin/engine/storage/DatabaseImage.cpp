@@ -256,7 +256,7 @@ void ReadRows(ImageReader& r, Table& t) {
     if (rows < 0) Damaged("negative row count");
     for (std::int64_t k = 0; k < rows; ++k) {
         Row row;
-        row.reserve(t.columns.size());
+        row.reserve(t.columns.size() + kSpareColumns);
         for (std::size_t c = 0; c < t.columns.size(); ++c) row.push_back(ReadValue(r));
         t.store.Insert(std::move(row));
     }
