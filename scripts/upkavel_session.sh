@@ -148,6 +148,33 @@ kv_await_form() {
     done
 }
 
+# kv_await_box PID [SECONDS]: prints the id of UpKavel's success or error box once one shows,
+# waiting up to SECONDS (default 3600) while the program PID runs; fails when it ends first or the
+# time passes. Driven by the display's own events: xev reports each window mapped on the root,
+# and only then is xdotool asked for the box. Polling with xdotool ten times a second took a fifth
+# of a core (about 20 ms of processor time a call) from the upgrade a benchmark times. Once a
+# second without events it checks that the program runs and looks for the box all the same.
+kv_await_box() {
+    local app=$1 limit=${2:-3600} line box="" deadline events events_pid
+    deadline=$(( $(date +%s) + limit ))
+    exec {events}< <(exec xev -root -event substructure 2>/dev/null)
+    events_pid=$!
+    while :; do
+        if read -r -t 1 line <&"$events"; then
+            [[ $line == MapNotify* ]] || continue
+        elif [ $? -le 128 ]; then
+            sleep 0.1  # xev is gone (end of its output): poll instead
+        fi
+        box=$(xdotool search --onlyvisible --name "$kv_success_title|$kv_error_title" 2>/dev/null | head -n 1 || true)
+        [ -n "$box" ] && break
+        kill -0 "$app" 2>/dev/null || break
+        [ "$(date +%s)" -ge "$deadline" ] && break
+    done
+    kill "$events_pid" 2>/dev/null || true
+    exec {events}<&-
+    [ -n "$box" ] && echo "$box"
+}
+
 # kv_display_state: on stderr, whether the display of kv_xvfb still answers, and its log.
 kv_display_state() {
     if xdpyinfo >/dev/null 2>&1; then echo "display $DISPLAY answers" >&2; else echo "display $DISPLAY does not answer" >&2; fi
