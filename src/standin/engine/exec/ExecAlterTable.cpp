@@ -172,10 +172,12 @@ void AlterColumn(Table& t, const AlterTableStmt& s) {
     Column& c = t.columns[static_cast<std::size_t>(pos)];
     // Nullability not stated: ALTER COLUMN always makes the column nullable.
     bool nullable = d.nullable ? *d.nullable : true;
+    bool keyed = false;  // a declared index covers the column
     for (auto& ix : t.indexes) {
         bool uses = std::any_of(ix.columns.begin(), ix.columns.end(),
                                 [&](auto& n) { return SameName(n, c.name); });
         if (!uses) continue;
+        keyed = true;
         bool allowed = IndexAllows(c.type, d.type) && !(ix.primaryKey && nullable);
         if (!allowed)
             throw errors::ColumnHasDependents(ix.constraintId ? "object" : "index", ix.name, c.name,
@@ -204,7 +206,10 @@ void AlterColumn(Table& t, const AlterTableStmt& s) {
     std::size_t k = 0;
     t.store.ForEachLiveMutable(
         [&](Row& r) { r[static_cast<std::size_t>(pos)] = std::move(converted[k++].second); });
-    t.RebuildStoreIndexes();
+    if (keyed)
+        t.RebuildStoreIndexes();
+    else
+        t.store.ColumnConverted(pos);
 }
 
 void DropColumn(Table& t, const AlterTableStmt& s) {
@@ -225,7 +230,7 @@ void DropColumn(Table& t, const AlterTableStmt& s) {
     }
     t.columns.erase(t.columns.begin() + pos);
     t.store.ForEachLiveMutable([&](Row& r) { r.erase(r.begin() + pos); });
-    t.RebuildStoreIndexes();
+    t.store.ColumnDropped(pos);
 }
 
 void DropConstraint(Table& t, const AlterTableStmt& s) {

@@ -1,10 +1,28 @@
 #include "storage/RowStore.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "types/KeyEncoding.h"
 
 namespace standin {
+namespace {
+
+bool Covers(const HashIndex& ix, int position) {
+    return std::find(ix.columns.begin(), ix.columns.end(), position) != ix.columns.end();
+}
+
+// No declared index can have such a name: identifiers hold no control characters.
+std::string LookupIndexName(const std::vector<int>& columns) {
+    std::string name = "\x01lookup";
+    for (int c : columns) {
+        name += ' ';
+        name += std::to_string(c);
+    }
+    return name;
+}
+
+}  // namespace
 
 std::string RowStore::KeyOf(const HashIndex& ix, const Row& row) const {
     std::string key;
@@ -102,12 +120,7 @@ void RowStore::SetIndexes(std::vector<HashIndex> indexes) {
 const HashIndex* RowStore::AddLookupIndex(std::vector<int> columns) const {
     if (lookupIndexes_ >= kMaxLookupIndexes) return nullptr;
     HashIndex ix;
-    // No declared index can have this name: identifiers hold no control characters.
-    ix.name = "\x01lookup";
-    for (int c : columns) {
-        ix.name += ' ';
-        ix.name += std::to_string(c);
-    }
+    ix.name = LookupIndexName(columns);
     ix.columns = std::move(columns);
     for (RowId i = 0; i < rows_.size(); ++i)
         if (live_[i]) ix.entries.emplace(KeyOf(ix, rows_[i]), i);
@@ -115,6 +128,30 @@ const HashIndex* RowStore::AddLookupIndex(std::vector<int> columns) const {
     ++lookupIndexes_;
     return &indexes_.back();
 }
+
+void RowStore::DropLookupIndexesOver(int position) {
+    const std::size_t declared = indexes_.size() - lookupIndexes_;
+    for (std::size_t i = 0; i < declared; ++i)
+        if (Covers(indexes_[i], position))
+            throw std::logic_error("index " + indexes_[i].name + " covers the changed column");
+    for (std::size_t i = indexes_.size(); i-- > declared;) {
+        if (!Covers(indexes_[i], position)) continue;
+        indexes_.erase(indexes_.begin() + static_cast<std::ptrdiff_t>(i));
+        --lookupIndexes_;
+    }
+}
+
+void RowStore::ColumnDropped(int position) {
+    DropLookupIndexesOver(position);
+    const std::size_t declared = indexes_.size() - lookupIndexes_;
+    for (std::size_t i = 0; i < indexes_.size(); ++i) {
+        for (int& c : indexes_[i].columns)
+            if (c > position) --c;
+        if (i >= declared) indexes_[i].name = LookupIndexName(indexes_[i].columns);
+    }
+}
+
+void RowStore::ColumnConverted(int position) { DropLookupIndexesOver(position); }
 
 const HashIndex* RowStore::FindIndex(const std::string& name) const {
     for (auto& ix : indexes_)

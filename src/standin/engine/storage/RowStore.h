@@ -52,6 +52,13 @@ public:
 
     // Replaces every index, look-up indexes included, and fills the new ones.
     void SetIndexes(std::vector<HashIndex> indexes);
+    // DDL that leaves the keys of the declared indexes as they are, so that a large table's
+    // indexes need not be rebuilt (that cost more than the change itself). No declared index may
+    // cover the column; look-up indexes over it are dropped.
+    //   ColumnDropped: the column left every row; positions past it are one lower.
+    //   ColumnConverted: every value of the column was converted, which may change its keys.
+    void ColumnDropped(int position);
+    void ColumnConverted(int position);
     const std::vector<HashIndex>& Indexes() const { return indexes_; }
     const HashIndex* FindIndex(const std::string& name) const;
     std::vector<RowId> Lookup(const HashIndex& ix, const std::string& key) const;
@@ -62,8 +69,8 @@ public:
     // name but no declared index covers, so that such a look-up on a large table is not a scan
     // (a server finds those rows through its own statistics and plans). They are kept up to date
     // like the declared ones, are no constraint, do not appear in the catalogue, and are dropped
-    // with every SetIndexes (DDL that moves columns or changes indexes; an added column keeps
-    // them). At most kMaxLookupIndexes a table; returns null when the
+    // with every SetIndexes (DDL that changes indexes or the keys of one; an added or dropped
+    // column keeps the others). At most kMaxLookupIndexes a table; returns null when the
     // table has them all already. A cache: adding one changes no row and no result.
     static constexpr std::size_t kMaxLookupIndexes = 4;
     const HashIndex* AddLookupIndex(std::vector<int> columns) const;
@@ -73,6 +80,7 @@ public:
 private:
     void IndexRow(RowId id);
     void UnindexRow(RowId id);
+    void DropLookupIndexesOver(int position);
 
     std::vector<Row> rows_;
     std::vector<char> live_;
