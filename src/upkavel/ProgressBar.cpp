@@ -5,10 +5,6 @@
 // synchronous repaint, a round trip to the display (0.3 to 0.7 ms on X11), which cost more than
 // the item's own statement. Within a loop the bar is painted at most every kBarPaintInterval;
 // the value a test or a later paint reads is always the current one.
-//
-// The pump has the same kind of cost: each run polls the display connection, a system call that
-// adds about a tenth to an item whose own work is one statement. Pending messages run at most
-// every kPumpIntervalMs, far below what a person notices in a click or a repaint.
 
 #include <QProgressBar>
 
@@ -20,7 +16,6 @@ namespace {
 
 // 25 pictures a second: smooth to the eye, and about 1% of the time of a loop of fast items.
 constexpr qint64 kBarPaintIntervalMs = 40;
-constexpr qint64 kPumpIntervalMs = 10;
 
 }  // namespace
 
@@ -59,10 +54,6 @@ void TUpKavelMain::HideBar() {
     pgbBar->hide();
 }
 
-void TUpKavelMain::PumpMessages() {
-    if (pumped_.isValid() && pumped_.elapsed() < kPumpIntervalMs) return;
-    Application.ProcessMessages();
-    pumped_.start();
-}
+void TUpKavelMain::PumpMessages() { Application.ProcessMessages(); }
 
 }  // namespace kavel

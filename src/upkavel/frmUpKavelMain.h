@@ -129,9 +129,7 @@ public:
     // One step of a loop: up by one, or back to 1 from the maximum.
     void AdvanceBar();
     void HideBar();
-    // Lets pending window messages run. Called once per item of a long loop; runs them at most
-    // every few milliseconds, which keeps the form as responsive as per item and spares most items
-    // the display poll.
+    // Lets pending window messages run (once per item of a long loop).
     void PumpMessages();
 
     // ---- Dated upgrade steps (migrations/) ----
@@ -167,7 +165,6 @@ private:
     bool running_ = false;
     QElapsedTimer barPainted_;  // since the bar was last painted; invalid before the first
     QTimer barCatchUp_;         // paints a value the loop left unpainted once it stops moving
-    QElapsedTimer pumped_;      // since pending messages last ran; invalid before the first
 };
 
 // The named column of the query's current row as text, leading and trailing bytes <= 32 removed;
