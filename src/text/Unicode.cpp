@@ -90,16 +90,30 @@ void AppendUtf16(std::u16string& out, char32_t c) {
 }
 
 std::size_t AppendUtf16LeAsUtf8(std::string_view bytes, std::string& out) {
-    std::u16string units(bytes.size() / 2, u'\0');
-    for (std::size_t k = 0; k < units.size(); ++k)
-        units[k] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * k]) |
-                                         (static_cast<unsigned char>(bytes[2 * k + 1]) << 8));
+    const std::size_t units = bytes.size() / 2;
+    const auto unit = [bytes](std::size_t k) -> char32_t {
+        return static_cast<unsigned char>(bytes[2 * k]) |
+               (static_cast<char32_t>(static_cast<unsigned char>(bytes[2 * k + 1])) << 8);
+    };
     std::size_t k = 0;
-    while (k < units.size()) {
-        const std::size_t at = k;
-        const char32_t c = NextUtf16CodePoint(units, k);
-        if (IsSurrogate(c)) return at;
-        AppendUtf8(out, c);
+    while (k < units) {
+        const char32_t u = unit(k);
+        if (u < 0x80) {  // the bulk of a statement's text: one byte as it is
+            out += static_cast<char>(u);
+            ++k;
+            continue;
+        }
+        if (u >= 0xD800 && u <= 0xDBFF && k + 1 < units) {
+            const char32_t low = unit(k + 1);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+                k += 2;
+                continue;
+            }
+        }
+        if (IsSurrogate(u)) return k;
+        AppendUtf8(out, u);
+        ++k;
     }
     return std::string_view::npos;
 }
