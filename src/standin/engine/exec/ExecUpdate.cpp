@@ -25,6 +25,9 @@ StatementOutcome ExecUpdate(StatementEnv& env, const BoundUpdate& s) {
         CheckNotNull(t, s.targets, values, "UPDATE");
         newValues.push_back(std::move(values));
     }
+    // One undo record a row: sized once, since moving a vector of them as it doubles cost a
+    // fifth of an update of every row of a large table.
+    env.undo.reserve(env.undo.size() + rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
         std::vector<Value> old =
             t.store.ReplaceColumns(rows[i], s.targets, std::move(newValues[i]));
