@@ -71,13 +71,23 @@ void AppendUtf8(std::string& out, char32_t c) {
     }
 }
 
-char32_t NextUtf16CodePoint(std::u16string_view s, std::size_t& i) {
-    const char32_t u = s[i++];
-    if (u < 0xD800 || u > 0xDBFF || i == s.size()) return u;
-    const char32_t low = s[i];
+namespace {
+
+// NextUtf16CodePoint over `count` units that unitAt(k) reads, wherever they are stored.
+template <typename UnitAt>
+char32_t NextCodePoint(const UnitAt& unitAt, std::size_t count, std::size_t& i) {
+    const char32_t u = unitAt(i++);
+    if (u < 0xD800 || u > 0xDBFF || i == count) return u;
+    const char32_t low = unitAt(i);
     if (low < 0xDC00 || low > 0xDFFF) return u;
     ++i;
     return 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00);
+}
+
+}  // namespace
+
+char32_t NextUtf16CodePoint(std::u16string_view s, std::size_t& i) {
+    return NextCodePoint([s](std::size_t k) -> char32_t { return s[k]; }, s.size(), i);
 }
 
 void AppendUtf16(std::u16string& out, char32_t c) {
@@ -90,30 +100,22 @@ void AppendUtf16(std::u16string& out, char32_t c) {
 }
 
 std::size_t AppendUtf16LeAsUtf8(std::string_view bytes, std::string& out) {
-    const std::size_t units = bytes.size() / 2;
-    const auto unit = [bytes](std::size_t k) -> char32_t {
+    // Read straight from the bytes: no copy as 16-bit units first.
+    const auto unitAt = [bytes](std::size_t k) -> char32_t {
         return static_cast<unsigned char>(bytes[2 * k]) |
                (static_cast<char32_t>(static_cast<unsigned char>(bytes[2 * k + 1])) << 8);
     };
+    const std::size_t units = bytes.size() / 2;
     std::size_t k = 0;
     while (k < units) {
-        const char32_t u = unit(k);
-        if (u < 0x80) {  // the bulk of a statement's text: one byte as it is
-            out += static_cast<char>(u);
-            ++k;
-            continue;
+        const std::size_t at = k;
+        const char32_t c = NextCodePoint(unitAt, units, k);
+        if (c < 0x80) {
+            out += static_cast<char>(c);  // the bulk of a statement's text
+        } else {
+            if (IsSurrogate(c)) return at;
+            AppendUtf8(out, c);
         }
-        if (u >= 0xD800 && u <= 0xDBFF && k + 1 < units) {
-            const char32_t low = unit(k + 1);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
-                k += 2;
-                continue;
-            }
-        }
-        if (IsSurrogate(u)) return k;
-        AppendUtf8(out, u);
-        ++k;
     }
     return std::string_view::npos;
 }

@@ -13,13 +13,13 @@
 namespace standin {
 
 using Row = std::vector<Value>;
+using RowId = std::size_t;
 
 // Room a stored row keeps for columns beyond its width: loaded rows get it, and a row that an
 // added column makes move gets it again. An upgrade adds its columns one statement at a time;
 // without the room each of them moves every row of the table into fresh memory (a large table's
 // whole size at once, and the freed rows are too small to be reused), with it they fit in place.
 inline constexpr std::size_t kSpareColumns = 4;
-using RowId = std::size_t;
 
 struct HashIndex {
     std::string name;
