@@ -148,7 +148,7 @@ int main(int argc, char** argv) {
         QTemporaryDir folder;
         WriteIssnDat(folder.path(), issnLines);
         kavel::TUpKavelMain form(database);
-        form.ProgramFolder = folder.path();
+        form.Runner.ProgramFolder = folder.path().toStdString();
 
         // select 1 through the same form, queries and stack, for about three seconds before,
         // between and after the jobs: each job is compared with the mean of the rates around it,
@@ -157,13 +157,13 @@ int main(int argc, char** argv) {
             long selects = 0;
             const auto start = Clock::now();
             while (SecondsSince(start) < 3.0)
-                for (int k = 0; k < 50; ++k, ++selects) form.OpenAndTest(form.qrTmp, {"select 1"});
+                for (int k = 0; k < 50; ++k, ++selects) form.Runner.OpenAndTest(form.Runner.qrTmp, {"select 1"});
             return static_cast<double>(selects) / SecondsSince(start);
         };
         const double selects1 = selectRate();
-        const JobFigures issn = Measure(server, [&] { form.DoCodeIssnWork(); });
+        const JobFigures issn = Measure(server, [&] { form.Runner.DoCodeIssnWork(); });
         const double selects2 = selectRate();
-        const JobFigures schedule = Measure(server, [&] { form.DoQianDao(); });
+        const JobFigures schedule = Measure(server, [&] { form.Runner.DoQianDao(); });
         const double selects3 = selectRate();
 
         std::printf("data jobs through the upgrade form, ODBC, FreeTDS and sqlstandin on loopback\n");

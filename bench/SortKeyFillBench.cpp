@@ -102,7 +102,7 @@ int RunOneSize(long rows, int argc, char** argv) {
         kavel::TUpKavelMain form(libDB);
         // Everything but the fill is already there, so the step is the fill plus a few probes.
         const auto start = Clock::now();
-        form.Do2005_03();
+        form.Runner.Do2005_03();
         const double fill = Seconds(start);
 
         kavel::TQuery probe(libDB);
@@ -116,10 +116,10 @@ int RunOneSize(long rows, int argc, char** argv) {
         const auto selectStart = Clock::now();
         do {
             for (int k = 0; k < 200; ++k, ++selects) {
-                form.qrTmp.ClearSql();
-                form.qrTmp.AddSql("select 1");
-                form.qrTmp.Open();
-                form.qrTmp.Close();
+                form.Runner.qrTmp.ClearSql();
+                form.Runner.qrTmp.AddSql("select 1");
+                form.Runner.qrTmp.Open();
+                form.Runner.qrTmp.Close();
             }
         } while (Seconds(selectStart) < 3);
         const double selectRate = static_cast<double>(selects) / Seconds(selectStart);

@@ -37,6 +37,8 @@ public:
     // Next has moved past the last row.
     bool Eof() const { return !active_ || current_ >= rows_.size(); }
     void Next();
+    // The number of rows the open result holds (it is read whole by Open).
+    std::size_t RecordCount() const { return rows_.size(); }
 
     // Column names of the open result, in order.
     const std::vector<std::string>& ColumnNames() const { return columns_; }

@@ -56,7 +56,7 @@ TEST_F(ArrivalScheduleTest, EveryPeriodWordOfTheOldestLayoutGetsItsSchedule) {
     StartForm(test::kOldestLayout);
     if (IsSkipped()) return;
     test::RecordingPresenter boxes;
-    Application.Guarded([&] { form->DoQianDao(); });
+    Application.Guarded([&] { form->Runner.DoQianDao(); });
     EXPECT_TRUE(boxes.Boxes().empty()) << boxes.Boxes()[0].text;
 
     // 1-014 has a 2007 row starting at 08:30 on 1 March and a 2006 row ending 28 February 2007;
@@ -84,7 +84,7 @@ TEST_F(ArrivalScheduleTest, SendsEachStatementAsWrittenWithQuotesDoubled) {
     StartForm(test::kOldestLayout, "delete from lib_bkzd where zd_code <> 'O''K-016'\n");
     if (IsSkipped()) return;
     const auto mark = TraceMark();
-    form->DoQianDao();
+    form->Runner.DoQianDao();
 
     EXPECT_EQ(TracedSince(mark), (std::vector<std::string>{
         "select count(*) as iCount from lib_bkqs \r\nwhere qs_notice like 'FORMAT%'\r\n",
@@ -121,7 +121,7 @@ TEST_P(OneDayScheduleTest, CountsTheCopiesAtTheIssuesCheckDatesOnly) {
                   "-01-01 09:00', '" + c.year + "-01-01 09:00', 7)\n" + insert + "('T-1', '01', '" +
                   c.period + "', '" + c.day + "', '" + c.day + "', 1)\n");
     if (IsSkipped()) return;
-    form->DoQianDao();
+    form->Runner.DoQianDao();
     EXPECT_EQ(RegisterRowOf("T-1"), Notice(Only(c.issues, c.first, c.last, 1)));
 }
 
@@ -152,7 +152,7 @@ TEST_F(ArrivalScheduleTest, HalfMonthlyIssuesShareTheFirstOfTheirMonth) {
               "insert into lib_bkzd (zd_code, zd_mark, zd_period, zd_bdate, zd_edate, zd_number)"
               " values ('T-2', '01', '半月', '2007-11-30', '2007-12-01', 3)\n");
     if (IsSkipped()) return;
-    form->DoQianDao();
+    form->Runner.DoQianDao();
     EXPECT_EQ(RegisterRowOf("T-2"), Notice(Join(Only(22, 1, 2, 2), {3, 3})));
 }
 
@@ -162,7 +162,7 @@ TEST_F(ArrivalScheduleTest, AFormatRowAlreadyThereStopsTheJobAtTheGuard) {
     if (IsSkipped()) return;
     const auto before = Register();
     const auto mark = TraceMark();
-    form->DoQianDao();
+    form->Runner.DoQianDao();
 
     EXPECT_EQ(TracedSince(mark).size(), 1u);
     EXPECT_EQ(Register(), before);
@@ -174,7 +174,7 @@ TEST_F(ArrivalScheduleTest, AnEmptySubscriptionTableLeavesTheRegisterAsItWas) {
     StartForm(test::kOldestLayout, "delete from lib_bkzd\n");
     if (IsSkipped()) return;
     const auto before = Register();
-    form->DoQianDao();
+    form->Runner.DoQianDao();
 
     EXPECT_EQ(Register(), before);
     EXPECT_EQ(barPositions, (std::vector<int>{10}));
@@ -188,7 +188,7 @@ TEST_F(ArrivalScheduleTest, TheBarStepsOnceAPairAndWrapsFromItsMaximumToOne) {
                  "', '01', '')\n";
     StartForm(test::kOldestLayout, pairs);
     if (IsSkipped()) return;
-    form->DoQianDao();
+    form->Runner.DoQianDao();
 
     std::vector<int> expected = {10};
     for (int p = 11; p <= 100; ++p) expected.push_back(p);

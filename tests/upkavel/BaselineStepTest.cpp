@@ -84,7 +84,7 @@ protected:
         StartStandinOn(test::kOldestLayout, extraSql);
         if (IsSkipped()) return;
         form = std::make_unique<TUpKavelMain>(database);
-        form->ProgramFolder = programFolder.path();
+        form->Runner.ProgramFolder = QString(programFolder.path()).toStdString();
         form->show();
         form->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
@@ -108,7 +108,7 @@ protected:
     // The step alone, and the statements it sent.
     Strings RunStep() {
         const auto mark = TraceMark();
-        form->Do2005Before();
+        form->Runner.Do2005Before();
         return TracedSince(mark);
     }
 
@@ -186,7 +186,7 @@ TEST_F(BaselineStepTest, TheUpgradeButtonRunsTheStepWithTheImportAndTheScheduleE
 TEST_F(BaselineStepTest, AFirstRunLeavesEveryTableAsDeclared) {
     StartForm(kIssnCodes);
     if (IsSkipped()) return;
-    form->Do2005Before();
+    form->Runner.Do2005Before();
 
     Strings prtno;
     for (int position = 1; position <= 5; ++position) {
@@ -292,7 +292,7 @@ TEST_F(BaselineStepTest, AFirstRunLeavesEveryTableAsDeclared) {
 TEST_F(BaselineStepTest, AFirstRunKeepsAndConvertsTheRowsThatWereThere) {
     StartForm(kIssnCodes);
     if (IsSkipped()) return;
-    form->Do2005Before();
+    form->Runner.Do2005Before();
 
     // The operators come back under the nine-byte key, the NULL name included.
     EXPECT_EQ(Rows("select '[' + pe_code + ']' as code, pe_name from lib_people order by pe_code"),
@@ -324,8 +324,8 @@ TEST_F(BaselineStepTest, AFirstRunKeepsAndConvertsTheRowsThatWereThere) {
                     {"1-099", ""}, {"O'K-016", "1234-567X"}}));
 
     // The defaults that the new tables give a row.
-    form->RunSql("insert into lib_bkzdtmp(zd_code, zd_order) values('X', 'Y')");
-    form->RunSql("insert into lib_jieshu(js_libcard, js_barcode) values('C', 'B')");
+    form->Runner.RunSql("insert into lib_bkzdtmp(zd_code, zd_order) values('X', 'Y')");
+    form->Runner.RunSql("insert into lib_jieshu(js_libcard, js_barcode) values('C', 'B')");
     EXPECT_EQ(Rows("select zd_sign, '[' + zd_qperiod + ']' as qperiod, zd_price, zd_amount, zd_number from lib_bkzdtmp"),
               (Table{{"报纸", "[月  价]", "0.00", "0.00", "0"}}));
     EXPECT_EQ(Rows("select js_no, '[' + js_mark + ']' as mark, js_sign, '[' + js_user + ']' as usr from lib_jieshu"),
@@ -388,15 +388,15 @@ TEST_F(BaselineStepTest, TheCatalogueAndHistoryGetTheCodesOnlyInTheRunThatAddsTh
     const std::string bkzd = "select rtrim(zd_issn) from lib_bkzd where zd_code = '1-001'";
     const std::string bkzdls = "select rtrim(zd_issn) from lib_bkzdls where zd_code = '1-001'";
 
-    form->Do2005Before();  // the columns are new: all three tables
+    form->Runner.Do2005Before();  // the columns are new: all three tables
     EXPECT_EQ(Rows(bianma), (Table{{"1-001", "1000-1234", "11-1234/G2"},
                                   {"O'K-016", "1234-567X", "44-0'01"},
                                   {"1-002", "", ""}}));
     EXPECT_EQ(Column(bkzd), (Strings{"1000-1234"}));
     EXPECT_EQ(Column(bkzdls), (Strings{"1000-1234"}));
 
-    form->RunSql("update lib_issncode set ic_issn='1000-9999', ic_cnno='11-9999' where ic_code='1-001'");
-    form->Do2005Before();  // the columns were there: this year's subscriptions only
+    form->Runner.RunSql("update lib_issncode set ic_issn='1000-9999', ic_cnno='11-9999' where ic_code='1-001'");
+    form->Runner.Do2005Before();  // the columns were there: this year's subscriptions only
     EXPECT_EQ(Rows(bianma)[0], (Strings{"1-001", "1000-1234", "11-1234/G2"}));
     EXPECT_EQ(Column(bkzd), (Strings{"1000-9999"}));
     EXPECT_EQ(Column(bkzdls), (Strings{"1000-1234"}));
@@ -407,8 +407,8 @@ TEST_F(BaselineStepTest, TheCopyPumpsMessagesAndMovesTheBarOncePerCodeWrappingAt
     if (IsSkipped()) return;
     // Only what happens while the codes are walked counts; the jobs may move the bar too.
     auto walkingCode = [&]() -> std::string {
-        if (!form->qrTmp.Active() || form->qrTmp.Sql() != Strings{"select * from lib_issncode "}) return {};
-        return TrimmedField(form->qrTmp, "ic_code");
+        if (!form->Runner.qrTmp.Active() || form->Runner.qrTmp.Sql() != Strings{"select * from lib_issncode "}) return {};
+        return TrimmedField(form->Runner.qrTmp, "ic_code");
     };
     std::vector<std::pair<std::string, int>> moves;
     QObject::connect(form->pgbBar, &QProgressBar::valueChanged, [&](int value) {
@@ -439,7 +439,7 @@ TEST_F(BaselineStepTest, TheCopyPumpsMessagesAndMovesTheBarOncePerCodeWrappingAt
             static_cast<std::size_t>(c.importLines), IssnRecord{"1-001", "1000-1234", "11-1234/G2"})));
         moves.clear();
         pumped.clear();
-        form->Do2005Before();
+        form->Runner.Do2005Before();
         std::vector<std::pair<std::string, int>> expected;
         for (std::size_t i = 0; i < codes.size(); ++i) expected.push_back({codes[i], c.positions[i]});
         EXPECT_EQ(moves, expected);
@@ -465,9 +465,9 @@ TEST_P(BaselineMenuTest, MenuRowsEndTheSameWithOrWithoutAKeyOnTheCodeAndNeverTwi
                             {"2502", "现刊出入库管理"}, {"2503", "删除已停止流通的期刊"},
                             {"2601", GetParam().caption2601}, {"3101", "统计'报表'"}};
     const std::string menu = "select gn_menucode, gn_menuitem from lib_gongneng order by gn_menucode";
-    form->Do2005Before();
+    form->Runner.Do2005Before();
     EXPECT_EQ(Rows(menu), expected);
-    form->Do2005Before();
+    form->Runner.Do2005Before();
     EXPECT_EQ(Rows(menu), expected);
 }
 
@@ -518,7 +518,7 @@ TEST_P(BaselineFailureTest, ShowsTheServersErrorKeepsTheEarlierWorkAndLeavesTheF
     EXPECT_TRUE(form->btUp->isEnabled() && form->btExit->isEnabled() &&
                 form->ckBefore->isEnabled() && form->cbBackup->isEnabled());
 
-    if (!c.fixSql.empty()) form->RunSql(c.fixSql);
+    if (!c.fixSql.empty()) form->Runner.RunSql(c.fixSql);
     ClickUpgrade();
     ASSERT_EQ(boxes.Boxes().size(), 2u);
     EXPECT_EQ(boxes.Boxes()[1].text, "Kavel升级成功，请更新Kavel.exe");

@@ -86,7 +86,7 @@ TEST_F(IssnFileToolsTest, ARoundTripThroughTheImportAndTheExportGivesBackTheSame
     test::RecordingPresenter boxes;
     Click(form->btDo);
     const std::string first = ReadFile("issn.dat");
-    form->DoCodeIssnWork();
+    form->Runner.DoCodeIssnWork();
     Click(form->btDownload);
     const std::string second = ReadFile("issn.dat");
 
@@ -206,7 +206,7 @@ TEST_F(IssnFileToolsTest, AFolderThatCannotBeWrittenKeepsTheEarlierIssnDat) {
 TEST_F(IssnFileToolsTest, AProgramFolderThatDoesNotExistGivesABoxNamingIt) {
     StartTools();
     if (IsSkipped()) return;
-    form->ProgramFolder = folder.path() + "/gone";
+    form->Runner.ProgramFolder = QString(folder.path() + "/gone").toStdString();
     test::RecordingPresenter boxes;
     Click(form->btDownload);
     ASSERT_EQ(boxes.Boxes().size(), 1u);

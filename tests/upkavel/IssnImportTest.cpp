@@ -53,7 +53,7 @@ TEST_F(IssnImportTest, OnAFreshDatabaseCreatesTheTableAndKeyThenEveryLineIsARow)
                                    Record("2-101", "0317-8471", "31-1001/F832"),
                                    Record("K-001", "2049-3630", "")}));
     const auto mark = TraceMark();
-    form->DoCodeIssnWork();
+    form->Runner.DoCodeIssnWork();
 
     const auto traced = TracedSince(mark);
     ASSERT_GE(traced.size(), 5u);
@@ -105,7 +105,7 @@ TEST_F(IssnImportTest, FillsInOnlyWhatAStoredRowLacks) {
                                    Record("B-1", "7777-7777", ""),
                                    Record("B-1", "8888-8888", "77-7777/G")}));
     const auto mark = TraceMark();
-    form->DoCodeIssnWork();
+    form->Runner.DoCodeIssnWork();
 
     EXPECT_EQ(CodeTable(), (std::vector<std::vector<std::string>>{
                                {"A-1", "1111-1111", "11-1111/A"},
@@ -148,7 +148,7 @@ TEST_F(IssnImportTest, LinesWithoutARecordOrWithoutCp936TextAreSkippedAndTheRest
               + EncodeIssnLine("C-2") + "\r\n"                             // code only
               + EncodeIssnLine(Record("C-3", "5555-5555", "55-5555/E")));  // no line end
     test::RecordingPresenter boxes;
-    Application.Guarded([&] { form->DoCodeIssnWork(); });
+    Application.Guarded([&] { form->Runner.DoCodeIssnWork(); });
 
     EXPECT_TRUE(boxes.Boxes().empty());
     EXPECT_EQ(CodeTable(), (std::vector<std::vector<std::string>>{
@@ -165,7 +165,7 @@ TEST_F(IssnImportTest, AMissingIssnDatEndsTheRunWithABoxNamingTheFileAndItsFolde
     StartForm(test::kOldestLayout);
     if (IsSkipped()) return;
     test::RecordingPresenter boxes;
-    Application.Guarded([&] { form->DoCodeIssnWork(); });
+    Application.Guarded([&] { form->Runner.DoCodeIssnWork(); });
 
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     const std::string& text = boxes.Boxes()[0].text;
@@ -183,7 +183,7 @@ TEST_F(IssnImportTest, TheBarCountsOneALineAndWrapsFromItsMaximumToOne) {
     std::vector<std::string> lines;
     for (int i = 0; i < 95; ++i) lines.push_back(Record("W-" + std::to_string(i), "1111-1111", ""));
     WriteFile("issn.dat", IssnDat(lines));
-    form->DoCodeIssnWork();
+    form->Runner.DoCodeIssnWork();
 
     std::vector<int> expected = {10};
     for (int p = 11; p <= 100; ++p) expected.push_back(p);

@@ -23,7 +23,7 @@ protected:
         StartStandinOn(fixture, extraSql);
         if (IsSkipped()) return;
         form = std::make_unique<TUpKavelMain>(database);
-        form->ProgramFolder = folder.path();
+        form->Runner.ProgramFolder = QString(folder.path()).toStdString();
         QObject::connect(form->pgbBar, &QProgressBar::valueChanged,
                          [this](int value) { barPositions.push_back(value); });
     }

@@ -20,7 +20,7 @@
 namespace kavel {
 namespace {
 
-using Step = void (TUpKavelMain::*)();
+using Step = void (TUpgradeRunner::*)();
 using Table = std::vector<std::vector<std::string>>;
 using Statements = std::vector<std::string>;
 
@@ -38,9 +38,9 @@ Statements ExpectedStatements(const std::string& fileName, const std::string& mo
 }
 
 // The steps in driver order.
-const Step kSteps[] = {&TUpKavelMain::Do2007_03_12, &TUpKavelMain::Do2007_11_03,
-                       &TUpKavelMain::Do2007_12_03, &TUpKavelMain::Do2010_05_11,
-                       &TUpKavelMain::Do2010_12_30, &TUpKavelMain::Do2012_03_15};
+const Step kSteps[] = {&TUpgradeRunner::Do2007_03_12, &TUpgradeRunner::Do2007_11_03,
+                       &TUpgradeRunner::Do2007_12_03, &TUpgradeRunner::Do2010_05_11,
+                       &TUpgradeRunner::Do2010_12_30, &TUpgradeRunner::Do2012_03_15};
 
 const std::vector<std::string> kStepMarkers = {
     "PEOPLE_LEN_12",          "ZZ20071103.CHGBMMONTH", "ZZ20071203.BOOKBAR_LEN_12",
@@ -63,7 +63,7 @@ public:
     // Runs one step and returns the statements the server received meanwhile.
     Statements Traced(Step step) {
         const auto mark = TraceMark();
-        (form.get()->*step)();
+        (form->Runner.*step)();
         return TracedSince(mark);
     }
 
@@ -153,7 +153,7 @@ TEST_F(LaterStepsTest, PersonCodesTakeTwelveBytesNamesTwentyAndPeopleKeepTheirRo
     const char* people = "select pe_code, pe_name from lib_people order by pe_code";
     const auto peopleBefore = Rows(people);
     ASSERT_EQ(peopleBefore.size(), 5u);
-    form->Do2007_03_12();
+    form->Runner.Do2007_03_12();
 
     struct Widened {
         const char* table;
@@ -216,7 +216,7 @@ TEST_F(LaterStepsTest, TheMonthBecomesTextBesideItsNumberAndPeriodicalsGetAnOrde
     Start();
     if (IsSkipped()) return;
     const auto codes = Rows("select bk_code from lib_baokan order by bk_code");
-    form->Do2007_11_03();
+    form->Runner.Do2007_11_03();
 
     EXPECT_EQ(Rows("select bm_code, bm_monthnum, '[' + bm_month + ']' as m from lib_bianma "
                    "order by bm_no"),
@@ -253,7 +253,7 @@ TEST_F(LaterStepsTest, AMonthWithoutADefaultIsConvertedWithoutADrop) {
     const auto monthDefault = Column(kMonthDefaultName);
     ASSERT_EQ(monthDefault.size(), 1u);
     Exec("alter table lib_bianma drop constraint " + monthDefault[0]);
-    const auto traced = Traced(&TUpKavelMain::Do2007_11_03);
+    const auto traced = Traced(&TUpgradeRunner::Do2007_11_03);
     EXPECT_TRUE(std::none_of(traced.begin(), traced.end(), [](const std::string& s) {
         return s.find("DROP CONSTRAINT") != std::string::npos;
     }));
@@ -269,7 +269,7 @@ TEST_F(LaterStepsTest, EveryBarcodeSurvivesTheRebuildWithItsDatesKeyAndIndex) {
         "from lib_tiaoma order by tm_barcode";
     const auto before = Rows(barcodes);
     ASSERT_EQ(before.size(), 3u);
-    form->Do2007_12_03();
+    form->Runner.Do2007_12_03();
 
     EXPECT_EQ(Rows(barcodes), before);
     EXPECT_FALSE(Exists("lib_tiaoma_tmp"));
@@ -314,7 +314,7 @@ TEST_F(LaterStepsTest, TheBarcodeRebuildMovesTheBarThroughItsFivePositionsThenHi
         shown.push_back(form->pgbBar->isVisible());
     });
     ASSERT_TRUE(form->pgbBar->isHidden());
-    form->Do2007_12_03();
+    form->Runner.Do2007_12_03();
     EXPECT_EQ(positions, (std::vector<int>{5, 25, 45, 55, 90}));
     EXPECT_EQ(shown, std::vector<bool>(5, true));
     EXPECT_TRUE(form->pgbBar->isHidden());
@@ -324,9 +324,9 @@ TEST_F(LaterStepsTest, PublishersReadingRoomsSignsAndShelfNumbers) {
     Start();
     if (IsSkipped()) return;
     const auto publishers = Rows("select bm_publish from lib_bianma order by bm_no");
-    form->Do2010_05_11();
-    form->Do2010_12_30();
-    form->Do2012_03_15();
+    form->Runner.Do2010_05_11();
+    form->Runner.Do2010_12_30();
+    form->Runner.Do2012_03_15();
 
     // Publishers keep their texts; 40 bytes fit.
     EXPECT_EQ(Rows("select bm_publish from lib_bianma order by bm_no"), publishers);
@@ -401,27 +401,27 @@ INSTANTIATE_TEST_SUITE_P(
                                  "alter table lib_cuihuan alter column ch_name char(20)\nGO\n"
                                  "alter table lib_fakuan alter column fk_id char(12)\nGO\n"
                                  "alter table lib_bkzd alter column zd_usercode char(12)\nGO\n",
-                                 &TUpKavelMain::Do2007_03_12,
+                                 &TUpgradeRunner::Do2007_03_12,
                                  "PEOPLE_LEN_12"},
                     MismatchCase{"MonthMarkerPresentOrderColumnMissing",
-                                 Marked("ZZ20071103.CHGBMMONTH"), &TUpKavelMain::Do2007_11_03,
+                                 Marked("ZZ20071103.CHGBMMONTH"), &TUpgradeRunner::Do2007_11_03,
                                  "ZZ20071103.CHGBMMONTH"},
                     MismatchCase{"MonthMarkerAbsentOrderColumnPresent",
                                  "alter table lib_baokan add bk_order char(10)\nGO\n",
-                                 &TUpKavelMain::Do2007_11_03,
+                                 &TUpgradeRunner::Do2007_11_03,
                                  "ZZ20071103.CHGBMMONTH"},
                     MismatchCase{"BarcodeMarkerPresentFontTableMissing",
-                                 Marked("ZZ20071203.BOOKBAR_LEN_12"), &TUpKavelMain::Do2007_12_03,
+                                 Marked("ZZ20071203.BOOKBAR_LEN_12"), &TUpgradeRunner::Do2007_12_03,
                                  "ZZ20071203.BOOKBAR_LEN_12"},
                     MismatchCase{"BkzdMarkerPresentSignColumnMissing", Marked("ZZ20120315.BKZD"),
-                                 &TUpKavelMain::Do2012_03_15,
+                                 &TUpgradeRunner::Do2012_03_15,
                                  "ZZ20120315.BKZD"},
                     MismatchCase{
                         "BkzdMarkerAbsentShelfColumnPresent",
                         "alter table lib_bkzd add zd_shanjiahao char(12) default('')\nGO\n"
                         "alter table lib_enterpeoplep add ep_dzlx char(20) default('')\nGO\n"
                         "alter table lib_enterpeople add ep_sign char(4) default('签到')\nGO\n",
-                        &TUpKavelMain::Do2012_03_15,
+                        &TUpgradeRunner::Do2012_03_15,
                         "ZZ20120315.BKZD"}),
     [](const testing::TestParamInfo<MismatchCase>& info) { return std::string(info.param.name); });
 

@@ -118,12 +118,12 @@ TEST_F(PinnedDriverTest, TheProbesAndTheLedgerSendTheirStatementsByteForByte) {
     if (IsSkipped()) return;
     TUpKavelMain form(database);
     const std::size_t mark = TraceMark();
-    EXPECT_TRUE(form.TableExists("lib_baokan"));
-    EXPECT_TRUE(form.ColumnExists("lib_baokan", "bk_issn"));
-    EXPECT_FALSE(form.ColumnExists("lib_baokan", "bk_nosuch"));
-    form.EnsureLedger();
-    EXPECT_TRUE(form.CheckVerSign("ZZ20071103.CHGBMMONTH"));
-    EXPECT_FALSE(form.CheckVerSign("ZZ20071103.CHGBMMONTH"));
+    EXPECT_TRUE(form.Runner.TableExists("lib_baokan"));
+    EXPECT_TRUE(form.Runner.ColumnExists("lib_baokan", "bk_issn"));
+    EXPECT_FALSE(form.Runner.ColumnExists("lib_baokan", "bk_nosuch"));
+    form.Runner.EnsureLedger();
+    EXPECT_TRUE(form.Runner.CheckVerSign("ZZ20071103.CHGBMMONTH"));
+    EXPECT_FALSE(form.Runner.CheckVerSign("ZZ20071103.CHGBMMONTH"));
     EXPECT_EQ(TracedSince(mark),
               (Statements{
                   "select * from sysobjects where name ='lib_baokan'\r\n",

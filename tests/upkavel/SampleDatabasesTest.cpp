@@ -37,7 +37,7 @@ protected:
     // The backup box ticked and the upgrade clicked on the database started already.
     Run Upgrade() {
         TUpKavelMain form(database);
-        form.ProgramFolder = KAVEL_SHIPPED_DATA_DIR;
+        form.Runner.ProgramFolder = KAVEL_SHIPPED_DATA_DIR;
         form.show();
         QTest::mouseClick(form.cbBackup, Qt::LeftButton, {}, QPoint(6, 8));
         const std::size_t mark = HasTrace() ? TraceMark() : 0;

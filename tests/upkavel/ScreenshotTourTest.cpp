@@ -41,7 +41,7 @@ protected:
         StartStandinOn(fixture, extraSql);
         if (IsSkipped()) return;
         form = std::make_unique<TUpKavelMain>(database);
-        form->ProgramFolder = KAVEL_SHIPPED_DATA_DIR;
+        form->Runner.ProgramFolder = KAVEL_SHIPPED_DATA_DIR;
         form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     }

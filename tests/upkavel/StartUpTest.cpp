@@ -195,7 +195,7 @@ TEST_F(StartUpWithServerTest, TheRightSettingsOpenTheUpgradeFormWithoutAnyBox) {
     ASSERT_NE(UpKavelMain, nullptr);
     EXPECT_EQ(Application.MainForm(), UpKavelMain);
     EXPECT_TRUE(dbToolsMain->LibDB.Connected());
-    EXPECT_TRUE(UpKavelMain->TableExists("lib_bkzd"));  // the form works on that connection
+    EXPECT_TRUE(UpKavelMain->Runner.TableExists("lib_bkzd"));  // the form works on that connection
 }
 
 TEST_F(StartUpWithServerTest, AWrongPasswordOrAServerThatIsDownGivesOneBox) {

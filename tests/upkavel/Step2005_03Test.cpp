@@ -104,7 +104,7 @@ TEST_F(Step2005_03Test, AddsEveryColumnAndTable) {
     StartForm();
     if (IsSkipped()) return;
     // The step alone: later steps widen and move some of these columns.
-    form->Do2005_03();
+    form->Runner.Do2005_03();
 
     struct Case {
         std::string table;
@@ -238,7 +238,7 @@ TEST_P(Step2005_03MenuKeyTest, MenuRowsAreAddedOnce) {
     if (IsSkipped()) return;
     ExpectSuccess(RunUpgrade());
     const auto mark = TraceMark();
-    form->Do2005_03();
+    form->Runner.Do2005_03();
     // Its probes and nothing else.
     EXPECT_EQ(test::MatchTrace(TracedSince(mark), test::ExpectedTrace("step2005_03_second_run.trace")),
               "");
@@ -372,7 +372,7 @@ TEST_F(Step2005_03Test, AFirstRunSendsExactlyTheseStatements) {
     StartForm();
     if (IsSkipped()) return;
     const auto mark = TraceMark();
-    form->Do2005_03();
+    form->Runner.Do2005_03();
     // The exact statements of a first run on the baseline-level database, in order.
     EXPECT_EQ(test::MatchTrace(TracedSince(mark), test::ExpectedTrace("step2005_03_first_run.trace")),
               "");

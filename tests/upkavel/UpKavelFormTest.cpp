@@ -157,14 +157,14 @@ TEST_F(UpKavelFormTest, TheBarTakesEveryStepButIsPaintedOnlyAFewTimesASecond) {
             return false;
         }
     } counter;
-    form->ShowBar();
-    form->SetBar(10);
+    form->Runner.ShowBar();
+    form->Runner.SetBar(10);
     QCoreApplication::processEvents();
     form->pgbBar->installEventFilter(&counter);
     std::vector<int> values;
     for (int i = 0; i < 2000; ++i) {
-        form->AdvanceBar();
-        form->PumpMessages();
+        form->Runner.AdvanceBar();
+        form->Runner.PumpMessages();
         values.push_back(form->pgbBar->value());
     }
     EXPECT_EQ(values[0], 11);
@@ -174,7 +174,7 @@ TEST_F(UpKavelFormTest, TheBarTakesEveryStepButIsPaintedOnlyAFewTimesASecond) {
     EXPECT_LT(counter.paints, 200) << "one paint per step is the cost this avoids";
     // Once the loop stops, the bar may paint again (and so shows the last value).
     EXPECT_TRUE(QTest::qWaitFor([&] { return form->pgbBar->updatesEnabled(); }, 2000));
-    form->HideBar();
+    form->Runner.HideBar();
     EXPECT_TRUE(form->pgbBar->updatesEnabled());
 }
 

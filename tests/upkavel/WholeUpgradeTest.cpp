@@ -43,7 +43,7 @@ protected:
         StartUpgradeDatabase(test::kOldestLayout);
         if (IsSkipped() || HasFatalFailure()) return;
         form = std::make_unique<TUpKavelMain>(database);
-        form->ProgramFolder = KAVEL_SHIPPED_DATA_DIR;  // the issn.dat shipped beside the program
+        form->Runner.ProgramFolder = KAVEL_SHIPPED_DATA_DIR;  // the issn.dat shipped beside the program
         form->show();
         QTest::mouseClick(form->cbBackup, Qt::LeftButton, {}, QPoint(6, 8));
         form->ckBefore->setChecked(GetParam());

@@ -11,7 +11,7 @@
 #include "DoubleQuotes.h"
 #include "IssnLine.h"
 #include "ProgramFolderFiles.h"
-#include "frmUpKavelMain.h"
+#include "UpgradeRunner.h"
 
 namespace kavel {
 namespace {
@@ -27,7 +27,7 @@ std::optional<IssnRecord> InUtf8(const IssnRecord& cp936) {
 
 }  // namespace
 
-void TUpKavelMain::DoCodeIssnWork() {
+void TUpgradeRunner::DoCodeIssnWork() {
     // 1. The bar is shown for the whole import (and left shown at the end).
     ShowBar();
 

@@ -8,7 +8,7 @@
 #include "DoubleQuotes.h"
 #include "PeriodSchedule.h"
 #include "Trim.h"
-#include "frmUpKavelMain.h"
+#include "UpgradeRunner.h"
 
 namespace kavel {
 namespace {
@@ -27,7 +27,7 @@ int YearOf(const std::string& datetime) {
 
 }  // namespace
 
-void TUpKavelMain::DoQianDao() {
+void TUpgradeRunner::DoQianDao() {
     // 1. The bar at 10.
     ShowBar();
     SetBar(10);

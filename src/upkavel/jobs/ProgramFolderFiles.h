@@ -5,10 +5,10 @@
 //
 // ReplacedFile writes beside its target and puts the new file in place only by Commit: until
 // then, and after any failure, an earlier file of that name is left exactly as it was.
+//
+// Folders and names are UTF-8.
 
-#include <QFile>
-#include <QSaveFile>
-#include <QString>
+#include <cstdio>
 #include <stdexcept>
 #include <string>
 
@@ -23,40 +23,48 @@ public:
 class TextFileLines {
 public:
     // Opens folder/name for reading; raises EInOutError when it cannot.
-    TextFileLines(const QString& folder, const QString& name);
+    TextFileLines(const std::string& folder, const std::string& name);
+    ~TextFileLines();
+    TextFileLines(const TextFileLines&) = delete;
+    TextFileLines& operator=(const TextFileLines&) = delete;
 
     // The next line into `line`; false at the end of the file. Raises EInOutError on a read
     // error.
     bool ReadLine(std::string& line);
 
 private:
-    QFile file_;
-    QString folder_;
-    QString name_;
+    std::FILE* file_ = nullptr;
+    std::string folder_;
+    std::string name_;
 };
 
 // Creates folder/name anew: the lines go to a temporary file beside it, which replaces the old
-// file only when Commit succeeds. Destroyed without Commit, it leaves the old file untouched.
+// file only when Commit succeeds. Destroyed without Commit, it removes the temporary file and
+// leaves the old file untouched.
 class ReplacedFile {
 public:
     // Raises EInOutError when the temporary file cannot be created (folder not writable ...).
-    ReplacedFile(const QString& folder, const QString& name);
+    ReplacedFile(const std::string& folder, const std::string& name);
+    ~ReplacedFile();
+    ReplacedFile(const ReplacedFile&) = delete;
+    ReplacedFile& operator=(const ReplacedFile&) = delete;
 
     // Writes the bytes followed by CR LF.
     void WriteLine(const std::string& bytes);
-    // Puts the complete new file in place of the old one.
+    // Puts the complete new file, flushed to the disk, in place of the old one.
     void Commit();
 
 private:
-    [[noreturn]] void Fail(const char* what) const;
+    [[noreturn]] void Fail(const char* what, int error) const;
 
-    QSaveFile file_;
-    QString folder_;
-    QString name_;
+    std::FILE* file_ = nullptr;
+    std::string folder_;
+    std::string name_;
+    std::string temporary_;  // full path of the file being written
 };
 
 // Raises EInOutError for `what` happening to folder/name, with the system's reason.
-[[noreturn]] void ThrowFileError(const char* what, const QString& folder, const QString& name,
-                                 const QString& reason);
+[[noreturn]] void ThrowFileError(const char* what, const std::string& folder,
+                                 const std::string& name, const std::string& reason);
 
 }  // namespace kavel

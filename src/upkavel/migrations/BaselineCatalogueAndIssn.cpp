@@ -2,12 +2,11 @@
 // and call-number columns, the copy of the codes into catalogue and subscriptions, and the
 // barcode table.
 
-#include "BaselineStep.h"
 #include "DoubleQuotes.h"
 #include "TableDecl.h"
-#include "frmUpKavelMain.h"
+#include "UpgradeRunner.h"
 
-namespace kavel::baseline {
+namespace kavel {
 namespace {
 
 // Catalogue records, one row per periodical item. Actions 18 and 20 add six more columns.
@@ -43,25 +42,25 @@ const TableDecl kTiaoma{"lib_tiaoma",
 
 }  // namespace
 
-void CatalogueAndIssn(TUpKavelMain& form) {
+void TUpgradeRunner::BaselineCatalogueAndIssn() {
     // 16. No guard: the ISSN code table, created when missing and filled from issn.dat.
-    form.DoCodeIssnWork();
+    DoCodeIssnWork();
 
     // 17. Catalogue records.
-    form.CreateTableIfMissing(kBianma);
+    CreateTableIfMissing(kBianma);
 
     // 18. ISSN, CN, second-name and index columns of the catalogue. newColumns tells action 19
     // whether they came in this run: only then are catalogue and history subscriptions filled.
-    const bool newColumns = !form.ColumnExists("lib_bianma", "bm_issn");
+    const bool newColumns = !ColumnExists("lib_bianma", "bm_issn");
     if (newColumns) {
-        form.RunSql("alter table lib_bianma add bm_nowsign char(1) default('0')");
-        form.RunSql("alter table lib_bianma add bm_issn char(13) default('')");
-        form.RunSql("alter table lib_bianma add bm_cnno char(12) default('')");
-        form.RunSql("alter table lib_bianma add bm_namesec char(40) default('')");
-        form.RunSql("alter table lib_bianma add bm_index text default('')");
-        form.RunSql({"update lib_bkzd set", "zd_issn='' "});
-        form.RunSql({"update lib_bkzdls set", "zd_issn='' "});
-        form.RunSql({"update lib_bianma set",
+        RunSql("alter table lib_bianma add bm_nowsign char(1) default('0')");
+        RunSql("alter table lib_bianma add bm_issn char(13) default('')");
+        RunSql("alter table lib_bianma add bm_cnno char(12) default('')");
+        RunSql("alter table lib_bianma add bm_namesec char(40) default('')");
+        RunSql("alter table lib_bianma add bm_index text default('')");
+        RunSql({"update lib_bkzd set", "zd_issn='' "});
+        RunSql({"update lib_bkzdls set", "zd_issn='' "});
+        RunSql({"update lib_bianma set",
                      "bm_nowsign='0',",
                      "bm_issn='',",
                      "bm_cnno='',",
@@ -72,42 +71,42 @@ void CatalogueAndIssn(TUpKavelMain& form) {
     // 19. No guard: copy each code's ISSN (and CN) from lib_issncode. qrTmp holds the code rows
     // open for the whole walk, so the updates run on qrTmp1. The bar (shown by action 16) moves
     // once per row and wraps from its maximum back to 1.
-    form.Walk(form.qrTmp, {"select * from lib_issncode "}, [&form, newColumns] {
-        form.PumpMessages();
-        const std::string issn = TrimmedField(form.qrTmp, "ic_issn");
-        const std::string cnno = TrimmedField(form.qrTmp, "ic_cnno");
-        const std::string code = TrimmedField(form.qrTmp, "ic_code");
+    Walk(qrTmp, {"select * from lib_issncode "}, [this, newColumns] {
+        PumpMessages();
+        const std::string issn = TrimmedField(qrTmp, "ic_issn");
+        const std::string cnno = TrimmedField(qrTmp, "ic_cnno");
+        const std::string code = TrimmedField(qrTmp, "ic_code");
         if (newColumns) {
-            form.RunSql(form.qrTmp1, {"update lib_bianma set",
+            RunSql(qrTmp1, {"update lib_bianma set",
                                       "bm_issn=" + Quoted(issn) + ",",
                                       "bm_cnno=" + Quoted(cnno) + " ",
                                       "where bm_code=" + Quoted(code)});
         }
-        form.RunSql(form.qrTmp1, {"update lib_bkzd set",
+        RunSql(qrTmp1, {"update lib_bkzd set",
                                   "zd_issn=" + Quoted(issn) + " ",
                                   "where zd_code=" + Quoted(code)});
         if (newColumns) {
-            form.RunSql(form.qrTmp1, {"update lib_bkzdls set",
+            RunSql(qrTmp1, {"update lib_bkzdls set",
                                       "zd_issn=" + Quoted(issn) + " ",
                                       "where zd_code=" + Quoted(code)});
         }
-        form.AdvanceBar();
+        AdvanceBar();
     });
 
     // 20. Call number.
-    if (!form.ColumnExists("lib_bianma", "bm_bookno")) {
-        form.RunSql("alter table lib_bianma add bm_bookno char(22) default('')");
-        form.RunSql({"update lib_bianma set", "bm_bookno='' "});
+    if (!ColumnExists("lib_bianma", "bm_bookno")) {
+        RunSql("alter table lib_bianma add bm_bookno char(22) default('')");
+        RunSql({"update lib_bianma set", "bm_bookno='' "});
     }
 
     // 21. Barcodes.
-    form.CreateTableIfMissing(kTiaoma);
+    CreateTableIfMissing(kTiaoma);
 
     // 22. End date of a barcode, taken from its log date.
-    if (!form.ColumnExists("lib_tiaoma", "tm_enddate")) {
-        form.RunSql("alter table lib_tiaoma add tm_enddate datetime default(getdate())");
-        form.RunSql({"update lib_tiaoma set", "tm_enddate=tm_logdate "});
+    if (!ColumnExists("lib_tiaoma", "tm_enddate")) {
+        RunSql("alter table lib_tiaoma add tm_enddate datetime default(getdate())");
+        RunSql({"update lib_tiaoma set", "tm_enddate=tm_logdate "});
     }
 }
 
-}  // namespace kavel::baseline
+}  // namespace kavel

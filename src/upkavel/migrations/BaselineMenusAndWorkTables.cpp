@@ -1,12 +1,10 @@
 // Baseline step, actions 23 to 36: the menu function rows, the work tables, the entry records,
 // and last the regeneration of the arrival schedules.
 
-#include "BaselineStep.h"
-#include "MenuRows.h"
 #include "TableDecl.h"
-#include "frmUpKavelMain.h"
+#include "UpgradeRunner.h"
 
-namespace kavel::baseline {
+namespace kavel {
 namespace {
 
 // Work table with the column names of the subscription tables lib_bkzd and lib_bkzdls.
@@ -70,9 +68,9 @@ const TableDecl kEnterpeoplep{"lib_enterpeoplep",
 
 }  // namespace
 
-void MenusAndWorkTables(TUpKavelMain& form) {
+void TUpgradeRunner::BaselineMenusAndWorkTables() {
     // 23. No guard: the codes rewritten below go first, however many rows they had.
-    form.RunSql(
+    RunSql(
         "delete from lib_gongneng where (gn_menucode>=2501 and gn_menucode<=2503) or "
         "gn_menucode=2104");
 
@@ -80,37 +78,37 @@ void MenusAndWorkTables(TUpKavelMain& form) {
     // unique key) leaves the table as it was and the next one runs. 2109 and 2601 are not
     // deleted first, so on a table without a key on the code they are inserted only when the
     // probe finds no row; the probe shares the insert's protection.
-    form.RunSqlProtected("update lib_gongneng set gn_menuitem='到刊记事签收' where gn_menucode=2102");
-    InsertMenuRowUnlessPresent(form, "select gn_menucode from lib_gongneng where gn_menucode=2109",
+    RunSqlProtected("update lib_gongneng set gn_menuitem='到刊记事签收' where gn_menucode=2102");
+    InsertMenuRowUnlessPresent("select gn_menucode from lib_gongneng where gn_menucode=2109",
                                "INSERT INTO lib_gongneng VALUES(2109,'到刊记事查询')");
-    form.RunSqlProtected("INSERT INTO lib_gongneng VALUES(2501,'现刊借还')");
-    form.RunSqlProtected("INSERT INTO lib_gongneng VALUES(2502,'现刊出入库管理')");
-    form.RunSqlProtected("INSERT INTO lib_gongneng VALUES(2503,'删除已注销现刊')");
-    form.RunSqlProtected("INSERT INTO lib_gongneng VALUES(2104,'预订库转换')");
-    InsertMenuRowUnlessPresent(form, "select gn_menucode from lib_gongneng where gn_menucode=2601",
+    RunSqlProtected("INSERT INTO lib_gongneng VALUES(2501,'现刊借还')");
+    RunSqlProtected("INSERT INTO lib_gongneng VALUES(2502,'现刊出入库管理')");
+    RunSqlProtected("INSERT INTO lib_gongneng VALUES(2503,'删除已注销现刊')");
+    RunSqlProtected("INSERT INTO lib_gongneng VALUES(2104,'预订库转换')");
+    InsertMenuRowUnlessPresent("select gn_menucode from lib_gongneng where gn_menucode=2601",
                                "INSERT INTO lib_gongneng VALUES(2601,'阅览室管理')");
-    form.RunSqlProtected(
+    RunSqlProtected(
         "update lib_gongneng set gn_menuitem='删除已停止流通的期刊' where gn_menucode=2503");
 
     // 32. Subscription work table.
-    form.CreateTableIfMissing(kBkzdtmp);
+    CreateTableIfMissing(kBkzdtmp);
 
     // 33. Flag table with its one row.
-    if (form.CreateTableIfMissing(kTmpsign)) {
-        form.RunSql("insert into lib_tmpsign values(0) ");
+    if (CreateTableIfMissing(kTmpsign)) {
+        RunSql("insert into lib_tmpsign values(0) ");
     }
 
     // 34. Arrival work table.
-    form.CreateTableIfMissing(kQstmp);
+    CreateTableIfMissing(kQstmp);
 
     // 35. Entry records and their companion. A companion left without lib_enterpeople makes
     // the third create fail, which ends the step.
-    if (form.CreateTableIfMissing(kEnterpeople)) {
-        form.CreateTable(kEnterpeoplep);
+    if (CreateTableIfMissing(kEnterpeople)) {
+        CreateTable(kEnterpeoplep);
     }
 
     // 36. No guard: the expected-arrival schedules of every subscribed periodical.
-    form.DoQianDao();
+    DoQianDao();
 }
 
-}  // namespace kavel::baseline
+}  // namespace kavel

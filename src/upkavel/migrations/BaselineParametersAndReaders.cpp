@@ -2,11 +2,10 @@
 // wider user code with the lib_people rebuild, the ISSN column of the subscriptions, readers and
 // loans.
 
-#include "BaselineStep.h"
 #include "TableDecl.h"
-#include "frmUpKavelMain.h"
+#include "UpgradeRunner.h"
 
-namespace kavel::baseline {
+namespace kavel {
 namespace {
 
 // Work table of the lib_people rebuild: the old six-byte code. Exists only while action 11 runs.
@@ -42,55 +41,55 @@ const TableDecl kJieshu{"lib_jieshu",
 
 }  // namespace
 
-void ParametersAndReaders(TUpKavelMain& form) {
+void TUpgradeRunner::BaselineParametersAndReaders() {
     // 9. Automatic sign-in flag and delivery rate. Only cs_autosign is probed: a table that has
     // cs_toudilv alone fails on the second statement.
-    if (!form.ColumnExists("lib_canshub", "cs_autosign")) {
-        form.RunSql("alter table lib_canshub add cs_autosign char(1) default('0')");
-        form.RunSql("alter table lib_canshub add cs_toudilv numeric(5,2) default(10)");
-        form.RunSql("update lib_canshub set cs_autosign='0',cs_toudilv=10");
+    if (!ColumnExists("lib_canshub", "cs_autosign")) {
+        RunSql("alter table lib_canshub add cs_autosign char(1) default('0')");
+        RunSql("alter table lib_canshub add cs_toudilv numeric(5,2) default(10)");
+        RunSql("update lib_canshub set cs_autosign='0',cs_toudilv=10");
     }
 
     // 10. Yearly price. The order matters: the yearly price is taken from bk_hyprice before
     // that is cleared for the yearly periodicals.
-    if (!form.ColumnExists("lib_baokan", "bk_yprice")) {
-        form.RunSql("alter table lib_baokan add bk_yprice numeric(7,2) default(0.00)");
-        form.RunSql("update lib_baokan set bk_yprice=0");
-        form.RunSql("update lib_baokan set bk_yprice=2*bk_hyprice where bk_period='年'");
-        form.RunSql("update lib_baokan set bk_hyprice=0 where bk_period='年'");
-        form.RunSql("update lib_baokan set bk_number=0");
-        form.RunSql("update lib_baokan set bk_number=1 where bk_cost<>0");
+    if (!ColumnExists("lib_baokan", "bk_yprice")) {
+        RunSql("alter table lib_baokan add bk_yprice numeric(7,2) default(0.00)");
+        RunSql("update lib_baokan set bk_yprice=0");
+        RunSql("update lib_baokan set bk_yprice=2*bk_hyprice where bk_period='年'");
+        RunSql("update lib_baokan set bk_hyprice=0 where bk_period='年'");
+        RunSql("update lib_baokan set bk_number=0");
+        RunSql("update lib_baokan set bk_number=1 where bk_cost<>0");
     }
 
     // 11. Nine-byte user codes, on a database that has no reader table yet (action 14 creates
     // it, so this runs until one run has got that far). lib_people is rebuilt through
     // lib_peopletmp; a lib_peopletmp left by an earlier run stops the step before lib_people
     // is touched.
-    if (!form.TableExists("lib_duzhe")) {
-        form.RunSql("alter table lib_bkzd alter column zd_usercode char(9)");
-        form.RunSql("alter table lib_bkzdls alter column zd_usercode char(9)");
-        form.CreateTable(kPeopletmp);
-        form.RunSql("insert into lib_peopletmp select * from lib_people");
-        form.RunSql("drop table lib_people");
-        form.CreateTable(kPeople);
-        form.RunSql("insert into lib_people select * from lib_peopletmp");
-        form.RunSql("drop table lib_peopletmp");
+    if (!TableExists("lib_duzhe")) {
+        RunSql("alter table lib_bkzd alter column zd_usercode char(9)");
+        RunSql("alter table lib_bkzdls alter column zd_usercode char(9)");
+        CreateTable(kPeopletmp);
+        RunSql("insert into lib_peopletmp select * from lib_people");
+        RunSql("drop table lib_people");
+        CreateTable(kPeople);
+        RunSql("insert into lib_people select * from lib_peopletmp");
+        RunSql("drop table lib_peopletmp");
     }
 
     // 12, 13. ISSN of the subscriptions, each table probed on its own. No update follows: the
     // rows already there hold NULL until actions 18 and 19.
-    if (!form.ColumnExists("lib_bkzd", "zd_issn")) {
-        form.RunSql("alter table lib_bkzd add zd_issn char(13) default('')");
+    if (!ColumnExists("lib_bkzd", "zd_issn")) {
+        RunSql("alter table lib_bkzd add zd_issn char(13) default('')");
     }
-    if (!form.ColumnExists("lib_bkzdls", "zd_issn")) {
-        form.RunSql("alter table lib_bkzdls add zd_issn char(13) default('')");
+    if (!ColumnExists("lib_bkzdls", "zd_issn")) {
+        RunSql("alter table lib_bkzdls add zd_issn char(13) default('')");
     }
 
     // 14. Reader types.
-    form.CreateTableIfMissing(kDuzhe);
+    CreateTableIfMissing(kDuzhe);
 
     // 15. Loans.
-    form.CreateTableIfMissing(kJieshu);
+    CreateTableIfMissing(kJieshu);
 }
 
-}  // namespace kavel::baseline
+}  // namespace kavel

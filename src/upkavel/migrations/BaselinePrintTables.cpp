@@ -1,11 +1,10 @@
 // Baseline step, actions 1 to 8: the entry, print and notes tables. Each is created only when
 // missing; a table that exists with another layout is left as it is (only bp_step is ever added).
 
-#include "BaselineStep.h"
 #include "TableDecl.h"
-#include "frmUpKavelMain.h"
+#include "UpgradeRunner.h"
 
-namespace kavel::baseline {
+namespace kavel {
 namespace {
 
 const TableDecl kRukutj{"lib_rukutj",
@@ -82,19 +81,19 @@ const TableDecl kCuihuan{"lib_cuihuan",
 
 }  // namespace
 
-void PrintTables(TUpKavelMain& form) {
+void TUpgradeRunner::BaselinePrintTables() {
     // 1. Stock-entry statistics.
-    form.CreateTableIfMissing(kRukutj);
+    CreateTableIfMissing(kRukutj);
 
     // 2. Print numbering layout.
-    form.CreateTableIfMissing(kPrtno);
+    CreateTableIfMissing(kPrtno);
 
     // 3. Recommended items.
-    form.CreateTableIfMissing(kGoodbook);
+    CreateTableIfMissing(kGoodbook);
 
     // 4. Label layout, with its one default row.
-    if (form.CreateTableIfMissing(kBooknopara)) {
-        form.RunSql({"insert into lib_booknopara( ",
+    if (CreateTableIfMissing(kBooknopara)) {
+        RunSql({"insert into lib_booknopara( ",
                      "         bp_sign,bp_width,bp_height,",
                      "         bp_top,bp_bottom,bp_left,",
                      "         bp_right,bp_lines,bp_rows,",
@@ -103,23 +102,23 @@ void PrintTables(TUpKavelMain& form) {
     }
 
     // 5. bp_step for a label table from before that column (a table just created has it).
-    if (!form.ColumnExists("lib_booknopara", "bp_step")) {
-        form.RunSql("alter table lib_booknopara add bp_step int NOT NULL DEFAULT(0)");
-        form.RunSql("update lib_booknopara set bp_step=0");
+    if (!ColumnExists("lib_booknopara", "bp_step")) {
+        RunSql("alter table lib_booknopara add bp_step int NOT NULL DEFAULT(0)");
+        RunSql("update lib_booknopara set bp_step=0");
     }
 
     // 6. Notes.
-    form.CreateTableIfMissing(kNotepad);
+    CreateTableIfMissing(kNotepad);
 
     // 7. Print margins, with their one default row.
-    if (form.CreateTableIfMissing(kPrtblank)) {
-        form.RunSql({"insert into lib_prtblank( ",
+    if (CreateTableIfMissing(kPrtblank)) {
+        RunSql({"insert into lib_prtblank( ",
                      "     pb_default,pb_top,pb_bottom,pb_left,pb_right) values(",
                      "     0,10,10,10,10)"});
     }
 
     // 8. Overdue reminders.
-    form.CreateTableIfMissing(kCuihuan);
+    CreateTableIfMissing(kCuihuan);
 }
 
-}  // namespace kavel::baseline
+}  // namespace kavel

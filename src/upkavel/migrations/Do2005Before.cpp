@@ -2,16 +2,15 @@
 // from. No version marker: every action carries its own guard (or none), so the step may run
 // again on a database it has already upgraded.
 
-#include "BaselineStep.h"
-#include "frmUpKavelMain.h"
+#include "UpgradeRunner.h"
 
 namespace kavel {
 
-void TUpKavelMain::Do2005Before() {
-    baseline::PrintTables(*this);
-    baseline::ParametersAndReaders(*this);
-    baseline::CatalogueAndIssn(*this);
-    baseline::MenusAndWorkTables(*this);
+void TUpgradeRunner::Do2005Before() {
+    BaselinePrintTables();
+    BaselineParametersAndReaders();
+    BaselineCatalogueAndIssn();
+    BaselineMenusAndWorkTables();
 }
 
 }  // namespace kavel

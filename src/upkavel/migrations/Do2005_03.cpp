@@ -2,16 +2,15 @@
 // its own table, column or row probe, so a second run sends probes and the two menu inserts
 // (391, 399) only, and those insert nothing when their row is there.
 
-#include "Step2005_03.h"
-#include "frmUpKavelMain.h"
+#include "UpgradeRunner.h"
 
 namespace kavel {
 
-void TUpKavelMain::Do2005_03() {
-    step2005_03::AddedColumns(*this);
-    step2005_03::PrintCounterTables(*this);
-    step2005_03::CallNumberSortKey(*this);
-    step2005_03::MenusFinesAndLending(*this);
+void TUpgradeRunner::Do2005_03() {
+    AddedColumns2005_03();
+    PrintCounterTables2005_03();
+    CallNumberSortKey2005_03();
+    MenusFinesAndLending2005_03();
 }
 
 }  // namespace kavel

@@ -3,7 +3,7 @@
 // "PEOPLE_LEN_12" guards the whole step; inside it nothing is probed.
 
 #include "TableDecl.h"
-#include "frmUpKavelMain.h"
+#include "UpgradeRunner.h"
 
 namespace kavel {
 namespace {
@@ -20,7 +20,7 @@ const TableDecl kPeople{"lib_people", kPeopleColumns, "pe_code"};
 
 }  // namespace
 
-void TUpKavelMain::Do2007_03_12() {
+void TUpgradeRunner::Do2007_03_12() {
     // Recorded before any table changes: a failure below is not retried by a later run.
     if (!CheckVerSign("PEOPLE_LEN_12")) return;
 

@@ -3,7 +3,7 @@
 // once, under the marker "ZZ20071103.CHGBMMONTH"; bk_order is guarded by its column probe alone.
 
 #include "TableDecl.h"
-#include "frmUpKavelMain.h"
+#include "UpgradeRunner.h"
 
 namespace kavel {
 namespace {
@@ -13,7 +13,7 @@ const TableDecl kDefaultNames{"tmp_tmp_bm", {{"pe_name", "char(250)", "", "''"}}
 
 }  // namespace
 
-void TUpKavelMain::Do2007_11_03() {
+void TUpgradeRunner::Do2007_11_03() {
     // Recorded before the conversion: a failure inside it is not retried by a later run.
     if (CheckVerSign("ZZ20071103.CHGBMMONTH")) {
         // The number is kept in a column of its own.

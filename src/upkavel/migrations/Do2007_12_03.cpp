@@ -3,7 +3,7 @@
 // marker "ZZ20071203.BOOKBAR_LEN_12", and shows its progress on pgbBar.
 
 #include "TableDecl.h"
-#include "frmUpKavelMain.h"
+#include "UpgradeRunner.h"
 
 namespace kavel {
 namespace {
@@ -40,7 +40,7 @@ const TableDecl kBarcodes = Barcodes("lib_tiaoma", "12");
 
 }  // namespace
 
-void TUpKavelMain::Do2007_12_03() {
+void TUpgradeRunner::Do2007_12_03() {
     // Label fonts: created and seeded with one row of defaults wherever the table is missing.
     if (!TableExists(kLabelFonts.name)) {
         RunSql(CreateTableLines(kLabelFonts));

@@ -1,11 +1,11 @@
 // Step 2010-05-11: the publisher of a catalogue record grows from 12 to 40 characters, once,
 // under the marker "ZZ20100511.PUBLISH_LEN".
 
-#include "frmUpKavelMain.h"
+#include "UpgradeRunner.h"
 
 namespace kavel {
 
-void TUpKavelMain::Do2010_05_11() {
+void TUpgradeRunner::Do2010_05_11() {
     if (!CheckVerSign("ZZ20100511.PUBLISH_LEN")) return;
 
     // Only the type is named: the column keeps its default and becomes nullable.

@@ -3,7 +3,7 @@
 // it nothing is probed, so a lib_YlsName that already exists stops the step at its create.
 
 #include "TableDecl.h"
-#include "frmUpKavelMain.h"
+#include "UpgradeRunner.h"
 
 namespace kavel {
 namespace {
@@ -15,7 +15,7 @@ const TableDecl kReadingRooms{
 
 }  // namespace
 
-void TUpKavelMain::Do2010_12_30() {
+void TUpgradeRunner::Do2010_12_30() {
     // Recorded before any change: a failure below is not retried by a later run.
     if (!CheckVerSign("ZZ20101230.YUELANSHI")) return;
 

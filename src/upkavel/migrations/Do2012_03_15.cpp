@@ -3,11 +3,11 @@
 // probes alone; the shelf number by the marker "ZZ20120315.BKZD" and then by its probe in
 // lib_bkzd.
 
-#include "frmUpKavelMain.h"
+#include "UpgradeRunner.h"
 
 namespace kavel {
 
-void TUpKavelMain::Do2012_03_15() {
+void TUpgradeRunner::Do2012_03_15() {
     // Reader type and department come together; no update follows, so the rows already there
     // hold NULL in both.
     if (!ColumnExists("lib_enterpeoplep", "ep_dzlx")) {

@@ -1,13 +1,12 @@
-#include "MenuRows.h"
 
 #include "DatabaseError.h"
-#include "frmUpKavelMain.h"
+#include "UpgradeRunner.h"
 
 namespace kavel {
 
-void InsertMenuRowUnlessPresent(TUpKavelMain& form, const char* probe, const char* insert) {
+void TUpgradeRunner::InsertMenuRowUnlessPresent(const char* probe, const char* insert) {
     try {
-        if (!form.RowExists(probe)) form.RunSql(insert);
+        if (!RowExists(probe)) RunSql(insert);
     } catch (const EDatabaseError&) {
         // Discarded on purpose, as for the other protected menu statements.
     }

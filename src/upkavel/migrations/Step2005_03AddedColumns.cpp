@@ -3,55 +3,54 @@
 // added with it share its fate, so an action that failed half-way is not resumed by a later run.
 // Rows already there get the UPDATE's values (empty text, 0) rather than NULL.
 
-#include "Step2005_03.h"
-#include "frmUpKavelMain.h"
+#include "UpgradeRunner.h"
 
-namespace kavel::step2005_03 {
+namespace kavel {
 
-void AddedColumns(TUpKavelMain& form) {
+void TUpgradeRunner::AddedColumns2005_03() {
     // 1. A database from before the baseline (no lib_bianma) is brought up to it first. After a
     //    run of the baseline from the driver the table is there and nothing runs here.
-    if (!form.TableExists("lib_bianma")) form.Do2005Before();
+    if (!TableExists("lib_bianma")) Do2005Before();
 
     // 2. Link of a catalogue record.
-    if (!form.ColumnExists("lib_bianma", "bm_link")) {
-        form.RunSql("alter table lib_bianma add bm_link char(128) DEFAULT('')");
-        form.RunSql("update lib_bianma set bm_link=''");
+    if (!ColumnExists("lib_bianma", "bm_link")) {
+        RunSql("alter table lib_bianma add bm_link char(128) DEFAULT('')");
+        RunSql("update lib_bianma set bm_link=''");
     }
 
     // 3. Home page and classification of an ISSN code (ic_fenlei rides on ic_phttp's probe).
-    if (!form.ColumnExists("lib_issncode", "ic_phttp")) {
-        form.RunSql("alter table lib_issncode add ic_phttp char(128) DEFAULT('')");
-        form.RunSql("alter table lib_issncode add ic_fenlei char(20) DEFAULT('')");
-        form.RunSql("update lib_issncode set ic_phttp='',ic_fenlei=''");
+    if (!ColumnExists("lib_issncode", "ic_phttp")) {
+        RunSql("alter table lib_issncode add ic_phttp char(128) DEFAULT('')");
+        RunSql("alter table lib_issncode add ic_fenlei char(20) DEFAULT('')");
+        RunSql("update lib_issncode set ic_phttp='',ic_fenlei=''");
     }
 
     // 4. In-library flag and other address of this year's subscriptions.
-    if (!form.ColumnExists("lib_bkzd", "zd_inlib")) {
-        form.RunSql("alter table lib_bkzd add zd_inlib int DEFAULT(0)");
-        form.RunSql("alter table lib_bkzd add zd_otheraddr char(128) DEFAULT('')");
-        form.RunSql("update lib_bkzd set zd_inlib=0,zd_otheraddr=''");
+    if (!ColumnExists("lib_bkzd", "zd_inlib")) {
+        RunSql("alter table lib_bkzd add zd_inlib int DEFAULT(0)");
+        RunSql("alter table lib_bkzd add zd_otheraddr char(128) DEFAULT('')");
+        RunSql("update lib_bkzd set zd_inlib=0,zd_otheraddr=''");
     }
 
     // 5. The same for the subscription history.
-    if (!form.ColumnExists("lib_bkzdls", "zd_inlib")) {
-        form.RunSql("alter table lib_bkzdls add zd_inlib int DEFAULT(0)");
-        form.RunSql("alter table lib_bkzdls add zd_otheraddr char(128) DEFAULT('')");
-        form.RunSql("update lib_bkzdls set zd_inlib=0,zd_otheraddr=''");
+    if (!ColumnExists("lib_bkzdls", "zd_inlib")) {
+        RunSql("alter table lib_bkzdls add zd_inlib int DEFAULT(0)");
+        RunSql("alter table lib_bkzdls add zd_otheraddr char(128) DEFAULT('')");
+        RunSql("update lib_bkzdls set zd_inlib=0,zd_otheraddr=''");
     }
 
     // 6. The same for the subscription work table.
-    if (!form.ColumnExists("lib_bkzdtmp", "zd_inlib")) {
-        form.RunSql("alter table lib_bkzdtmp add zd_inlib int DEFAULT(0)");
-        form.RunSql("alter table lib_bkzdtmp add zd_otheraddr char(128) DEFAULT('')");
-        form.RunSql("update lib_bkzdtmp set zd_inlib=0,zd_otheraddr=''");
+    if (!ColumnExists("lib_bkzdtmp", "zd_inlib")) {
+        RunSql("alter table lib_bkzdtmp add zd_inlib int DEFAULT(0)");
+        RunSql("alter table lib_bkzdtmp add zd_otheraddr char(128) DEFAULT('')");
+        RunSql("update lib_bkzdtmp set zd_inlib=0,zd_otheraddr=''");
     }
 
     // 7. In-library parameter.
-    if (!form.ColumnExists("lib_canshub", "cs_inlibsign")) {
-        form.RunSql("alter table lib_canshub add cs_inlibsign int DEFAULT(0)");
-        form.RunSql("update lib_canshub set cs_inlibsign=0");
+    if (!ColumnExists("lib_canshub", "cs_inlibsign")) {
+        RunSql("alter table lib_canshub add cs_inlibsign int DEFAULT(0)");
+        RunSql("update lib_canshub set cs_inlibsign=0");
     }
 }
 
-}  // namespace kavel::step2005_03
+}  // namespace kavel

@@ -6,22 +6,21 @@
 
 #include "DoubleQuotes.h"
 #include "MakeNoOrder.h"
-#include "Step2005_03.h"
-#include "frmUpKavelMain.h"
+#include "UpgradeRunner.h"
 
-namespace kavel::step2005_03 {
+namespace kavel {
 
-void CallNumberSortKey(TUpKavelMain& form) {
-    if (form.ColumnExists("lib_bianma", "bm_noorder")) return;
-    form.RunSql("alter table lib_bianma add bm_noorder char(26) default('')");
-    form.Walk(form.qrTmp, {"select bm_no,bm_bookno from lib_bianma"}, [&form] {
-        form.PumpMessages();
+void TUpgradeRunner::CallNumberSortKey2005_03() {
+    if (ColumnExists("lib_bianma", "bm_noorder")) return;
+    RunSql("alter table lib_bianma add bm_noorder char(26) default('')");
+    Walk(qrTmp, {"select bm_no,bm_bookno from lib_bianma"}, [this] {
+        PumpMessages();
         // The key never holds a quote; Quoted keeps that from mattering at all.
-        const std::string key = NoOrderOfText(form.qrTmp.FieldByName("bm_bookno").AsString());
-        const int bookNo = form.qrTmp.FieldByName("bm_no").AsInteger();
-        form.RunSql(form.qrTmp1, {"update lib_bianma set", "  bm_noorder=" + Quoted(key),
+        const std::string key = NoOrderOfText(qrTmp.FieldByName("bm_bookno").AsString());
+        const int bookNo = qrTmp.FieldByName("bm_no").AsInteger();
+        RunSql(qrTmp1, {"update lib_bianma set", "  bm_noorder=" + Quoted(key),
                                   "where bm_no=" + std::to_string(bookNo)});
     });
 }
 
-}  // namespace kavel::step2005_03
+}  // namespace kavel

@@ -6,12 +6,10 @@
 // inserts look for their row first; probe and insert share one error trap, so a missing
 // lib_gongneng (or any other refusal) is discarded and the step goes on.
 
-#include "MenuRows.h"
-#include "Step2005_03.h"
 #include "TableDecl.h"
-#include "frmUpKavelMain.h"
+#include "UpgradeRunner.h"
 
-namespace kavel::step2005_03 {
+namespace kavel {
 namespace {
 
 const TableDecl kCurTermNo{"lib_curtermno",
@@ -43,44 +41,44 @@ const TableDecl kJieYueOrder{"lib_jieyueorder",
 
 }  // namespace
 
-void MenusFinesAndLending(TUpKavelMain& form) {
+void TUpgradeRunner::MenusFinesAndLending2005_03() {
     // 11. Volunteer management.
-    InsertMenuRowUnlessPresent(form, "select gn_menucode from lib_gongneng where gn_menucode=391",
-                             "INSERT INTO lib_gongneng VALUES(391,'义工管理')");
+    InsertMenuRowUnlessPresent("select gn_menucode from lib_gongneng where gn_menucode=391",
+                               "INSERT INTO lib_gongneng VALUES(391,'义工管理')");
 
     // 12. Reading-room management.
-    InsertMenuRowUnlessPresent(form, "select gn_menucode from lib_gongneng where gn_menucode=399",
-                             "INSERT INTO lib_gongneng VALUES(399,'阅览室管理')");
+    InsertMenuRowUnlessPresent("select gn_menucode from lib_gongneng where gn_menucode=399",
+                               "INSERT INTO lib_gongneng VALUES(399,'阅览室管理')");
 
     // 13. Volunteer sign-in (the probe is not protected, the insert is).
-    if (!form.RowExists("select gn_menucode from lib_gongneng where gn_menucode=392"))
-        form.RunSqlProtected("INSERT INTO lib_gongneng VALUES(392,'义工签到')");
+    if (!RowExists("select gn_menucode from lib_gongneng where gn_menucode=392"))
+        RunSqlProtected("INSERT INTO lib_gongneng VALUES(392,'义工签到')");
 
     // 14. Query of notes on arrived issues.
-    if (!form.RowExists("select * from lib_gongneng where gn_menucode=2109"))
-        form.RunSql("INSERT INTO lib_gongneng VALUES(2109,'到刊记事查询')");
+    if (!RowExists("select * from lib_gongneng where gn_menucode=2109"))
+        RunSql("INSERT INTO lib_gongneng VALUES(2109,'到刊记事查询')");
 
     // 15. The current terminal, one row of empty texts.
-    if (form.CreateTableIfMissing(kCurTermNo)) form.RunSql("insert into lib_curtermno values('','') ");
+    if (CreateTableIfMissing(kCurTermNo)) RunSql("insert into lib_curtermno values('','') ");
 
     // 16. Fines. Loan periods become 30 days, once: only in the run that creates the table.
-    if (form.CreateTableIfMissing(kFaKuan)) {
-        form.RunSql("update lib_duzhe set dz_bdays=30");
-        form.RunSql("update lib_jieshu set js_edate=js_bdate+30 where js_mark='借'");
+    if (CreateTableIfMissing(kFaKuan)) {
+        RunSql("update lib_duzhe set dz_bdays=30");
+        RunSql("update lib_jieshu set js_edate=js_bdate+30 where js_mark='借'");
     }
 
     // 17. Fine per reader: 0.1 for the readers already there, 0 by default for new ones.
-    if (!form.ColumnExists("lib_duzhe", "dz_fakuan")) {
-        form.RunSql("alter table lib_duzhe add dz_fakuan numeric(6,2) default(0)");
-        form.RunSql("update lib_duzhe set dz_fakuan=0.1");
+    if (!ColumnExists("lib_duzhe", "dz_fakuan")) {
+        RunSql("alter table lib_duzhe add dz_fakuan numeric(6,2) default(0)");
+        RunSql("update lib_duzhe set dz_fakuan=0.1");
     }
 
     // 18. Settings of the all-in-one card.
-    if (!form.RowExists("select gn_menucode from lib_gongneng where gn_menucode=901"))
-        form.RunSqlProtected("INSERT INTO lib_gongneng VALUES(901,'一卡通参数配置')");
+    if (!RowExists("select gn_menucode from lib_gongneng where gn_menucode=901"))
+        RunSqlProtected("INSERT INTO lib_gongneng VALUES(901,'一卡通参数配置')");
 
     // 19. Lending order.
-    form.CreateTableIfMissing(kJieYueOrder);
+    CreateTableIfMissing(kJieYueOrder);
 }
 
-}  // namespace kavel::step2005_03
+}  // namespace kavel

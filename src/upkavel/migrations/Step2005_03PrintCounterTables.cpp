@@ -3,11 +3,10 @@
 
 #include <string>
 
-#include "Step2005_03.h"
 #include "TableDecl.h"
-#include "frmUpKavelMain.h"
+#include "UpgradeRunner.h"
 
-namespace kavel::step2005_03 {
+namespace kavel {
 namespace {
 
 // p4_id, p4_dzlx, the counters p4_1 .. p4_<counters>, p4_total.
@@ -23,15 +22,15 @@ TableDecl PrintCounterTable(const std::string& name, int counters) {
 
 }  // namespace
 
-void PrintCounterTables(TUpKavelMain& form) {
+void TUpgradeRunner::PrintCounterTables2005_03() {
     static const TableDecl kByDay = PrintCounterTable("lib_prttab4new", 31);
     static const TableDecl kByMonth = PrintCounterTable("lib_prttab4anew", 12);
 
     // 8. Counters per day of the month.
-    form.CreateTableIfMissing(kByDay);
+    CreateTableIfMissing(kByDay);
 
     // 9. Counters per month of the year.
-    form.CreateTableIfMissing(kByMonth);
+    CreateTableIfMissing(kByMonth);
 }
 
-}  // namespace kavel::step2005_03
+}  // namespace kavel

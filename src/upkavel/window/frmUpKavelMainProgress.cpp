@@ -1,5 +1,4 @@
-// The shared progress bar pgbBar and the message pump of the long loops. Loops advance the bar
-// once per item and wrap from its maximum back to 1, so it keeps moving however long the loop.
+// The form's picture of the runner's progress bar, and the message pump of the long loops.
 //
 // The value changes at every item, but the picture does not: each change of a 0..100 bar is a
 // synchronous repaint, a round trip to the display (0.3 to 0.7 ms on X11), which cost more than
@@ -45,9 +44,7 @@ void TUpKavelMain::ShowBar() {
 
 void TUpKavelMain::SetBar(int position) { MoveBar(position, true); }
 
-void TUpKavelMain::AdvanceBar() {
-    MoveBar(pgbBar->value() >= pgbBar->maximum() ? 1 : pgbBar->value() + 1, false);
-}
+void TUpKavelMain::AdvanceBar(int position) { MoveBar(position, false); }
 
 void TUpKavelMain::HideBar() {
     pgbBar->setUpdatesEnabled(true);

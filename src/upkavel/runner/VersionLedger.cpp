@@ -4,7 +4,7 @@
 
 #include "DoubleQuotes.h"
 #include "TableDecl.h"
-#include "frmUpKavelMain.h"
+#include "UpgradeRunner.h"
 
 namespace kavel {
 
@@ -15,12 +15,15 @@ const TableDecl kVerManage{"ver_manage", {{"vm_mess", "char(40)", "", "''"}}, ""
 
 }  // namespace
 
-void TUpKavelMain::EnsureLedger() { CreateTableIfMissing(kVerManage); }
+void TUpgradeRunner::EnsureLedger() { CreateTableIfMissing(kVerManage); }
 
-bool TUpKavelMain::CheckVerSign(const std::string& marker) {
+bool TUpgradeRunner::CheckVerSign(const std::string& marker) {
     const bool absent =
         !OpenAndTest(qrTmp, {"select vm_mess from ver_manage", "where vm_mess=" + Quoted(marker)});
-    if (absent) RunSql("insert into ver_manage(vm_mess)values(" + Quoted(marker) + ")");
+    if (absent) {
+        RunSql("insert into ver_manage(vm_mess)values(" + Quoted(marker) + ")");
+        progress_.MarkerRecorded(marker);
+    }
     return absent;
 }
 

@@ -28,9 +28,6 @@ public:
     void LibDBAfterConnect();
 
 private:
-    // Reads ODBCNAME, USERNAME and PASSWORD of HKLM\SOFTWARE\KorvenSoft\Kavel into LibDB.
-    void ApplyConnectionSettings();
-
     std::unique_ptr<TFlashTools> splash_;  // owned, as the splash's owner is this module
 };
 

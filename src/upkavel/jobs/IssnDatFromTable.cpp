@@ -8,12 +8,11 @@
 #include "Cp936.h"
 #include "IssnLine.h"
 #include "ProgramFolderFiles.h"
-#include "TApplication.h"
-#include "frmUpKavelMain.h"
+#include "UpgradeRunner.h"
 
 namespace kavel {
 
-void TUpKavelMain::btDownloadClick() {
+void TUpgradeRunner::IssnDatFromTable() {
     ReplacedFile target(ProgramFolder, "issn.dat");
 
     Walk(qrTmp, LineOf("select * from lib_issncode "), [&] {
@@ -26,7 +25,7 @@ void TUpKavelMain::btDownloadClick() {
     });
     target.Commit();
 
-    Application.MessageBox("下载处理完成", "提示信息", mb::kOk | mb::kIconInformation);
+    messages_.Show("下载处理完成", kInfoCaption, mb::kOk | mb::kIconInformation);
 }
 
 }  // namespace kavel

@@ -8,12 +8,11 @@
 
 #include "IssnLine.h"
 #include "ProgramFolderFiles.h"
-#include "TApplication.h"
-#include "frmUpKavelMain.h"
+#include "UpgradeRunner.h"
 
 namespace kavel {
 
-void TUpKavelMain::btDoClick() {
+void TUpgradeRunner::IssnDatFromList() {
     TextFileLines source(ProgramFolder, "issnok.txt");
     ReplacedFile target(ProgramFolder, "issn.dat");
 
@@ -32,7 +31,7 @@ void TUpKavelMain::btDoClick() {
                        "每条记录至少 20 个字节，issn.dat 未更改");
     target.Commit();
 
-    Application.MessageBox("处理完成", "提示信息", mb::kOk | mb::kIconInformation);
+    messages_.Show("处理完成", kInfoCaption, mb::kOk | mb::kIconInformation);
 }
 
 }  // namespace kavel

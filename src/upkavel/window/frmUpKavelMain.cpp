@@ -72,9 +72,8 @@ TUpKavelMain::TUpKavelMain(TDatabase& libDB, QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                           Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
-      qrTmp(libDB),
-      qrTmp1(libDB),
-      ProgramFolder(QCoreApplication::applicationDirPath()) {
+      Runner(libDB, *this, *this) {
+    Runner.ProgramFolder = QCoreApplication::applicationDirPath().toStdString();
     setObjectName("UpKavelMain");
     setWindowTitle("Kavel升级 V6.2017.1(32位)");
     setWindowIcon(QIcon(":/upkavel/UpKavel.png"));
@@ -156,11 +155,10 @@ void TUpKavelMain::ConnectHandlers() {
     connect(btUp, &QPushButton::clicked, this, Application.Guard([this] { btUpClick(); }));
     connect(btExit, &QPushButton::clicked, this, Application.Guard([this] { btExitClick(); }));
     connect(btDo, &QPushButton::clicked, this,
-            Application.Guard([this] { RunTool(&TUpKavelMain::btDoClick); }));
+            Application.Guard([this] { btDoClick(); }));
     connect(btDownload, &QPushButton::clicked, this,
-            Application.Guard([this] { RunTool(&TUpKavelMain::btDownloadClick); }));
+            Application.Guard([this] { btDownloadClick(); }));
 }
-
 
 bool TUpKavelMain::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyRelease) {
@@ -198,32 +196,32 @@ void TUpKavelMain::FormKeyUp(int virtualKey) {
 void TUpKavelMain::btUpClick() {
     if (running_) return;  // a click queued before the controls were disabled
     RunLock lock(*this);
-    EnsureLedger();
-    lbWorking->show();
-    lbWorking->repaint();
-    if (ckBefore->isChecked()) Do2005Before();
-    Do2005_03();
-    Do2007_03_12();
-    Do2007_11_03();
-    Do2007_12_03();
-    Do2010_05_11();
-    Do2010_12_30();
-    Do2012_03_15();
-    CheckVerSign("ZZ20130901.VERUP");
-    CheckVerSign("ZZ20150325.YIGONG");
-    CheckVerSign("ZZ20170109.SFZ");
-    Application.MessageBox("Kavel升级成功，请更新Kavel.exe", "提示信息", mb::kOk | mb::kIconInformation);
-    lbWorking->hide();
+    Runner.RunUpgrade(ckBefore->isChecked());
     lock.Release();
     btExit->setFocus();
 }
 
 void TUpKavelMain::btExitClick() { close(); }
 
-void TUpKavelMain::RunTool(void (TUpKavelMain::*tool)()) {
+void TUpKavelMain::btDoClick() { RunTool(&TUpgradeRunner::IssnDatFromList); }
+
+void TUpKavelMain::btDownloadClick() { RunTool(&TUpgradeRunner::IssnDatFromTable); }
+
+void TUpKavelMain::RunTool(void (TUpgradeRunner::*tool)()) {
     if (running_) return;
     RunLock lock(*this);
-    (this->*tool)();
+    (Runner.*tool)();
+}
+
+void TUpKavelMain::ShowWorking() {
+    lbWorking->show();
+    lbWorking->repaint();
+}
+
+void TUpKavelMain::HideWorking() { lbWorking->hide(); }
+
+int TUpKavelMain::Show(const std::string& text, const std::string& caption, unsigned flags) {
+    return Application.MessageBox(text, caption, flags);
 }
 
 }  // namespace kavel

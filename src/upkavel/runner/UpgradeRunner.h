@@ -1,30 +1,24 @@
 #pragma once
-// The upgrade form: the notice to the user, the backup confirmation that enables the upgrade
-// button, the upgrade driver btUpClick, the two hidden ISSN file-tool buttons revealed by F11 and
-// F12, and the shared statement runner every step and job works through (qrTmp, qrTmp1, probes,
-// walks, look-ups and the version ledger). The dated steps live in migrations/, the data jobs in
-// jobs/; each is a member of this class.
+// The upgrade without a window: the two queries every statement goes through (qrTmp, qrTmp1), the
+// statement runner (run, protected run, probes, walks, look-ups), the version ledger, the driver
+// that runs the dated steps in order, the steps themselves (migrations/) and the data jobs and
+// file tools (jobs/). It reports through two small interfaces, UpgradeProgress and
+// UpgradeMessages; the window and the console program implement them.
 //
-// While an upgrade or a file tool runs, btUp, btExit, both check boxes and the two tool buttons
-// are disabled and closing the window is refused; afterwards each gets its previous state back,
-// also when the run ended with an error.
+// Errors are exceptions: a statement the server rejects raises EDatabaseError, a data file that
+// cannot be read or written EInOutError. Only the statements the steps name as protected discard
+// their errors; any other error leaves the step and the driver at once, with everything done so
+// far kept (nothing runs in a transaction).
 
-#include <QElapsedTimer>
-#include <QTimer>
-#include <QWidget>
 #include <concepts>
 #include <functional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "SqlLines.h"
 #include "TQuery.h"
-
-class QCheckBox;
-class QLabel;
-class QProgressBar;
-class QPushButton;
+#include "UpgradeMessages.h"
+#include "UpgradeProgress.h"
 
 namespace kavel {
 
@@ -40,43 +34,32 @@ SqlLines LineOf(const T& line) {
     return SqlLines{std::string(std::string_view(line))};
 }
 
-class TUpKavelMain : public QWidget {
+class TUpgradeRunner {
 public:
-    explicit TUpKavelMain(TDatabase& libDB, QWidget* parent = nullptr);
-    ~TUpKavelMain() override;
+    TUpgradeRunner(TDatabase& libDB, UpgradeProgress& progress, UpgradeMessages& messages);
 
-    // Controls, named as the handlers and steps refer to them.
-    QLabel* Label1;
-    QLabel* Label5;
-    QPushButton* btDo;
-    QLabel* Label2;
-    QPushButton* btDownload;
-    QLabel* Label3;
-    QLabel* Label4;
-    QLabel* Label8;
-    QProgressBar* pgbBar;
-    QCheckBox* ckBefore;
-    QLabel* lbWorking;
-    QPushButton* btUp;
-    QCheckBox* cbBackup;
-    QPushButton* btExit;
     TQuery qrTmp;
     TQuery qrTmp1;
 
     // The folder of the program file, where issn.dat and issnok.txt are kept (UTF-8 path).
     // Tests and benchmarks point it at a folder of their own.
-    QString ProgramFolder;
+    std::string ProgramFolder;
 
-    // Handlers.
-    void cbBackupClick();
-    void FormKeyUp(int virtualKey);  // Windows virtual-key code: 122 F11, 123 F12
-    void btUpClick();
-    void btExitClick();
-    void btDoClick();
-    void btDownloadClick();
+    // ---- The upgrade driver ----
+    // Ensures the ledger, shows the working label, runs the baseline step when `withEarlier`
+    // (the box "同时升级以前所有的系统升级"), then every dated step in order, records the three
+    // closing markers, shows the success box and hides the working label. An error leaves at
+    // once: the rest is skipped and the working label stays shown.
+    void RunUpgrade(bool withEarlier);
+    // The success box's text, caption "提示信息" and flags 0x40.
+    static constexpr const char* kSuccessText = "Kavel升级成功，请更新Kavel.exe";
+    static constexpr const char* kInfoCaption = "提示信息";
 
-    // True while an upgrade or a file tool runs.
-    bool Running() const { return running_; }
+    // Where the last run stands or stopped: the step being run ("baseline", "2005-03" ...;
+    // empty outside the steps) and the text of the statement that raised the error that is
+    // leaving (empty when the error came from elsewhere, or from a protected statement).
+    const std::string& CurrentStep() const { return currentStep_; }
+    const std::string& FailedStatement() const { return failedStatement_; }
 
     // ---- Statement runner (all on qrTmp unless a query is given) ----
     // A statement is either one line (a string) or an explicit list of lines, never a list
@@ -123,12 +106,13 @@ public:
     // it guards). False when it was there; nothing changes.
     bool CheckVerSign(const std::string& marker);
 
-    // ---- Progress bar pgbBar (range 0 to 100) and the message pump, for the long loops ----
+    // ---- Progress bar (range 0 to 100) and the message pump, for the long loops ----
     void ShowBar();
     void SetBar(int position);
     // One step of a loop: up by one, or back to 1 from the maximum.
     void AdvanceBar();
     void HideBar();
+    int BarPosition() const { return barPosition_; }
     // Lets pending window messages run (once per item of a long loop).
     void PumpMessages();
 
@@ -142,36 +126,45 @@ public:
     void Do2010_12_30();
     void Do2012_03_15();
 
-    // ---- Data jobs (jobs/) ----
+    // ---- Data jobs and file tools (jobs/) ----
     void DoCodeIssnWork();
     void DoQianDao();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void keyReleaseEvent(QKeyEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    // "处理ISSN": issn.dat from the plain list issnok.txt, both in the program's folder.
+    void IssnDatFromList();
+    // "下载ISSN": issn.dat from the rows of lib_issncode.
+    void IssnDatFromTable();
 
 private:
-    class RunLock;
+    // The baseline step's pieces, in run order.
+    void BaselinePrintTables();          // actions 1-8: print, notes and reminder tables
+    void BaselineParametersAndReaders();  // actions 9-15: parameters, prices, people, loans
+    void BaselineCatalogueAndIssn();      // actions 16-22: ISSN import, catalogue, barcodes
+    void BaselineMenusAndWorkTables();    // actions 23-36: menus, work tables, schedules
+    // Step 2005-03's pieces, in run order.
+    void AddedColumns2005_03();          // actions 1-7: baseline when missing, new columns
+    void PrintCounterTables2005_03();    // actions 8-9: lib_prttab4new, lib_prttab4anew
+    void CallNumberSortKey2005_03();     // action 10: bm_noorder and its fill
+    void MenusFinesAndLending2005_03();  // actions 11-19: menu rows, fines, lending
+    // Runs `insert` only when the row probe `probe` finds no row for its code, so a repeated run
+    // adds no second row even where gn_menucode carries no unique key. Probe and insert share
+    // one protection: any database error of either (a missing lib_gongneng included) is
+    // discarded and the step goes on.
+    void InsertMenuRowUnlessPresent(const char* probe, const char* insert);
 
-    void BuildControls();
-    void ConnectHandlers();
-    // Runs a file tool with the run lock held.
-    void RunTool(void (TUpKavelMain::*tool)());
-    // Sets the bar's value; paints it now only when the last paint is old enough.
-    void MoveBar(int position, bool paintNow);
-    void PrepareBarPainting();
+    // Runs one dated step with CurrentStep() naming it.
+    void RunStep(const char* name, void (TUpgradeRunner::*step)());
+    // Records the statement of `query` as the failing one and lets the error go on.
+    [[noreturn]] void Failed(const TQuery& query);
 
-    bool running_ = false;
-    QElapsedTimer barPainted_;  // since the bar was last painted; invalid before the first
-    QTimer barCatchUp_;         // paints a value the loop left unpainted once it stops moving
+    UpgradeProgress& progress_;
+    UpgradeMessages& messages_;
+    int barPosition_ = 0;
+    std::string currentStep_;
+    std::string failedStatement_;
 };
 
 // The named column of the query's current row as text, leading and trailing bytes <= 32 removed;
 // NULL reads as empty text.
 std::string TrimmedField(const TQuery& query, const std::string& column);
-
-// The upgrade form once start-up has created it; null before and after.
-extern TUpKavelMain* UpKavelMain;
 
 }  // namespace kavel

@@ -1,0 +1,123 @@
+// The statement runner: the few moves every step and job makes on qrTmp and qrTmp1. Each
+// operation clears the query's lines (which also closes it) before adding its own, and closes the
+// query before returning; only a walk keeps its result open until its last row.
+
+#include "DatabaseError.h"
+#include "DoubleQuotes.h"
+#include "TableDecl.h"
+#include "Trim.h"
+#include "UpgradeRunner.h"
+
+namespace kavel {
+
+TUpgradeRunner::TUpgradeRunner(TDatabase& libDB, UpgradeProgress& progress,
+                               UpgradeMessages& messages)
+    : qrTmp(libDB), qrTmp1(libDB), progress_(progress), messages_(messages) {}
+
+namespace {
+
+void Prepare(TQuery& query, const SqlLines& lines) {
+    query.ClearSql();
+    for (const auto& line : lines) query.AddSql(line);
+}
+
+}  // namespace
+
+void TUpgradeRunner::Failed(const TQuery& query) {
+    failedStatement_ = query.Text();
+    throw;
+}
+
+void TUpgradeRunner::RunSql(TQuery& query, const SqlLines& lines) {
+    failedStatement_.clear();
+    Prepare(query, lines);
+    try {
+        query.ExecSQL();
+    } catch (const EDatabaseError&) {
+        Failed(query);
+    }
+    query.Close();
+}
+
+bool TUpgradeRunner::RunSqlProtected(TQuery& query, const SqlLines& lines) {
+    try {
+        RunSql(query, lines);
+        return true;
+    } catch (const EDatabaseError&) {
+        // Discarded on purpose: the caller's step goes on with its next action.
+        failedStatement_.clear();
+        return false;
+    }
+}
+
+bool TUpgradeRunner::OpenAndTest(TQuery& query, const SqlLines& lines) {
+    failedStatement_.clear();
+    Prepare(query, lines);
+    try {
+        query.Open();
+    } catch (const EDatabaseError&) {
+        Failed(query);
+    }
+    const bool noRows = query.Eof();
+    query.Close();
+    return !noRows;
+}
+
+bool TUpgradeRunner::TableExists(const std::string& table) {
+    return OpenAndTest(qrTmp, LineOf("select * from sysobjects where name =" + Quoted(table)));
+}
+
+bool TUpgradeRunner::ColumnExists(const std::string& table, const std::string& column) {
+    return OpenAndTest(qrTmp, LineOf("select name from syscolumns where name=" + Quoted(column) +
+                                     " and id in (select id from sysobjects where name = " +
+                                     Quoted(table) + ")"));
+}
+
+void TUpgradeRunner::CreateTable(const TableDecl& table) {
+    RunSql(CreateTableLines(table));
+    if (!table.keyColumn.empty()) RunSql(PrimaryKeyLines(table));
+}
+
+bool TUpgradeRunner::CreateTableIfMissing(const TableDecl& table) {
+    if (TableExists(table.name)) return false;
+    CreateTable(table);
+    return true;
+}
+
+void TUpgradeRunner::Walk(TQuery& query, const SqlLines& lines,
+                          const std::function<void()>& perRow) {
+    failedStatement_.clear();
+    Prepare(query, lines);
+    try {
+        query.Open();
+    } catch (const EDatabaseError&) {
+        Failed(query);
+    }
+    progress_.LoopStarted(query.RecordCount());
+    while (!query.Eof()) {
+        perRow();
+        query.Next();
+    }
+    query.Close();
+}
+
+bool TUpgradeRunner::LookUp(TQuery& query, const SqlLines& lines,
+                            const std::function<void()>& readRow) {
+    failedStatement_.clear();
+    Prepare(query, lines);
+    try {
+        query.Open();
+    } catch (const EDatabaseError&) {
+        Failed(query);
+    }
+    const bool found = !query.Eof();
+    if (found) readRow();
+    query.Close();
+    return found;
+}
+
+std::string TrimmedField(const TQuery& query, const std::string& column) {
+    return Trim(query.FieldByName(column).AsString());
+}
+
+}  // namespace kavel
