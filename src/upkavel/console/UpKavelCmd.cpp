@@ -100,6 +100,14 @@ bool Connect(TDatabase& libDB) {
     return false;
 }
 
+// A statement as sent (every line ending in CR LF) with the line ends of this console.
+std::string AsLines(const std::string& statement) {
+    std::string text;
+    for (char c : statement)
+        if (c != '\r') text += c;
+    return text;
+}
+
 int Upgrade(const Options& options) {
     TDatabase libDB;
     if (!Connect(libDB)) return kNoConnection;
@@ -118,7 +126,7 @@ int Upgrade(const Options& options) {
         if (!runner.CurrentStep().empty())
             std::fprintf(stderr, "step: %s\n", runner.CurrentStep().c_str());
         if (!runner.FailedStatement().empty())
-            std::fprintf(stderr, "statement:\n%s", runner.FailedStatement().c_str());
+            std::fprintf(stderr, "statement:\n%s", AsLines(runner.FailedStatement()).c_str());
         std::fprintf(stderr, "the upgrade stopped; what ran before this statement stays done\n");
     }
     return kFailed;
