@@ -1,26 +1,17 @@
-// The baseline step Do2005Before on the oldest layout, through the real form, ODBC and a
+// The baseline step Do2005Before on the oldest layout, through the upgrade runner, ODBC and a
 // stand-in: the statements of a first and a second run, the tables and rows it leaves, the ISSN
-// copy with its progress bar, the menu rows with and without a key on the code, and each way the
-// step can fail.
+// copy with its progress bar, and the menu rows with and without a key on the code. The ways the
+// step can fail, with the window they leave, are in FailedRunFormTest.cpp.
 
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
-#include <QDir>
-#include <QFile>
-#include <QLabel>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
+#include <algorithm>
 #include <iostream>
 
+#include "BaselineExtraSql.h"
 #include "ExpectedTrace.h"
 #include "IssnLine.h"
-#include "RecordingPresenter.h"
-#include "StandinDatabase.h"
-#include "frmUpKavelMain.h"
+#include "RecordingRunner.h"
 
 namespace kavel {
 namespace {
@@ -28,18 +19,7 @@ namespace {
 using Table = std::vector<std::vector<std::string>>;
 using Strings = std::vector<std::string>;
 
-// lib_issncode as the import leaves it: a code listed nowhere (1-777), an ISSN with a leading
-// blank, an empty ISSN, a NULL CN, and quotes in a code and in a CN.
-const std::string kIssnCodes = R"(
-create table lib_issncode (ic_code char(10) not null, ic_issn char(13) default(''), ic_cnno char(12) default(''))
-GO
-alter table lib_issncode add constraint PK_lib_issncode primary key nonclustered (ic_code)
-GO
-insert into lib_issncode (ic_code, ic_issn, ic_cnno)
-values ('1-001', '1000-1234', '11-1234/G2'), ('1-003', ' 2000-0002', ''), ('1-004', '', '31-0001'),
-       ('1-006', '0000-0006', NULL), ('1-777', '7777-7777', '77-7777'), ('O''K-016', '1234-567X', '44-0''01')
-GO
-)";
+using test::kIssnCodes;
 
 // A catalogue from before the ISSN columns, so action 18 adds them to rows that exist.
 const std::string kOldCatalogue = R"(
@@ -74,41 +54,22 @@ std::string IssnDat(const std::vector<IssnRecord>& records) {
     return bytes;
 }
 
-class BaselineStepTest : public test::StandinDatabaseTest {
+class BaselineStepTest : public test::RunnerTest {
 protected:
-    // The form on the oldest layout plus `extraSql`, its program folder holding `issnDat` (by
+    // The runner on the oldest layout plus `extraSql`, its program folder holding `issnDat` (by
     // default an empty file: the import then leaves lib_issncode as the extra SQL made it).
-    void StartForm(const std::string& extraSql, const std::string& issnDat = {}) {
-        ASSERT_TRUE(programFolder.isValid());
+    void Start(const std::string& extraSql, const std::string& issnDat = {}) {
+        StartRunner(test::kOldestLayout, extraSql);
+        if (IsSkipped() || HasFatalFailure()) return;
         WriteIssnDat(issnDat);
-        StartStandinOn(test::kOldestLayout, extraSql);
-        if (IsSkipped()) return;
-        form = std::make_unique<TUpKavelMain>(database);
-        form->Runner.ProgramFolder = QString(programFolder.path()).toStdString();
-        form->show();
-        form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     }
 
-    void WriteIssnDat(const std::string& bytes) {
-        QFile file(QDir(programFolder.path()).filePath("issn.dat"));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_EQ(file.write(bytes.data(), static_cast<qint64>(bytes.size())),
-                  static_cast<qint64>(bytes.size()));
-    }
-
-    // The user's way: both boxes ticked, then the upgrade button.
-    void ClickUpgrade() {
-        if (!form->ckBefore->isChecked()) QTest::mouseClick(form->ckBefore, Qt::LeftButton, {}, {6, 8});
-        if (!form->cbBackup->isChecked()) QTest::mouseClick(form->cbBackup, Qt::LeftButton, {}, {6, 8});
-        ASSERT_TRUE(form->btUp->isEnabled());
-        QTest::mouseClick(form->btUp, Qt::LeftButton);
-    }
+    void WriteIssnDat(const std::string& bytes) { WriteFile("issn.dat", bytes); }
 
     // The step alone, and the statements it sent.
     Strings RunStep() {
         const auto mark = TraceMark();
-        form->Runner.Do2005Before();
+        runner->Do2005Before();
         return TracedSince(mark);
     }
 
@@ -128,15 +89,12 @@ protected:
                    "' and xtype = 'PK' and parent_obj in (select id from sysobjects where name = '" +
                    table + "')") == "1";
     }
-
-    QTemporaryDir programFolder;
-    std::unique_ptr<TUpKavelMain> form;
 };
 
 // ---- What the step sends ----
 
 TEST_F(BaselineStepTest, FirstAndSecondRunSendExactlyTheirStatements) {
-    StartForm(kIssnCodes);
+    Start(kIssnCodes);
     if (IsSkipped()) return;
 
     const auto expectFirst = test::ExpectedTrace("baseline_first_run.trace");
@@ -159,16 +117,16 @@ TEST_F(BaselineStepTest, FirstAndSecondRunSendExactlyTheirStatements) {
 
 // ---- The whole step as the user runs it ----
 
+// The upgrade with the box "同时升级以前所有的系统升级" ticked.
 TEST_F(BaselineStepTest, TheUpgradeButtonRunsTheStepWithTheImportAndTheScheduleEndToEnd) {
-    StartForm("", IssnDat({{"1-001", "1000-1234", "11-1234/G2"},
+    Start("", IssnDat({{"1-001", "1000-1234", "11-1234/G2"},
                            {"1-003", "2000-0002", ""},
                            {"O'K-016", "1234-567X", "44-0'01"}}));
     if (IsSkipped()) return;
-    test::RecordingPresenter boxes;
-    ClickUpgrade();
+    ASSERT_EQ(RunUpgradeFailure(true), "");
 
-    ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].text, "Kavel升级成功，请更新Kavel.exe");
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_EQ(recorder.boxes[0].text, "Kavel升级成功，请更新Kavel.exe");
     // Action 16 read issn.dat, action 19 copied its codes, action 36 rewrote the register.
     EXPECT_EQ(Rows("select ic_code, ic_issn, ic_cnno from lib_issncode order by ic_code"),
               (Table{{"1-001", "1000-1234", "11-1234/G2"}, {"1-003", "2000-0002", ""},
@@ -184,9 +142,9 @@ TEST_F(BaselineStepTest, TheUpgradeButtonRunsTheStepWithTheImportAndTheScheduleE
 // ---- What the step leaves ----
 
 TEST_F(BaselineStepTest, AFirstRunLeavesEveryTableAsDeclared) {
-    StartForm(kIssnCodes);
+    Start(kIssnCodes);
     if (IsSkipped()) return;
-    form->Runner.Do2005Before();
+    runner->Do2005Before();
 
     Strings prtno;
     for (int position = 1; position <= 5; ++position) {
@@ -290,9 +248,9 @@ TEST_F(BaselineStepTest, AFirstRunLeavesEveryTableAsDeclared) {
 }
 
 TEST_F(BaselineStepTest, AFirstRunKeepsAndConvertsTheRowsThatWereThere) {
-    StartForm(kIssnCodes);
+    Start(kIssnCodes);
     if (IsSkipped()) return;
-    form->Runner.Do2005Before();
+    runner->Do2005Before();
 
     // The operators come back under the nine-byte key, the NULL name included.
     EXPECT_EQ(Rows("select '[' + pe_code + ']' as code, pe_name from lib_people order by pe_code"),
@@ -324,8 +282,8 @@ TEST_F(BaselineStepTest, AFirstRunKeepsAndConvertsTheRowsThatWereThere) {
                     {"1-099", ""}, {"O'K-016", "1234-567X"}}));
 
     // The defaults that the new tables give a row.
-    form->Runner.RunSql("insert into lib_bkzdtmp(zd_code, zd_order) values('X', 'Y')");
-    form->Runner.RunSql("insert into lib_jieshu(js_libcard, js_barcode) values('C', 'B')");
+    runner->RunSql("insert into lib_bkzdtmp(zd_code, zd_order) values('X', 'Y')");
+    runner->RunSql("insert into lib_jieshu(js_libcard, js_barcode) values('C', 'B')");
     EXPECT_EQ(Rows("select zd_sign, '[' + zd_qperiod + ']' as qperiod, zd_price, zd_amount, zd_number from lib_bkzdtmp"),
               (Table{{"报纸", "[月  价]", "0.00", "0.00", "0"}}));
     EXPECT_EQ(Rows("select js_no, '[' + js_mark + ']' as mark, js_sign, '[' + js_user + ']' as usr from lib_jieshu"),
@@ -334,7 +292,7 @@ TEST_F(BaselineStepTest, AFirstRunKeepsAndConvertsTheRowsThatWereThere) {
 
 // Tables of an earlier, partial upgrade: each action looks at its own table or column only.
 TEST_F(BaselineStepTest, TablesThatAreThereKeepTheirLayoutAndGetOnlyTheColumnsTheyLack) {
-    StartForm(kIssnCodes + R"(
+    Start(kIssnCodes + R"(
 create table lib_booknopara (bp_id int NOT NULL IDENTITY (1, 1), bp_sign int NOT NULL)
 GO
 insert into lib_booknopara (bp_sign) values (5), (6)
@@ -382,45 +340,43 @@ GO
 // ---- The ISSN copy ----
 
 TEST_F(BaselineStepTest, TheCatalogueAndHistoryGetTheCodesOnlyInTheRunThatAddsTheColumns) {
-    StartForm(kIssnCodes + kOldCatalogue);
+    Start(kIssnCodes + kOldCatalogue);
     if (IsSkipped()) return;
     const std::string bianma = "select bm_code, bm_issn, bm_cnno from lib_bianma order by bm_no";
     const std::string bkzd = "select rtrim(zd_issn) from lib_bkzd where zd_code = '1-001'";
     const std::string bkzdls = "select rtrim(zd_issn) from lib_bkzdls where zd_code = '1-001'";
 
-    form->Runner.Do2005Before();  // the columns are new: all three tables
+    runner->Do2005Before();  // the columns are new: all three tables
     EXPECT_EQ(Rows(bianma), (Table{{"1-001", "1000-1234", "11-1234/G2"},
                                   {"O'K-016", "1234-567X", "44-0'01"},
                                   {"1-002", "", ""}}));
     EXPECT_EQ(Column(bkzd), (Strings{"1000-1234"}));
     EXPECT_EQ(Column(bkzdls), (Strings{"1000-1234"}));
 
-    form->Runner.RunSql("update lib_issncode set ic_issn='1000-9999', ic_cnno='11-9999' where ic_code='1-001'");
-    form->Runner.Do2005Before();  // the columns were there: this year's subscriptions only
+    runner->RunSql("update lib_issncode set ic_issn='1000-9999', ic_cnno='11-9999' where ic_code='1-001'");
+    runner->Do2005Before();  // the columns were there: this year's subscriptions only
     EXPECT_EQ(Rows(bianma)[0], (Strings{"1-001", "1000-1234", "11-1234/G2"}));
     EXPECT_EQ(Column(bkzd), (Strings{"1000-9999"}));
     EXPECT_EQ(Column(bkzdls), (Strings{"1000-1234"}));
 }
 
 TEST_F(BaselineStepTest, TheCopyPumpsMessagesAndMovesTheBarOncePerCodeWrappingAtTheMaximum) {
-    StartForm(kIssnCodes);
+    Start(kIssnCodes);
     if (IsSkipped()) return;
     // Only what happens while the codes are walked counts; the jobs may move the bar too.
     auto walkingCode = [&]() -> std::string {
-        if (!form->Runner.qrTmp.Active() || form->Runner.qrTmp.Sql() != Strings{"select * from lib_issncode "}) return {};
-        return TrimmedField(form->Runner.qrTmp, "ic_code");
+        if (!runner->qrTmp.Active() || runner->qrTmp.Sql() != Strings{"select * from lib_issncode "}) return {};
+        return TrimmedField(runner->qrTmp, "ic_code");
     };
     std::vector<std::pair<std::string, int>> moves;
-    QObject::connect(form->pgbBar, &QProgressBar::valueChanged, [&](int value) {
+    recorder.onBarMoved = [&](int value) {
         if (const auto code = walkingCode(); !code.empty()) moves.push_back({code, value});
-    });
+    };
     Strings pumped;
-    QTimer pump;
-    QObject::connect(&pump, &QTimer::timeout, [&] {
+    recorder.onPump = [&] {
         const auto code = walkingCode();
         if (!code.empty() && (pumped.empty() || pumped.back() != code)) pumped.push_back(code);
-    });
-    pump.start(0);
+    };
 
     // The import sets the bar to 10 and moves it once per line of issn.dat; lines for a code
     // already stored change nothing, so they set where the copy starts: 10 + lines.
@@ -439,7 +395,7 @@ TEST_F(BaselineStepTest, TheCopyPumpsMessagesAndMovesTheBarOncePerCodeWrappingAt
             static_cast<std::size_t>(c.importLines), IssnRecord{"1-001", "1000-1234", "11-1234/G2"})));
         moves.clear();
         pumped.clear();
-        form->Runner.Do2005Before();
+        runner->Do2005Before();
         std::vector<std::pair<std::string, int>> expected;
         for (std::size_t i = 0; i < codes.size(); ++i) expected.push_back({codes[i], c.positions[i]});
         EXPECT_EQ(moves, expected);
@@ -458,16 +414,16 @@ struct MenuCase {
 class BaselineMenuTest : public BaselineStepTest, public testing::WithParamInterface<MenuCase> {};
 
 TEST_P(BaselineMenuTest, MenuRowsEndTheSameWithOrWithoutAKeyOnTheCodeAndNeverTwice) {
-    StartForm(kIssnCodes + GetParam().extraSql);
+    Start(kIssnCodes + GetParam().extraSql);
     if (IsSkipped()) return;
     const Table expected = {{"1101", "期刊订购"}, {"2101", "到刊登记"}, {"2102", "到刊记事签收"},
                             {"2104", "预订库转换"}, {"2109", "到刊记事查询"}, {"2501", "现刊借还"},
                             {"2502", "现刊出入库管理"}, {"2503", "删除已停止流通的期刊"},
                             {"2601", GetParam().caption2601}, {"3101", "统计'报表'"}};
     const std::string menu = "select gn_menucode, gn_menuitem from lib_gongneng order by gn_menucode";
-    form->Runner.Do2005Before();
+    runner->Do2005Before();
     EXPECT_EQ(Rows(menu), expected);
-    form->Runner.Do2005Before();
+    runner->Do2005Before();
     EXPECT_EQ(Rows(menu), expected);
 }
 
@@ -482,87 +438,6 @@ INSTANTIATE_TEST_SUITE_P(
                  "insert into lib_gongneng values (2601, '旧的阅览室')\nGO\n",
                  "旧的阅览室"}),
     [](const testing::TestParamInfo<MenuCase>& info) { return std::string(info.param.name); });
-
-// ---- Failures ----
-
-// Each ends the run with the server's message in the default error box, keeps what ran before,
-// and leaves the form ready for another run once the cause is fixed.
-struct FailureCase {
-    const char* name;
-    std::string extraSql;
-    std::string message;
-    std::string keptQuery, kept;  // work of the actions before the failure
-    std::string notReachedQuery, notReached;
-    std::string fixSql;  // what the user does before trying again
-};
-
-class BaselineFailureTest : public BaselineStepTest,
-                            public testing::WithParamInterface<FailureCase> {};
-
-TEST_P(BaselineFailureTest, ShowsTheServersErrorKeepsTheEarlierWorkAndLeavesTheFormUsable) {
-    const auto& c = GetParam();
-    StartForm(c.extraSql);
-    if (IsSkipped()) return;
-    test::RecordingPresenter boxes;
-    ClickUpgrade();
-
-    ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].text, c.message);
-    EXPECT_EQ(boxes.Boxes()[0].caption, "UpKavel");
-    EXPECT_EQ(boxes.Boxes()[0].flags, 0x10u);
-    EXPECT_EQ(One(c.keptQuery), c.kept);
-    EXPECT_EQ(One(c.notReachedQuery), c.notReached);
-    EXPECT_EQ(One("select count(*) from ver_manage"), "0");  // no driver marker
-    EXPECT_TRUE(form->lbWorking->isVisible());
-    EXPECT_FALSE(form->Running());
-    EXPECT_TRUE(form->btUp->isEnabled() && form->btExit->isEnabled() &&
-                form->ckBefore->isEnabled() && form->cbBackup->isEnabled());
-
-    if (!c.fixSql.empty()) form->Runner.RunSql(c.fixSql);
-    ClickUpgrade();
-    ASSERT_EQ(boxes.Boxes().size(), 2u);
-    EXPECT_EQ(boxes.Boxes()[1].text, "Kavel升级成功，请更新Kavel.exe");
-    EXPECT_EQ(One("select count(*) from sysobjects where name = 'lib_enterpeople'"), "1");
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Failures, BaselineFailureTest,
-    testing::Values(
-        FailureCase{"PeopletmpAlreadyThere",
-                    kIssnCodes + "create table lib_peopletmp (pe_code char(6) NOT NULL)\nGO\n",
-                    "There is already an object named 'lib_peopletmp' in the database.",
-                    // the user codes were widened; lib_people is untouched
-                    "select length from syscolumns where name = 'zd_usercode' and id in "
-                    "(select id from sysobjects where name = 'lib_bkzdls')", "9",
-                    "select length from syscolumns where name = 'pe_code' and id in "
-                    "(select id from sysobjects where name = 'lib_people')", "6",
-                    "drop table lib_peopletmp"},
-        FailureCase{"CanshubWithToudilvOnly",
-                    kIssnCodes + "alter table lib_canshub add cs_toudilv numeric(5,2) default(10)\nGO\n",
-                    "Column names in each table must be unique. Column name 'cs_toudilv' in table "
-                    "'lib_canshub' is specified more than once.",
-                    "select count(*) from syscolumns where name = 'cs_autosign'", "1",
-                    "select count(*) from syscolumns where name = 'bk_yprice'", "0", ""},
-        // The name taken by a key of another table: the import finds it and creates nothing,
-        // and the copy cannot open it.
-        FailureCase{"IssncodeMissingAtTheCopy",
-                    "create table lib_other (ot_id int NOT NULL)\nGO\n"
-                    "alter table lib_other add constraint lib_issncode primary key nonclustered (ot_id)\nGO\n",
-                    "Invalid object name 'lib_issncode'.",
-                    // action 18 cleared every subscription's ISSN; action 20 did not run
-                    "select count(*) from lib_bkzd where zd_issn = ''", "21",
-                    "select count(*) from syscolumns where name = 'bm_bookno'", "0",
-                    "alter table lib_other drop constraint lib_issncode"},
-        FailureCase{"EnterpeoplepWithoutEnterpeople",
-                    kIssnCodes + "create table lib_enterpeoplep (ep_name char(40))\nGO\n",
-                    "There is already an object named 'lib_enterpeoplep' in the database.",
-                    "select count(*) from sysobjects where name = 'PK_lib_enterpeople'", "1",
-                    // the arrival schedules (action 36) were not rewritten
-                    "select count(*) from lib_bkqs where qs_notice like 'FORMAT%'", "0",
-                    // lib_enterpeople now exists, so the next run would skip the action that
-                    // creates both tables: the user removes the half-done pair
-                    "drop table lib_enterpeoplep drop table lib_enterpeople"}),
-    [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace kavel

@@ -1,21 +1,16 @@
 // The dated steps 2007-03-12 to 2012-03-15 on a database at the 2005-03 level: what each sends
 // on its first run and on a second one, what the tables hold afterwards, the cases where the
-// ledger and the catalogue disagree, and the faults that end a run.
+// ledger and the catalogue disagree. The faults that end a run, with the window they leave, are in
+// FailedRunFormTest.cpp.
 
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
-#include <QLabel>
-#include <QProgressBar>
-#include <QPushButton>
 #include <algorithm>
-#include <functional>
+#include <optional>
 
 #include "ExpectedTrace.h"
-#include "RecordingPresenter.h"
-#include "StandinDatabase.h"
+#include "RecordingRunner.h"
 #include "TQuery.h"
-#include "frmUpKavelMain.h"
 
 namespace kavel {
 namespace {
@@ -51,19 +46,14 @@ const char* kMonthDefaultName =
     "select name from sysobjects where id in (select cdefault from syscolumns "
     "where name='bm_month' and id in (select id from sysobjects where name='lib_bianma'))";
 
-class LaterStepsTest : public test::StandinDatabaseTest {
+class LaterStepsTest : public test::RunnerTest {
 public:
-    void Start(const std::string& extraSql = {}) {
-        StartStandinOn(test::kLevel2005_03, extraSql);
-        if (IsSkipped()) return;
-        form = std::make_unique<TUpKavelMain>(database);
-        form->show();
-    }
+    void Start(const std::string& extraSql = {}) { StartRunner(test::kLevel2005_03, extraSql); }
 
     // Runs one step and returns the statements the server received meanwhile.
     Statements Traced(Step step) {
         const auto mark = TraceMark();
-        (form->Runner.*step)();
+        (runner->*step)();
         return TracedSince(mark);
     }
 
@@ -107,8 +97,6 @@ public:
     using StandinDatabaseTest::Column;
     using StandinDatabaseTest::ColumnsOf;
     using StandinDatabaseTest::Rows;
-
-    std::unique_ptr<TUpKavelMain> form;
 };
 
 // ---- First and second run: the exact statements of each step, in driver order ----
@@ -142,7 +130,7 @@ TEST_F(LaterStepsTest, EachStepSendsItsStatementsByteForByteAndOnlyProbesTheSeco
                                                           monthDefault[0])),
               "");
     EXPECT_EQ(Ledger(), markers);
-    EXPECT_TRUE(form->pgbBar->isHidden());
+    EXPECT_FALSE(recorder.barVisible);
 }
 
 // ---- What the tables hold after each step's first run ----
@@ -153,7 +141,7 @@ TEST_F(LaterStepsTest, PersonCodesTakeTwelveBytesNamesTwentyAndPeopleKeepTheirRo
     const char* people = "select pe_code, pe_name from lib_people order by pe_code";
     const auto peopleBefore = Rows(people);
     ASSERT_EQ(peopleBefore.size(), 5u);
-    form->Runner.Do2007_03_12();
+    runner->Do2007_03_12();
 
     struct Widened {
         const char* table;
@@ -216,7 +204,7 @@ TEST_F(LaterStepsTest, TheMonthBecomesTextBesideItsNumberAndPeriodicalsGetAnOrde
     Start();
     if (IsSkipped()) return;
     const auto codes = Rows("select bk_code from lib_baokan order by bk_code");
-    form->Runner.Do2007_11_03();
+    runner->Do2007_11_03();
 
     EXPECT_EQ(Rows("select bm_code, bm_monthnum, '[' + bm_month + ']' as m from lib_bianma "
                    "order by bm_no"),
@@ -269,7 +257,7 @@ TEST_F(LaterStepsTest, EveryBarcodeSurvivesTheRebuildWithItsDatesKeyAndIndex) {
         "from lib_tiaoma order by tm_barcode";
     const auto before = Rows(barcodes);
     ASSERT_EQ(before.size(), 3u);
-    form->Runner.Do2007_12_03();
+    runner->Do2007_12_03();
 
     EXPECT_EQ(Rows(barcodes), before);
     EXPECT_FALSE(Exists("lib_tiaoma_tmp"));
@@ -309,24 +297,24 @@ TEST_F(LaterStepsTest, TheBarcodeRebuildMovesTheBarThroughItsFivePositionsThenHi
     if (IsSkipped()) return;
     std::vector<int> positions;
     std::vector<bool> shown;
-    QObject::connect(form->pgbBar, &QProgressBar::valueChanged, [&](int value) {
+    recorder.onBarMoved = [&](int value) {
         positions.push_back(value);
-        shown.push_back(form->pgbBar->isVisible());
-    });
-    ASSERT_TRUE(form->pgbBar->isHidden());
-    form->Runner.Do2007_12_03();
+        shown.push_back(recorder.barVisible);
+    };
+    ASSERT_FALSE(recorder.barVisible);
+    runner->Do2007_12_03();
     EXPECT_EQ(positions, (std::vector<int>{5, 25, 45, 55, 90}));
     EXPECT_EQ(shown, std::vector<bool>(5, true));
-    EXPECT_TRUE(form->pgbBar->isHidden());
+    EXPECT_FALSE(recorder.barVisible);
 }
 
 TEST_F(LaterStepsTest, PublishersReadingRoomsSignsAndShelfNumbers) {
     Start();
     if (IsSkipped()) return;
     const auto publishers = Rows("select bm_publish from lib_bianma order by bm_no");
-    form->Runner.Do2010_05_11();
-    form->Runner.Do2010_12_30();
-    form->Runner.Do2012_03_15();
+    runner->Do2010_05_11();
+    runner->Do2010_12_30();
+    runner->Do2012_03_15();
 
     // Publishers keep their texts; 40 bytes fit.
     EXPECT_EQ(Rows("select bm_publish from lib_bianma order by bm_no"), publishers);
@@ -390,7 +378,7 @@ TEST_P(LaterStepsMismatchTest, OnlyWhatTheGuardsLetThroughIsSent) {
                                                                        : monthDefault[0])),
               "");
     EXPECT_EQ(Ledger(), std::vector<std::string>{GetParam().marker});
-    EXPECT_TRUE(form->pgbBar->isHidden());
+    EXPECT_FALSE(recorder.barVisible);
     // lib_people keeps its rows even when its columns had been widened already.
     EXPECT_EQ(Column("select count(*) from lib_people"), std::vector<std::string>{"5"});
 }
@@ -424,115 +412,6 @@ INSTANTIATE_TEST_SUITE_P(
                         &TUpgradeRunner::Do2012_03_15,
                         "ZZ20120315.BKZD"}),
     [](const testing::TestParamInfo<MismatchCase>& info) { return std::string(info.param.name); });
-
-// ---- Faults: the run ends with the server's error, the database as far as it got ----
-
-struct FaultCase {
-    const char* name;
-    std::string extraSql;
-    const char* message;              // the server's error, shown as it is
-    std::vector<std::string> ledger;  // sorted
-    std::function<void(LaterStepsTest&)> checkDatabase;
-};
-
-void PrintTo(const FaultCase& c, std::ostream* out) { *out << c.name; }
-
-class LaterStepsFaultTest : public LaterStepsTest, public testing::WithParamInterface<FaultCase> {};
-
-TEST_P(LaterStepsFaultTest, TheRunEndsInTheErrorBoxAndTheFormStaysUsable) {
-    Start(GetParam().extraSql);
-    if (IsSkipped()) return;
-    form->cbBackup->click();
-    test::RecordingPresenter boxes;
-    form->btUp->click();
-
-    ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].text, GetParam().message);
-    EXPECT_EQ(boxes.Boxes()[0].caption, "UpKavel");
-    EXPECT_EQ(boxes.Boxes()[0].flags, 0x10u);
-    EXPECT_EQ(Ledger(), GetParam().ledger);
-    GetParam().checkDatabase(*this);
-    EXPECT_TRUE(form->lbWorking->isVisible());
-    EXPECT_TRUE(form->btUp->isEnabled());
-    EXPECT_TRUE(form->btExit->isEnabled());
-    EXPECT_FALSE(form->Running());
-
-    // The failed work is not tried again: the next run goes past it to the end.
-    form->btUp->click();
-    ASSERT_EQ(boxes.Boxes().size(), 2u);
-    EXPECT_EQ(boxes.Boxes()[1].text, "Kavel升级成功，请更新Kavel.exe");
-    EXPECT_FALSE(form->lbWorking->isVisible());
-}
-
-std::vector<std::string> MarkersUpTo(const std::string& last) {
-    std::vector<std::string> markers(kStepMarkers.begin(),
-                                     std::find(kStepMarkers.begin(), kStepMarkers.end(), last) + 1);
-    std::sort(markers.begin(), markers.end());
-    return markers;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Faults, LaterStepsFaultTest,
-    testing::Values(
-        FaultCase{"PeopleWithAThirdColumn",
-                  "alter table lib_people add pe_dept char(20) default('')\nGO\n",
-                  "Column name or number of supplied values does not match table definition.",
-                  MarkersUpTo("PEOPLE_LEN_12"),
-                  [](LaterStepsTest& t) {
-                      // The widths changed; the work copy stays, empty; lib_people as it was.
-                      EXPECT_EQ(t.ColumnOf("lib_enterpeople", "ep_name")->length, 20);
-                      EXPECT_EQ(t.Column("select count(*) from lib_peopletmp"),
-                                std::vector<std::string>{"0"});
-                      EXPECT_EQ(t.ColumnsOf("lib_people").size(), 3u);
-                      EXPECT_EQ(t.ColumnOf("lib_people", "pe_code")->length, 9);
-                      EXPECT_EQ(t.Column("select count(*) from lib_people"),
-                                std::vector<std::string>{"5"});
-                  }},
-        FaultCase{"BarcodesWithoutEndDate",
-                  "drop table lib_tiaoma\nGO\n"
-                  "create table lib_tiaoma (tm_barcode char(9) NOT NULL, tm_mark char(1) "
-                  "default('0'), tm_no int NOT NULL, tm_logdate datetime default(getdate()))\nGO\n"
-                  "alter table lib_tiaoma add constraint PK_lib_tiaoma primary key nonclustered "
-                  "(tm_barcode)\nGO\n"
-                  "insert into lib_tiaoma (tm_barcode, tm_no, tm_logdate) "
-                  "values ('B00000001', 1, '2007-07-02'), ('B00000002', 2, '2007-12-20')\nGO\n",
-                  "Invalid column name 'tm_enddate'.", MarkersUpTo("ZZ20071203.BOOKBAR_LEN_12"),
-                  [](LaterStepsTest& t) {
-                      EXPECT_EQ(t.Column("select count(*) from lib_tiaoma_tmp"),
-                                std::vector<std::string>{"0"});
-                      EXPECT_EQ(t.ColumnOf("lib_tiaoma", "tm_barcode")->length, 9);
-                      EXPECT_EQ(t.Column("select count(*) from lib_tiaoma"),
-                                std::vector<std::string>{"2"});
-                      EXPECT_TRUE(t.Exists("lib_biaoqianfont"));
-                      // The bar stays where the step stopped.
-                      EXPECT_TRUE(t.form->pgbBar->isVisible());
-                      EXPECT_EQ(t.form->pgbBar->value(), 5);
-                  }},
-        FaultCase{"ReadingRoomTableAlreadyThere",
-                  "create table lib_YlsName (yn_id int NOT NULL, yn_name char(40))\nGO\n"
-                  "insert into lib_YlsName values (3, '第三阅览室')\nGO\n",
-                  "There is already an object named 'lib_YlsName' in the database.",
-                  MarkersUpTo("ZZ20101230.YUELANSHI"),
-                  [](LaterStepsTest& t) {
-                      EXPECT_EQ(t.ColumnOf("lib_bianma", "bm_publish")->length, 40);
-                      EXPECT_EQ(t.Rows("select yn_id, yn_name from lib_YlsName"),
-                                (Table{{"3", "第三阅览室"}}));
-                      EXPECT_FALSE(t.ColumnOf("lib_enterpeople", "ep_room").has_value());
-                  }},
-        FaultCase{"ShelfNumberOnlyInTheWorkTable",
-                  "alter table lib_bkzdtmp add zd_shanjiahao char(12) default('')\nGO\n"
-                  "update lib_bkzdtmp set zd_shanjiahao = 'A-01'\nGO\n",
-                  "Column names in each table must be unique. Column name 'zd_shanjiahao' in "
-                  "table 'lib_bkzdtmp' is specified more than once.",
-                  MarkersUpTo("ZZ20120315.BKZD"),
-                  [](LaterStepsTest& t) {
-                      EXPECT_EQ(
-                          t.Rows("select distinct '[' + zd_shanjiahao + ']' as s from lib_bkzd"),
-                          (Table{{"[            ]"}}));
-                      EXPECT_EQ(t.Rows("select zd_shanjiahao from lib_bkzdtmp"), (Table{{"A-01"}}));
-                      EXPECT_TRUE(t.ColumnOf("lib_enterpeople", "ep_sign").has_value());
-                  }}),
-    [](const testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace kavel

@@ -1,4 +1,4 @@
-// The statement runner, probes and ledger of the upgrade form, and the query component under
+// The statement runner, probes and ledger of the upgrade runner, and the query component under
 // them, against a stand-in server reached through unixODBC and FreeTDS.
 
 #include <gtest/gtest.h>
@@ -6,19 +6,18 @@
 #include <algorithm>
 
 #include "DatabaseError.h"
-#include "StandinDatabase.h"
+#include "RecordingRunner.h"
 #include "TQuery.h"
-#include "frmUpKavelMain.h"
 
 namespace kavel {
 namespace {
 
-class StatementRunnerTest : public test::StandinDatabaseTest {
+class StatementRunnerTest : public test::RunnerTest {
 protected:
     void SetUp() override {
         StartStandin();
         if (IsSkipped()) return;
-        form = std::make_unique<TUpKavelMain>(database);
+        AttachRunner();
     }
 
     std::size_t CountStatements(const std::string& fragment) const {
@@ -27,13 +26,11 @@ protected:
             return s.find(fragment) != std::string::npos;
         });
     }
-
-    std::unique_ptr<TUpKavelMain> form;
 };
 
 TEST_F(StatementRunnerTest, TheLedgerIsCreatedOnceWithItsOneColumn) {
-    form->Runner.EnsureLedger();
-    form->Runner.EnsureLedger();
+    runner->EnsureLedger();
+    runner->EnsureLedger();
     EXPECT_EQ(CountStatements("create table ver_manage"), 1u);
     EXPECT_EQ(Column("select name from syscolumns where id in "
                      "(select id from sysobjects where name = 'ver_manage')"),
@@ -48,7 +45,7 @@ TEST_F(StatementRunnerTest, TheLedgerIsCreatedOnceWithItsOneColumn) {
 }
 
 TEST_F(StatementRunnerTest, AStatementOfThreeLinesArrivesAsThreeLines) {
-    form->Runner.EnsureLedger();
+    runner->EnsureLedger();
     const auto all = TracedStatements();
     const auto create = std::find_if(all.begin(), all.end(), [](const std::string& s) {
         return s.rfind("create table ver_manage", 0) == 0;
@@ -61,10 +58,10 @@ TEST_F(StatementRunnerTest, AStatementOfThreeLinesArrivesAsThreeLines) {
 }
 
 TEST_F(StatementRunnerTest, CheckVerSignRecordsANewMarkerOnce) {
-    form->Runner.EnsureLedger();
-    EXPECT_TRUE(form->Runner.CheckVerSign("ZZ20071103.CHGBMMONTH"));
-    EXPECT_FALSE(form->Runner.CheckVerSign("ZZ20071103.CHGBMMONTH"));
-    EXPECT_TRUE(form->Runner.CheckVerSign("PEOPLE_LEN_12"));
+    runner->EnsureLedger();
+    EXPECT_TRUE(runner->CheckVerSign("ZZ20071103.CHGBMMONTH"));
+    EXPECT_FALSE(runner->CheckVerSign("ZZ20071103.CHGBMMONTH"));
+    EXPECT_TRUE(runner->CheckVerSign("PEOPLE_LEN_12"));
     EXPECT_EQ(Column("select count(*) from ver_manage where vm_mess = 'ZZ20071103.CHGBMMONTH'"),
               std::vector<std::string>{"1"});
     EXPECT_EQ(Column("select count(*) from ver_manage"), std::vector<std::string>{"2"});
@@ -72,12 +69,12 @@ TEST_F(StatementRunnerTest, CheckVerSignRecordsANewMarkerOnce) {
 }
 
 TEST_F(StatementRunnerTest, AQuoteInAValueStaysData) {
-    form->Runner.EnsureLedger();
-    EXPECT_TRUE(form->Runner.CheckVerSign("ZZ'X"));
-    EXPECT_FALSE(form->Runner.CheckVerSign("ZZ'X"));
+    runner->EnsureLedger();
+    EXPECT_TRUE(runner->CheckVerSign("ZZ'X"));
+    EXPECT_FALSE(runner->CheckVerSign("ZZ'X"));
     EXPECT_EQ(Column("select count(*) from ver_manage"), std::vector<std::string>{"1"});
-    EXPECT_FALSE(form->Runner.TableExists("x' or '1'='1"));
-    EXPECT_FALSE(form->Runner.ColumnExists("lib_baokan", "x' or name<>'"));
+    EXPECT_FALSE(runner->TableExists("x' or '1'='1"));
+    EXPECT_FALSE(runner->ColumnExists("lib_baokan", "x' or name<>'"));
 }
 
 TEST_F(StatementRunnerTest, ProbesSeeEveryCatalogueObjectAndOnlyRealColumns) {
@@ -97,41 +94,41 @@ TEST_F(StatementRunnerTest, ProbesSeeEveryCatalogueObjectAndOnlyRealColumns) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.table) + "." + (c.column ? c.column : ""));
-        EXPECT_EQ(c.column ? form->Runner.ColumnExists(c.table, c.column) : form->Runner.TableExists(c.table),
+        EXPECT_EQ(c.column ? runner->ColumnExists(c.table, c.column) : runner->TableExists(c.table),
                   c.exists);
     }
 }
 
 TEST_F(StatementRunnerTest, AWalkOnOneQueryRunsStatementsOnTheOther) {
     std::vector<std::string> codes;
-    form->Runner.Walk(form->Runner.qrTmp1, {"select zd_code, zd_number from lib_bkzd", "order by zd_code"}, [&] {
-        const std::string code = form->Runner.qrTmp1.FieldByName("zd_code").AsString();
+    runner->Walk(runner->qrTmp1, {"select zd_code, zd_number from lib_bkzd", "order by zd_code"}, [&] {
+        const std::string code = runner->qrTmp1.FieldByName("zd_code").AsString();
         codes.push_back(code);
-        form->Runner.RunSql(form->Runner.qrTmp, {"update lib_bkzd set zd_number = zd_number + 10",
+        runner->RunSql(runner->qrTmp, {"update lib_bkzd set zd_number = zd_number + 10",
                                    "where zd_code = '" + code + "'"});
     });
     EXPECT_EQ(codes.size(), 4u);
     EXPECT_EQ(codes.front(), "2-101     ");  // char(10) comes back padded
     EXPECT_EQ(Column("select zd_number from lib_bkzd where zd_code = '2-101'"),
               std::vector<std::string>{"12"});
-    EXPECT_FALSE(form->Runner.qrTmp1.Active());
+    EXPECT_FALSE(runner->qrTmp1.Active());
 }
 
 TEST_F(StatementRunnerTest, ALookUpReadsTheFirstRowOnly) {
     std::string name;
-    EXPECT_TRUE(form->Runner.LookUp(form->Runner.qrTmp, {"select bk_name from lib_baokan order by bk_code"},
-                             [&] { name = form->Runner.qrTmp.FieldByName("BK_NAME").AsString(); }));
+    EXPECT_TRUE(runner->LookUp(runner->qrTmp, {"select bk_name from lib_baokan order by bk_code"},
+                             [&] { name = runner->qrTmp.FieldByName("BK_NAME").AsString(); }));
     EXPECT_EQ(name, "读者");
-    EXPECT_FALSE(form->Runner.LookUp(form->Runner.qrTmp, {"select bk_name from lib_baokan where 1 = 0"},
+    EXPECT_FALSE(runner->LookUp(runner->qrTmp, {"select bk_name from lib_baokan where 1 = 0"},
                               [&] { ADD_FAILURE() << "no row to read"; }));
-    EXPECT_FALSE(form->Runner.RowExists({"select * from lib_bkzd where zd_code = 'none'"}));
-    EXPECT_TRUE(form->Runner.RowExists({"select * from lib_bkzd where zd_inlib = '0'"}));
+    EXPECT_FALSE(runner->RowExists({"select * from lib_bkzd where zd_code = 'none'"}));
+    EXPECT_TRUE(runner->RowExists({"select * from lib_bkzd where zd_inlib = '0'"}));
 }
 
 TEST_F(StatementRunnerTest, NullReadsAsEmptyTextAndZero) {
-    form->Runner.RunSql({"insert into lib_bkzd (zd_code, zd_name, zd_number, zd_bdate)",
+    runner->RunSql({"insert into lib_bkzd (zd_code, zd_name, zd_number, zd_bdate)",
                   "values ('2-999', null, null, null)"});
-    TQuery& q = form->Runner.qrTmp;
+    TQuery& q = runner->qrTmp;
     q.ClearSql();
     q.AddSql("select zd_name, zd_number, zd_bdate from lib_bkzd where zd_code = '2-999'");
     q.Open();
@@ -148,20 +145,20 @@ TEST_F(StatementRunnerTest, NullReadsAsEmptyTextAndZero) {
 }
 
 TEST_F(StatementRunnerTest, NumbersAndChineseTextComeBackAsStored) {
-    form->Runner.LookUp(form->Runner.qrTmp, {"select bk_yprice, bk_number, bk_name from lib_baokan",
+    runner->LookUp(runner->qrTmp, {"select bk_yprice, bk_number, bk_name from lib_baokan",
                                "where bk_code = '2-102'"},
                  [&] {
-                     EXPECT_DOUBLE_EQ(form->Runner.qrTmp.FieldByName("bk_yprice").AsFloat(), 30.0);
-                     EXPECT_EQ(form->Runner.qrTmp.FieldByName("bk_number").AsInteger(), 1);
-                     EXPECT_EQ(form->Runner.qrTmp.FieldByName("bk_name").AsString(), "中国图书馆学报");
+                     EXPECT_DOUBLE_EQ(runner->qrTmp.FieldByName("bk_yprice").AsFloat(), 30.0);
+                     EXPECT_EQ(runner->qrTmp.FieldByName("bk_number").AsInteger(), 1);
+                     EXPECT_EQ(runner->qrTmp.FieldByName("bk_name").AsString(), "中国图书馆学报");
                  });
-    form->Runner.RunSql({"update lib_canshub set cs_name = '区图书馆（分馆）'"});
+    runner->RunSql({"update lib_canshub set cs_name = '区图书馆（分馆）'"});
     EXPECT_EQ(Column("select cs_name from lib_canshub"), std::vector<std::string>{"区图书馆（分馆）"});
 }
 
 TEST_F(StatementRunnerTest, ARejectedStatementRaisesTheServersMessage) {
     try {
-        form->Runner.RunSql({"select * from lib_nosuch"});
+        runner->RunSql({"select * from lib_nosuch"});
         FAIL() << "no error";
     } catch (const EDatabaseError& e) {
         EXPECT_STREQ(e.what(), "Invalid object name 'lib_nosuch'.");
@@ -169,34 +166,34 @@ TEST_F(StatementRunnerTest, ARejectedStatementRaisesTheServersMessage) {
         EXPECT_EQ(e.Diagnostics().front().nativeError, 208);
     }
     // A later statement of a batch failing is not lost either.
-    EXPECT_THROW(form->Runner.RunSql({"update lib_canshub set cs_autosign = '1'", "select * from lib_nosuch"}),
+    EXPECT_THROW(runner->RunSql({"update lib_canshub set cs_autosign = '1'", "select * from lib_nosuch"}),
                  EDatabaseError);
-    EXPECT_THROW(form->Runner.OpenAndTest(form->Runner.qrTmp, {"insert into lib_nosuch values (1)"}), EDatabaseError);
+    EXPECT_THROW(runner->OpenAndTest(runner->qrTmp, {"insert into lib_nosuch values (1)"}), EDatabaseError);
     // The protected form swallows it and says so.
-    EXPECT_FALSE(form->Runner.RunSqlProtected({"drop table lib_nosuch"}));
-    EXPECT_TRUE(form->Runner.RunSqlProtected({"update lib_canshub set cs_autosign = '0'"}));
+    EXPECT_FALSE(runner->RunSqlProtected({"drop table lib_nosuch"}));
+    EXPECT_TRUE(runner->RunSqlProtected({"update lib_canshub set cs_autosign = '0'"}));
     // And the query is clean for the next statement.
-    EXPECT_TRUE(form->Runner.TableExists("lib_canshub"));
+    EXPECT_TRUE(runner->TableExists("lib_canshub"));
 }
 
 TEST_F(StatementRunnerTest, ALongTextValueArrivesWhole) {
     std::string notice = "FORMAT";
     for (int i = 1; i <= 700; ++i) notice += std::to_string(i) + ",0,1;";  // > 5000 characters
-    form->Runner.RunSql({"insert into lib_bkqs (qs_code, qs_mark, qs_notice)",
+    runner->RunSql({"insert into lib_bkqs (qs_code, qs_mark, qs_notice)",
                   "values ('2-103', '01', '" + notice + "')"});
     std::string read;
-    form->Runner.LookUp(form->Runner.qrTmp, {"select qs_notice from lib_bkqs where qs_code = '2-103'"},
-                 [&] { read = form->Runner.qrTmp.FieldByName("qs_notice").AsString(); });
+    runner->LookUp(runner->qrTmp, {"select qs_notice from lib_bkqs where qs_code = '2-103'"},
+                 [&] { read = runner->qrTmp.FieldByName("qs_notice").AsString(); });
     EXPECT_EQ(read, notice);
 }
 
 TEST_F(StatementRunnerTest, AServerThatDiesInTheMiddleOfAWalkRaisesAtOnce) {
     int rows = 0;
     try {
-        form->Runner.Walk(form->Runner.qrTmp1, {"select zd_code from lib_bkzd"}, [&] {
+        runner->Walk(runner->qrTmp1, {"select zd_code from lib_bkzd"}, [&] {
             if (++rows == 2) server->Kill();
-            form->Runner.RunSql({"update lib_bkzd set zd_remark = 'seen'",
-                          "where zd_code = '" + form->Runner.qrTmp1.FieldByName("zd_code").AsString() + "'"});
+            runner->RunSql({"update lib_bkzd set zd_remark = 'seen'",
+                          "where zd_code = '" + runner->qrTmp1.FieldByName("zd_code").AsString() + "'"});
         });
         FAIL() << "the walk went on without its server";
     } catch (const EDatabaseError& e) {
@@ -205,7 +202,7 @@ TEST_F(StatementRunnerTest, AServerThatDiesInTheMiddleOfAWalkRaisesAtOnce) {
         EXPECT_EQ(std::string(e.what()).find("[FreeTDS]"), std::string::npos) << e.what();
     }
     // Every later statement fails the same way instead of hanging.
-    EXPECT_THROW(form->Runner.TableExists("lib_bkzd"), EDatabaseError);
+    EXPECT_THROW(runner->TableExists("lib_bkzd"), EDatabaseError);
 }
 
 }  // namespace
