@@ -41,6 +41,12 @@ void ConsoleReports::MarkerRecorded(const std::string& marker) {
     std::fflush(out_);
 }
 
+void ConsoleReports::Recovered(const std::string& what) {
+    EndProgressLine();
+    std::fprintf(out_, "recovery: %s\n", what.c_str());
+    std::fflush(out_);
+}
+
 void ConsoleReports::LoopStarted(std::size_t rows) {
     EndProgressLine();
     done_ = 0;

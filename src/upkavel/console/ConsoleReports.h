@@ -29,6 +29,7 @@ public:
     void LoopStarted(std::size_t rows) override;
     void StepStarted(const std::string& step) override;
     void MarkerRecorded(const std::string& marker) override;
+    void Recovered(const std::string& what) override;
 
     int Show(const std::string& text, const std::string& caption, unsigned flags) override;
 

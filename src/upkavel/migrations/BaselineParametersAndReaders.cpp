@@ -2,24 +2,17 @@
 // wider user code with the lib_people rebuild, the ISSN column of the subscriptions, readers and
 // loans.
 
+#include "RebuiltTables.h"
 #include "TableDecl.h"
 #include "UpgradeRunner.h"
 
 namespace kavel {
 namespace {
 
-// Work table of the lib_people rebuild: the old six-byte code. Exists only while action 11 runs.
-const TableDecl kPeopletmp{"lib_peopletmp",
-                           {{"pe_code", "char(6)", "NOT NULL", "''"},
-                            {"pe_name", "char(40)", "", "''"}},
-                           ""};
-
-// lib_people with the nine-byte code. The copies use select *, so the two columns and their
-// order must stay as they were.
-const TableDecl kPeople{"lib_people",
-                        {{"pe_code", "char(9)", "NOT NULL", "''"},
-                         {"pe_name", "char(40)", "", "''"}},
-                        "pe_code"};
+// The lib_people rebuild: the work table holds the old six-byte code, lib_people comes back with
+// a nine-byte one. The work table exists only while action 11 runs.
+const TableDecl kPeopletmp = PeopleTable("lib_peopletmp", "char(6)", false);
+const TableDecl kPeople = PeopleTable("lib_people", "char(9)", true);
 
 // Reader types, keyed by a two-digit number: loan days and number of items.
 const TableDecl kDuzhe{"lib_duzhe",
@@ -69,10 +62,10 @@ void TUpgradeRunner::BaselineParametersAndReaders() {
         RunSql("alter table lib_bkzd alter column zd_usercode char(9)");
         RunSql("alter table lib_bkzdls alter column zd_usercode char(9)");
         CreateTable(kPeopletmp);
-        RunSql("insert into lib_peopletmp select * from lib_people");
+        RunSql(kPeopleCopyOut);
         RunSql("drop table lib_people");
         CreateTable(kPeople);
-        RunSql("insert into lib_people select * from lib_peopletmp");
+        RunSql(kPeopleCopyBack);
         RunSql("drop table lib_peopletmp");
     }
 

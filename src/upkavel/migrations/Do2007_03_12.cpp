@@ -2,21 +2,16 @@
 // that holds them, and lib_people is rebuilt around a 12-character key. The marker
 // "PEOPLE_LEN_12" guards the whole step; inside it nothing is probed.
 
+#include "RebuiltTables.h"
 #include "TableDecl.h"
 #include "UpgradeRunner.h"
 
 namespace kavel {
 namespace {
 
-// The work copy and the new lib_people share one layout: code then name, in this order, because
-// both copies between them use "select *".
-const std::vector<ColumnDecl> kPeopleColumns{
-    {"pe_code", "char(12)", "NOT NULL", "''"},
-    {"pe_name", "char(40)", "", "''"},
-};
-
-const TableDecl kPeopleTmp{"lib_peopletmp", kPeopleColumns, ""};
-const TableDecl kPeople{"lib_people", kPeopleColumns, "pe_code"};
+// The work copy and the new lib_people share one layout, the code 12 bytes wide.
+const TableDecl kPeopleTmp = PeopleTable("lib_peopletmp", "char(12)", false);
+const TableDecl kPeople = PeopleTable("lib_people", "char(12)", true);
 
 }  // namespace
 
@@ -39,7 +34,7 @@ void TUpgradeRunner::Do2007_03_12() {
 
     // The people move into a work copy with the wide code.
     RunSql(CreateTableLines(kPeopleTmp));
-    RunSql("insert into lib_peopletmp select * from lib_people");
+    RunSql(kPeopleCopyOut);
 
     // lib_people is created anew with the wide code, its key in place before the rows return.
     RunSql("drop table lib_people");
@@ -47,7 +42,7 @@ void TUpgradeRunner::Do2007_03_12() {
     RunSql(PrimaryKeyLines(kPeople));
 
     // The rows come back; the work copy goes.
-    RunSql("insert into lib_people select * from lib_peopletmp");
+    RunSql(kPeopleCopyBack);
     RunSql("drop table lib_peopletmp");
 }
 

@@ -2,6 +2,7 @@
 // The font table is guarded by its table probe alone; the barcode part runs once, under the
 // marker "ZZ20071203.BOOKBAR_LEN_12", and shows its progress on pgbBar.
 
+#include "RebuiltTables.h"
 #include "TableDecl.h"
 #include "UpgradeRunner.h"
 
@@ -22,21 +23,9 @@ const TableDecl kLabelFonts{"lib_biaoqianfont",
                              {"bq_bold3", "int", "", "1"}},
                             ""};
 
-// The barcode register with a barcode of `width` bytes. Its key goes on by a one-line statement
-// of its own, so the declaration carries none.
-TableDecl Barcodes(const std::string& name, const std::string& width) {
-    return {name,
-            {{"tm_barcode", "char(" + width + ")", "NOT NULL", ""},
-             {"tm_mark", "char(1)", "", "'0'"},
-             {"tm_no", "int", "NOT NULL", ""},
-             {"tm_logdate", "datetime", "", "getdate()"},
-             {"tm_enddate", "datetime", "", "getdate()"}},
-            ""};
-}
-
 // The work copy keeps the old width; the new register has the wide one.
-const TableDecl kBarcodesTmp = Barcodes("lib_tiaoma_tmp", "9");
-const TableDecl kBarcodes = Barcodes("lib_tiaoma", "12");
+const TableDecl kBarcodesTmp = BarcodeTable("lib_tiaoma_tmp", "9");
+const TableDecl kBarcodes = BarcodeTable("lib_tiaoma", "12");
 
 }  // namespace
 
@@ -55,21 +44,18 @@ void TUpgradeRunner::Do2007_12_03() {
     // The barcodes move into a work copy. The copies name the five columns, so any further
     // column of lib_tiaoma is left behind with the old table.
     RunSql(CreateTableLines(kBarcodesTmp));
-    RunSql({"insert into lib_tiaoma_tmp(tm_barcode,tm_mark,tm_no,tm_logdate,tm_enddate)",
-            "select tm_barcode,tm_mark,tm_no,tm_logdate,tm_enddate from lib_tiaoma "});
+    RunSql(BarcodeCopyOut());
     SetBar(25);
 
     // lib_tiaoma is created anew with the wide barcode; key and index are in place before the
     // rows return, so every row must satisfy the key.
     RunSql("drop table lib_tiaoma");
     RunSql(CreateTableLines(kBarcodes));
-    RunSql(
-        "ALTER TABLE lib_tiaoma ADD CONSTRAINT PK_lib_tiaoma PRIMARY KEY NONCLUSTERED(tm_barcode)");
-    RunSql("create index PK_lib_tiaoma_code on lib_tiaoma(tm_no) WITH PAD_INDEX,FILLFACTOR=85");
+    RunSql(kBarcodeKey);
+    RunSql(kBarcodeIndex);
 
     // The rows come back; the work copy goes.
-    RunSql({"insert into lib_tiaoma(tm_barcode,tm_mark,tm_no,tm_logdate,tm_enddate)",
-            "select tm_barcode,tm_mark,tm_no,tm_logdate,tm_enddate from lib_tiaoma_tmp "});
+    RunSql(BarcodeCopyBack());
     SetBar(45);
     RunSql("drop table lib_tiaoma_tmp");
     SetBar(55);

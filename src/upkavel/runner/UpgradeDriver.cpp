@@ -20,6 +20,9 @@ void TUpgradeRunner::RunUpgrade(bool withEarlier) {
     failedStatement_.clear();
     EnsureLedger();
     progress_.ShowWorking();
+    currentStep_ = "recovery";
+    RecoverWorkTables();
+    currentStep_.clear();
     if (withEarlier) RunStep("baseline", &TUpgradeRunner::Do2005Before);
     RunStep("2005-03", &TUpgradeRunner::Do2005_03);
     RunStep("2007-03-12", &TUpgradeRunner::Do2007_03_12);

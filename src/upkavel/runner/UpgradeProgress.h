@@ -33,6 +33,8 @@ public:
 
     // A dated step starts ("2005-03", "2007-03-12" ..., "baseline" for the baseline step).
     virtual void StepStarted(const std::string& step) { (void)step; }
+    // What the recovery before the steps did to a rebuild an interruption left half done.
+    virtual void Recovered(const std::string& what) { (void)what; }
     // `marker` was absent and has just been recorded in ver_manage.
     virtual void MarkerRecorded(const std::string& marker) { (void)marker; }
 };

@@ -46,7 +46,8 @@ public:
     std::string ProgramFolder;
 
     // ---- The upgrade driver ----
-    // Ensures the ledger, shows the working label, runs the baseline step when `withEarlier`
+    // Ensures the ledger, shows the working label, finishes a table rebuild an interrupted run
+    // left half done (rows only in a work table), runs the baseline step when `withEarlier`
     // (the box "同时升级以前所有的系统升级"), then every dated step in order, records the three
     // closing markers, shows the success box and hides the working label. An error leaves at
     // once: the rest is skipped and the working label stays shown.
@@ -150,6 +151,13 @@ private:
     // one protection: any database error of either (a missing lib_gongneng included) is
     // discarded and the step goes on.
     void InsertMenuRowUnlessPresent(const char* probe, const char* insert);
+
+    // Finishes a rebuild of lib_people or lib_tiaoma that an interruption left half done, before
+    // the first step (WorkTableRecovery.cpp).
+    void RecoverWorkTables();
+    void RecoverRebuild(const std::string& table, const std::string& workTable,
+                        const std::function<void()>& recreate, const SqlLines& copyBack);
+    long long RowCount(const std::string& table);
 
     // Runs one dated step with CurrentStep() naming it.
     void RunStep(const char* name, void (TUpgradeRunner::*step)());
