@@ -12,6 +12,9 @@
       The statement that was in flight at the kill: the statements of TRIAL_TRACE (up to
       END_OFFSET bytes) are a prefix of the clean run's, since the upgrade of the same database
       sends the same statements; prints the clean run's next one, or nothing when the runs differ.
+  fault_check.py stranded STATE.json
+      Prints each work table of a rebuild (lib_peopletmp, lib_tiaoma_tmp) that is left in the
+      database, with its row count; exit status 0 when there is none, 1 otherwise.
   fault_check.py compare EXPECTED.json ACTUAL.json
       Prints each difference, one line each ("schema T: ...", "rows T: n missing, m extra",
       "ledger: ..."); exit status 0 when there is none, 1 otherwise.
@@ -111,6 +114,18 @@ def compare(expected_file, actual_file):
     return 1 if differences else 0
 
 
+WORK_TABLES = ("lib_peopletmp", "lib_tiaoma_tmp")
+
+
+def stranded(state_file):
+    with open(state_file, encoding="utf-8") as f:
+        state = json.load(f)
+    left = [t for t in WORK_TABLES if t in state]
+    for t in left:
+        print("%s left with %d rows" % (t, len(state[t]["rows"])))
+    return 1 if left else 0
+
+
 def main():
     command = sys.argv[1]
     if command == "dump":
@@ -119,6 +134,8 @@ def main():
         replay(*sys.argv[2:])
     elif command == "next-statement":
         next_statement(*sys.argv[2:5])
+    elif command == "stranded":
+        sys.exit(stranded(sys.argv[2]))
     elif command == "compare":
         sys.exit(compare(sys.argv[2], sys.argv[3]))
     else:
