@@ -6,9 +6,7 @@
 
 #include <algorithm>
 
-#include "JobFormTest.h"
-#include "RecordingPresenter.h"
-#include "TApplication.h"
+#include "RecordingRunner.h"
 
 namespace kavel {
 namespace {
@@ -35,7 +33,7 @@ std::vector<int> Join(std::vector<int> a, const std::vector<int>& b) {
     return a;
 }
 
-class ArrivalScheduleTest : public test::JobFormTest {
+class ArrivalScheduleTest : public test::RunnerTest {
 protected:
     // Register rows as code, mark, text, in byte order.
     std::vector<std::vector<std::string>> Register() {
@@ -53,11 +51,10 @@ protected:
 };
 
 TEST_F(ArrivalScheduleTest, EveryPeriodWordOfTheOldestLayoutGetsItsSchedule) {
-    StartForm(test::kOldestLayout);
+    StartRunner(test::kOldestLayout);
     if (IsSkipped()) return;
-    test::RecordingPresenter boxes;
-    Application.Guarded([&] { form->Runner.DoQianDao(); });
-    EXPECT_TRUE(boxes.Boxes().empty()) << boxes.Boxes()[0].text;
+    EXPECT_NO_THROW(runner->DoQianDao());
+    EXPECT_TRUE(recorder.boxes.empty()) << recorder.boxes[0].text;
 
     // 1-014 has a 2007 row starting at 08:30 on 1 March and a 2006 row ending 28 February 2007;
     // the 2007 row comes first. 1-011 (日), 1-012 (empty), 1-013 (NULL period), 1-017 (NULL
@@ -77,14 +74,14 @@ TEST_F(ArrivalScheduleTest, EveryPeriodWordOfTheOldestLayoutGetsItsSchedule) {
         {"1-019", "01", Notice(Only(12, 5, 9, 1))},                        // May to September
         {"1-099", "01", "NULL"},
         {"O'K-016", "A'", Notice({1})}}));
-    EXPECT_TRUE(form->pgbBar->isHidden());
+    EXPECT_FALSE(recorder.barVisible);
 }
 
 TEST_F(ArrivalScheduleTest, SendsEachStatementAsWrittenWithQuotesDoubled) {
-    StartForm(test::kOldestLayout, "delete from lib_bkzd where zd_code <> 'O''K-016'\n");
+    StartRunner(test::kOldestLayout, "delete from lib_bkzd where zd_code <> 'O''K-016'\n");
     if (IsSkipped()) return;
     const auto mark = TraceMark();
-    form->Runner.DoQianDao();
+    runner->DoQianDao();
 
     EXPECT_EQ(TracedSince(mark), (std::vector<std::string>{
         "select count(*) as iCount from lib_bkqs \r\nwhere qs_notice like 'FORMAT%'\r\n",
@@ -116,12 +113,12 @@ TEST_P(OneDayScheduleTest, CountsTheCopiesAtTheIssuesCheckDatesOnly) {
     const OneDayCase& c = GetParam();
     const std::string insert =
         "insert into lib_bkzd (zd_code, zd_mark, zd_period, zd_bdate, zd_edate, zd_number) values ";
-    StartForm(test::kOldestLayout,
+    StartRunner(test::kOldestLayout,
               "delete from lib_bkzd\n" + insert + "('T-1', '01', '" + c.period + "', '" + c.year +
                   "-01-01 09:00', '" + c.year + "-01-01 09:00', 7)\n" + insert + "('T-1', '01', '" +
                   c.period + "', '" + c.day + "', '" + c.day + "', 1)\n");
     if (IsSkipped()) return;
-    form->Runner.DoQianDao();
+    runner->DoQianDao();
     EXPECT_EQ(RegisterRowOf("T-1"), Notice(Only(c.issues, c.first, c.last, 1)));
 }
 
@@ -145,40 +142,40 @@ INSTANTIATE_TEST_SUITE_P(
         OneDayCase{"半年", "2007", "2007-07-01", 2, 2, 2}));
 
 TEST_F(ArrivalScheduleTest, HalfMonthlyIssuesShareTheFirstOfTheirMonth) {
-    StartForm(test::kOldestLayout,
+    StartRunner(test::kOldestLayout,
               "delete from lib_bkzd\n"
               "insert into lib_bkzd (zd_code, zd_mark, zd_period, zd_bdate, zd_edate, zd_number)"
               " values ('T-2', '01', '半月', '2007-01-01', '2007-01-01', 2)\n"
               "insert into lib_bkzd (zd_code, zd_mark, zd_period, zd_bdate, zd_edate, zd_number)"
               " values ('T-2', '01', '半月', '2007-11-30', '2007-12-01', 3)\n");
     if (IsSkipped()) return;
-    form->Runner.DoQianDao();
+    runner->DoQianDao();
     EXPECT_EQ(RegisterRowOf("T-2"), Notice(Join(Only(22, 1, 2, 2), {3, 3})));
 }
 
 TEST_F(ArrivalScheduleTest, AFormatRowAlreadyThereStopsTheJobAtTheGuard) {
-    StartForm(test::kOldestLayout,
+    StartRunner(test::kOldestLayout,
               "insert into lib_bkqs (qs_code, qs_mark, qs_notice) values ('9-999', '01', 'FORMAT')\n");
     if (IsSkipped()) return;
     const auto before = Register();
     const auto mark = TraceMark();
-    form->Runner.DoQianDao();
+    runner->DoQianDao();
 
     EXPECT_EQ(TracedSince(mark).size(), 1u);
     EXPECT_EQ(Register(), before);
-    EXPECT_EQ(barPositions, (std::vector<int>{10}));
-    EXPECT_TRUE(form->pgbBar->isHidden());
+    EXPECT_EQ(recorder.barPositions, (std::vector<int>{10}));
+    EXPECT_FALSE(recorder.barVisible);
 }
 
 TEST_F(ArrivalScheduleTest, AnEmptySubscriptionTableLeavesTheRegisterAsItWas) {
-    StartForm(test::kOldestLayout, "delete from lib_bkzd\n");
+    StartRunner(test::kOldestLayout, "delete from lib_bkzd\n");
     if (IsSkipped()) return;
     const auto before = Register();
-    form->Runner.DoQianDao();
+    runner->DoQianDao();
 
     EXPECT_EQ(Register(), before);
-    EXPECT_EQ(barPositions, (std::vector<int>{10}));
-    EXPECT_TRUE(form->pgbBar->isHidden());
+    EXPECT_EQ(recorder.barPositions, (std::vector<int>{10}));
+    EXPECT_FALSE(recorder.barVisible);
 }
 
 TEST_F(ArrivalScheduleTest, TheBarStepsOnceAPairAndWrapsFromItsMaximumToOne) {
@@ -186,15 +183,15 @@ TEST_F(ArrivalScheduleTest, TheBarStepsOnceAPairAndWrapsFromItsMaximumToOne) {
     for (int i = 0; i < 95; ++i)
         pairs += "insert into lib_bkzd (zd_code, zd_mark, zd_period) values ('P-" + std::to_string(100 + i) +
                  "', '01', '')\n";
-    StartForm(test::kOldestLayout, pairs);
+    StartRunner(test::kOldestLayout, pairs);
     if (IsSkipped()) return;
-    form->Runner.DoQianDao();
+    runner->DoQianDao();
 
     std::vector<int> expected = {10};
     for (int p = 11; p <= 100; ++p) expected.push_back(p);
     for (int p = 1; p <= 5; ++p) expected.push_back(p);
-    EXPECT_EQ(barPositions, expected);
-    EXPECT_TRUE(form->pgbBar->isHidden());
+    EXPECT_EQ(recorder.barPositions, expected);
+    EXPECT_FALSE(recorder.barVisible);
 }
 
 }  // namespace

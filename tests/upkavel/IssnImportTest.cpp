@@ -1,15 +1,13 @@
 // The ISSN code table import on a stand-in database: table and key created on a fresh database,
-// the fill-in rules against stored rows, lines that carry no record or no CP936 text, a missing
-// issn.dat, and the progress bar.
+// the fill-in rules against stored rows, lines that carry no record or no CP936 text, and the
+// progress bar. A missing issn.dat, with the box the window shows, is in FailedRunFormTest.cpp.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "IssnLine.h"
-#include "JobFormTest.h"
-#include "RecordingPresenter.h"
-#include "TApplication.h"
+#include "RecordingRunner.h"
 
 namespace kavel {
 namespace {
@@ -36,7 +34,7 @@ const char* kCreateLibIssncode =
     "\t\tic_issn \tchar(13) DEFAULT(''),\r\n"
     "\t\tic_cnno \tchar(12) DEFAULT(''))\r\n";
 
-class IssnImportTest : public test::JobFormTest {
+class IssnImportTest : public test::RunnerTest {
 protected:
     // The rows in byte order of the code (not the server's collation order).
     std::vector<std::vector<std::string>> CodeTable() {
@@ -47,13 +45,13 @@ protected:
 };
 
 TEST_F(IssnImportTest, OnAFreshDatabaseCreatesTheTableAndKeyThenEveryLineIsARow) {
-    StartForm(test::kOldestLayout);
+    StartRunner(test::kOldestLayout);
     if (IsSkipped()) return;
     WriteFile("issn.dat", IssnDat({Record("1-001", "1234-5679", "11-1234/G4"),
                                    Record("2-101", "0317-8471", "31-1001/F832"),
                                    Record("K-001", "2049-3630", "")}));
     const auto mark = TraceMark();
-    form->Runner.DoCodeIssnWork();
+    runner->DoCodeIssnWork();
 
     const auto traced = TracedSince(mark);
     ASSERT_GE(traced.size(), 5u);
@@ -80,12 +78,12 @@ TEST_F(IssnImportTest, OnAFreshDatabaseCreatesTheTableAndKeyThenEveryLineIsARow)
                                {"1-001", "1234-5679", "11-1234/G4"},
                                {"2-101", "0317-8471", "31-1001/F832"},  // twelve characters
                                {"K-001", "2049-3630", ""}}));
-    EXPECT_FALSE(form->pgbBar->isHidden());  // the import leaves the bar shown
-    EXPECT_EQ(barPositions, (std::vector<int>{10, 11, 12, 13}));
+    EXPECT_TRUE(recorder.barVisible);  // the import leaves the bar shown
+    EXPECT_EQ(recorder.barPositions, (std::vector<int>{10, 11, 12, 13}));
 }
 
 TEST_F(IssnImportTest, FillsInOnlyWhatAStoredRowLacks) {
-    StartForm(test::kOldestLayout,
+    StartRunner(test::kOldestLayout,
               std::string(kCreateLibIssncode) +
                   "GO\n"
                   "insert into lib_issncode values ('A-1', '1111-1111', '11-1111/A')\n"
@@ -105,7 +103,7 @@ TEST_F(IssnImportTest, FillsInOnlyWhatAStoredRowLacks) {
                                    Record("B-1", "7777-7777", ""),
                                    Record("B-1", "8888-8888", "77-7777/G")}));
     const auto mark = TraceMark();
-    form->Runner.DoCodeIssnWork();
+    runner->DoCodeIssnWork();
 
     EXPECT_EQ(CodeTable(), (std::vector<std::vector<std::string>>{
                                {"A-1", "1111-1111", "11-1111/A"},
@@ -134,7 +132,7 @@ TEST_F(IssnImportTest, FillsInOnlyWhatAStoredRowLacks) {
 }
 
 TEST_F(IssnImportTest, LinesWithoutARecordOrWithoutCp936TextAreSkippedAndTheRestImported) {
-    StartForm(test::kOldestLayout);
+    StartRunner(test::kOldestLayout);
     if (IsSkipped()) return;
     const std::string notGbk = "\xFF\xFE";  // no CP936 character starts with 0xFF
     WriteFile("issn.dat",
@@ -147,10 +145,9 @@ TEST_F(IssnImportTest, LinesWithoutARecordOrWithoutCp936TextAreSkippedAndTheRest
               + EncodeIssnLine(Record("5-1", "4444-4444", "44-4444/D")) + "\n"   // LF alone
               + EncodeIssnLine("C-2") + "\r\n"                             // code only
               + EncodeIssnLine(Record("C-3", "5555-5555", "55-5555/E")));  // no line end
-    test::RecordingPresenter boxes;
-    Application.Guarded([&] { form->Runner.DoCodeIssnWork(); });
+    EXPECT_NO_THROW(runner->DoCodeIssnWork());
 
-    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_TRUE(recorder.boxes.empty());
     EXPECT_EQ(CodeTable(), (std::vector<std::vector<std::string>>{
                                {"5-1", "4444-4444", "44-4444/D"},
                                {"C-2", "", ""},
@@ -158,37 +155,21 @@ TEST_F(IssnImportTest, LinesWithoutARecordOrWithoutCp936TextAreSkippedAndTheRest
                                {"O'K-9", "3333-3333", ""},
                                {"中-1", "2222-2222", "22-2222/B"}}));
     // Seven lines processed (the two without CP936 text too), the empty and one-byte lines not.
-    EXPECT_EQ(barPositions.back(), 17);
-}
-
-TEST_F(IssnImportTest, AMissingIssnDatEndsTheRunWithABoxNamingTheFileAndItsFolder) {
-    StartForm(test::kOldestLayout);
-    if (IsSkipped()) return;
-    test::RecordingPresenter boxes;
-    Application.Guarded([&] { form->Runner.DoCodeIssnWork(); });
-
-    ASSERT_EQ(boxes.Boxes().size(), 1u);
-    const std::string& text = boxes.Boxes()[0].text;
-    EXPECT_NE(text.find("issn.dat"), std::string::npos) << text;
-    EXPECT_NE(text.find(folder.path().toStdString()), std::string::npos) << text;
-    EXPECT_EQ(boxes.Boxes()[0].caption, "UpKavel");
-    EXPECT_EQ(boxes.Boxes()[0].flags, 0x10u);
-    // The table was created before the file was opened.
-    EXPECT_EQ(ColumnsOf("lib_issncode").size(), 3u);
+    EXPECT_EQ(recorder.barPositions.back(), 17);
 }
 
 TEST_F(IssnImportTest, TheBarCountsOneALineAndWrapsFromItsMaximumToOne) {
-    StartForm(test::kOldestLayout);
+    StartRunner(test::kOldestLayout);
     if (IsSkipped()) return;
     std::vector<std::string> lines;
     for (int i = 0; i < 95; ++i) lines.push_back(Record("W-" + std::to_string(i), "1111-1111", ""));
     WriteFile("issn.dat", IssnDat(lines));
-    form->Runner.DoCodeIssnWork();
+    runner->DoCodeIssnWork();
 
     std::vector<int> expected = {10};
     for (int p = 11; p <= 100; ++p) expected.push_back(p);
     for (int p = 1; p <= 5; ++p) expected.push_back(p);
-    EXPECT_EQ(barPositions, expected);
+    EXPECT_EQ(recorder.barPositions, expected);
     EXPECT_EQ(Rows("select count(*) from lib_issncode"), (std::vector<std::vector<std::string>>{{"95"}}));
 }
 

@@ -53,7 +53,7 @@ public:
     // Runs one step and returns the statements the server received meanwhile.
     Statements Traced(Step step) {
         const auto mark = TraceMark();
-        (runner->*step)();
+        ((*runner).*step)();
         return TracedSince(mark);
     }
 
