@@ -14,28 +14,23 @@ TUpgradeRunner::TUpgradeRunner(TDatabase& libDB, UpgradeProgress& progress,
                                UpgradeMessages& messages)
     : qrTmp(libDB), qrTmp1(libDB), progress_(progress), messages_(messages) {}
 
-namespace {
-
-void Prepare(TQuery& query, const SqlLines& lines) {
+void TUpgradeRunner::Send(TQuery& query, const SqlLines& lines, Returns returns) {
+    failedStatement_.clear();
     query.ClearSql();
     for (const auto& line : lines) query.AddSql(line);
-}
-
-}  // namespace
-
-void TUpgradeRunner::Failed(const TQuery& query) {
-    failedStatement_ = query.Text();
-    throw;
+    try {
+        if (returns == Returns::Rows)
+            query.Open();
+        else
+            query.ExecSQL();
+    } catch (const EDatabaseError&) {
+        failedStatement_ = query.Text();
+        throw;
+    }
 }
 
 void TUpgradeRunner::RunSql(TQuery& query, const SqlLines& lines) {
-    failedStatement_.clear();
-    Prepare(query, lines);
-    try {
-        query.ExecSQL();
-    } catch (const EDatabaseError&) {
-        Failed(query);
-    }
+    Send(query, lines, Returns::Nothing);
     query.Close();
 }
 
@@ -51,13 +46,7 @@ bool TUpgradeRunner::RunSqlProtected(TQuery& query, const SqlLines& lines) {
 }
 
 bool TUpgradeRunner::OpenAndTest(TQuery& query, const SqlLines& lines) {
-    failedStatement_.clear();
-    Prepare(query, lines);
-    try {
-        query.Open();
-    } catch (const EDatabaseError&) {
-        Failed(query);
-    }
+    Send(query, lines, Returns::Rows);
     const bool noRows = query.Eof();
     query.Close();
     return !noRows;
@@ -86,13 +75,7 @@ bool TUpgradeRunner::CreateTableIfMissing(const TableDecl& table) {
 
 void TUpgradeRunner::Walk(TQuery& query, const SqlLines& lines,
                           const std::function<void()>& perRow) {
-    failedStatement_.clear();
-    Prepare(query, lines);
-    try {
-        query.Open();
-    } catch (const EDatabaseError&) {
-        Failed(query);
-    }
+    Send(query, lines, Returns::Rows);
     progress_.LoopStarted(query.RecordCount());
     while (!query.Eof()) {
         perRow();
@@ -103,13 +86,7 @@ void TUpgradeRunner::Walk(TQuery& query, const SqlLines& lines,
 
 bool TUpgradeRunner::LookUp(TQuery& query, const SqlLines& lines,
                             const std::function<void()>& readRow) {
-    failedStatement_.clear();
-    Prepare(query, lines);
-    try {
-        query.Open();
-    } catch (const EDatabaseError&) {
-        Failed(query);
-    }
+    Send(query, lines, Returns::Rows);
     const bool found = !query.Eof();
     if (found) readRow();
     query.Close();

@@ -161,8 +161,11 @@ private:
 
     // Runs one dated step with CurrentStep() naming it.
     void RunStep(const char* name, void (TUpgradeRunner::*step)());
-    // Records the statement of `query` as the failing one and lets the error go on.
-    [[noreturn]] void Failed(const TQuery& query);
+    // Clears the query's lines (closing it), adds `lines` and opens them (Rows) or executes them
+    // (Nothing). When the server refuses, the statement is kept as FailedStatement() and the
+    // error goes on.
+    enum class Returns { Nothing, Rows };
+    void Send(TQuery& query, const SqlLines& lines, Returns returns);
 
     UpgradeProgress& progress_;
     UpgradeMessages& messages_;
