@@ -140,9 +140,9 @@ TEST_F(RehearsalTest, TheOldestLayoutRehearsesToTheFinalSchemaOfTheWholeUpgrade)
 }
 
 TEST_F(RehearsalTest, AFailingUpgradeIsReportedWithItsStatementAndTheLiveDatabaseIsUntouched) {
-    // A work table left behind by an earlier failed run makes the rebuild of lib_people fail.
+    // A parameter column that came without its partner makes the baseline's second ALTER fail.
     StartStandinOn(test::kOldestLayout,
-                   "create table lib_peopletmp (pe_code char(6) NOT NULL)\nGO\n");
+                   "alter table lib_canshub add cs_toudilv numeric(5,2) default(10)\nGO\n");
     if (IsSkipped()) return;
     const std::string liveSchema = Schema();
     const std::size_t mark = TraceMark();
@@ -152,11 +152,12 @@ TEST_F(RehearsalTest, AFailingUpgradeIsReportedWithItsStatementAndTheLiveDatabas
     EXPECT_EQ(r.status, 1) << r.output;
     EXPECT_NE(r.output.find("Outcome: the upgrade FAILED on the copy."), std::string::npos)
         << r.output;
-    EXPECT_NE(r.output.find(
-                  "Msg 2714: There is already an object named 'lib_peopletmp' in the database."),
+    EXPECT_NE(r.output.find("Msg 2705: Column names in each table must be unique. Column name "
+                            "'cs_toudilv' in table 'lib_canshub' is specified more than once."),
               std::string::npos)
         << r.output;
-    EXPECT_NE(r.output.find("Failing statement:\n    create table lib_peopletmp"),
+    EXPECT_NE(r.output.find("Failing statement:\n    alter table lib_canshub add cs_toudilv "
+                            "numeric(5,2) default(10)"),
               std::string::npos)
         << r.output;
     ExpectOnlyReadsSince(mark);

@@ -1,0 +1,89 @@
+#include "RecordingRunner.h"
+
+#include <stdlib.h>
+
+#include <exception>
+#include <fstream>
+#include <system_error>
+
+namespace kavel::test {
+
+void RecordingRunner::ShowWorking() { workingVisible = true; }
+
+void RecordingRunner::HideWorking() { workingVisible = false; }
+
+void RecordingRunner::ShowBar() { barVisible = true; }
+
+void RecordingRunner::SetBar(int position) { MoveBar(position); }
+
+void RecordingRunner::AdvanceBar(int position) { MoveBar(position); }
+
+void RecordingRunner::HideBar() { barVisible = false; }
+
+void RecordingRunner::MoveBar(int position) {
+    if (position == barValue) return;
+    barValue = position;
+    barPositions.push_back(position);
+    if (onBarMoved) onBarMoved(position);
+}
+
+void RecordingRunner::PumpMessages() {
+    ++pumps;
+    if (onPump) onPump();
+}
+
+void RecordingRunner::LoopStarted(std::size_t rows) { loops.push_back(rows); }
+
+void RecordingRunner::StepStarted(const std::string& step) { steps.push_back(step); }
+
+void RecordingRunner::Recovered(const std::string& what) { recovered.push_back(what); }
+
+void RecordingRunner::MarkerRecorded(const std::string& marker) { markers.push_back(marker); }
+
+int RecordingRunner::Show(const std::string& text, const std::string& caption, unsigned flags) {
+    boxes.push_back({text, caption, flags});
+    return mb::kIdOk;
+}
+
+void RunnerTest::TearDown() {
+    runner.reset();
+    StandinDatabaseTest::TearDown();
+    if (!folder.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
+}
+
+void RunnerTest::StartRunner(const std::string& fixture, const std::string& extraSql) {
+    StartStandinOn(fixture, extraSql);
+    if (IsSkipped() || HasFatalFailure()) return;
+    AttachRunner();
+}
+
+void RunnerTest::AttachRunner() {
+    ASSERT_TRUE(folder.empty()) << "one runner per test";
+    std::string pattern = (std::filesystem::temp_directory_path() / "upkavel-runner-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr) << pattern;
+    folder = pattern;
+    runner = std::make_unique<TUpgradeRunner>(database, recorder, recorder);
+    runner->ProgramFolder = folder.string();
+}
+
+std::string RunnerTest::RunUpgradeFailure(bool withEarlier) {
+    try {
+        runner->RunUpgrade(withEarlier);
+        return {};
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+}
+
+void RunnerTest::WriteFile(const char* name, const std::string& bytes) const {
+    std::ofstream out(folder / name, std::ios::binary | std::ios::trunc);
+    ASSERT_TRUE(out.is_open()) << (folder / name);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    ASSERT_TRUE(out.good()) << (folder / name);
+}
+
+}  // namespace kavel::test
