@@ -17,6 +17,18 @@ namespace {
 
 constexpr UINT kCodePage = 936;
 
+// Windows gives the user-defined areas of code page 936 (AAA1-AFFE, F8A1-FEFE, A140-A7A0) and
+// its unassigned slots characters of the private use area, both ways; the iconv codec knows no
+// such characters and refuses them. They count as undefined here too, so that both builds accept
+// the same text and the byte-keeping form maps a credential to the same characters on both.
+bool IsPrivateUse(char16_t unit) { return unit >= 0xE000 && unit <= 0xF8FF; }
+
+bool HasPrivateUse(std::u16string_view wide) {
+    for (char16_t unit : wide)
+        if (IsPrivateUse(unit)) return true;
+    return false;
+}
+
 std::string Hex(std::string_view s) {
     static const char* digits = "0123456789ABCDEF";
     std::string h;
@@ -29,7 +41,8 @@ std::string Hex(std::string_view s) {
 }
 
 // The UTF-16 of `cp936`, or false when Windows finds a byte sequence in it that code page 936
-// does not define (MB_ERR_INVALID_CHARS: no silent default character).
+// does not define (MB_ERR_INVALID_CHARS: no silent default character) or that it decodes to a
+// private use character.
 bool DecodeExactly(std::string_view cp936, std::u16string& wide) {
     wide.clear();
     if (cp936.empty()) return true;
@@ -39,14 +52,16 @@ bool DecodeExactly(std::string_view cp936, std::u16string& wide) {
                                       reinterpret_cast<wchar_t*>(wide.data()), size);
     if (n <= 0) return false;
     wide.resize(static_cast<std::size_t>(n));
-    return true;
+    return !HasPrivateUse(wide);
 }
 
 // The code page 936 bytes of `wide`, or false when a character has no form there. Best-fit
-// mappings (a look-alike in place of the character) count as having none.
+// mappings (a look-alike in place of the character) and private use characters count as having
+// none.
 bool EncodeExactly(std::u16string_view wide, std::string& cp936) {
     cp936.clear();
     if (wide.empty()) return true;
+    if (HasPrivateUse(wide)) return false;
     const int size = static_cast<int>(wide.size());
     cp936.resize(wide.size() * 2);
     BOOL usedDefault = FALSE;

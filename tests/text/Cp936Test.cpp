@@ -51,6 +51,29 @@ TEST(Cp936, KeepingBytesMapsEachStrayByteToItsOwnCharacter) {
     for (const auto& c : cases) EXPECT_EQ(Cp936ToUtf8KeepingBytes(c.bytes), c.utf8) << c.utf8;
 }
 
+// The user-defined areas of code page 936 hold no characters of ours: Windows maps them to the
+// private use area, iconv refuses them; both builds must refuse them alike, and keep a
+// credential's bytes in them as stray bytes.
+TEST(Cp936, UserDefinedAreasAreNotText) {
+    const struct {
+        std::string bytes;
+        std::string kept;
+    } cases[] = {
+        {"\xAA\xA1", "\uF7AA\uF7A1"},   // AAA1-AFFE
+        {"\xF8\xA1", "\uF7F8\uF7A1"},   // F8A1-FEFE
+        {"\xA1\x40", "\uF7A1@"},        // A140-A7A0: the trail byte is ASCII on its own
+        {"\xFE\x50", "\uF7FEP"},        // an unassigned slot
+    };
+    for (const auto& c : cases) {
+        EXPECT_THROW(Cp936ToUtf8(c.bytes), TextCodecError) << c.kept;
+        EXPECT_THROW(Cp936ToUtf8("\xD6\xD0" + c.bytes), TextCodecError) << c.kept;
+        EXPECT_EQ(Cp936ToUtf8KeepingBytes(c.bytes), c.kept);
+    }
+    EXPECT_THROW(Utf8ToCp936("\uE000"), TextCodecError);  // what Windows decodes AAA1 to
+    EXPECT_THROW(Utf8ToCp936("a\uF8FF"), TextCodecError);
+    EXPECT_EQ(Utf8ToCp936Lossy("a\uE000b"), "a?b");
+}
+
 TEST(Trim, DropsBytesUpTo32OnBothEnds) {
     struct Case {
         std::string in, out;
