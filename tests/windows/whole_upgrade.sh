@@ -43,6 +43,7 @@ run_twice() {
 }
 
 # ---- Linux: the statements to match ----
+export XDG_DATA_HOME=$folder/data  # what the Linux program keeps for its user stays here
 kw_serve "$sqlstandin" "$folder/linux" "$password" KavelODBC "$fixture"
 servers+=("$folder/linux")
 run_twice linux "$linux_cmd"
@@ -80,6 +81,15 @@ if ! cmp -s "$folder/linux.statements" "$folder/windows.statements"; then
   sed -n 1,20p "$folder/statements.diff" >&2
 fi
 [ "$(cat "$folder/linux.1.count")" = "$(cat "$folder/windows.1.count")" ] || fail "the first runs sent different numbers of statements"
+# The same words on the console (Chinese included), with Windows' line ends; the journal's path
+# is each system's own.
+for run in 1 2; do
+  if ! diff <(tr -d '\r' <"$folder/windows.$run.out" | grep -v '^journal: ') \
+            <(grep -v '^journal: ' "$folder/linux.$run.out") >"$folder/out.$run.diff"; then
+    fail "run $run printed other lines on Windows:"
+    sed -n 1,10p "$folder/out.$run.diff" >&2
+  fi
+done
 if ! diff -u "$expected_schema" "$folder/windows.schema" >"$folder/schema.diff"; then
   fail "the final schema differs from $expected_schema:"
   sed -n 1,30p "$folder/schema.diff" >&2
