@@ -3,7 +3,9 @@
 // and say by its exit code and its words what happened.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -71,19 +73,27 @@ protected:
             << "\"ODBCNAME\"=\"" << server->DsnName() << "\"\r\n"
             << "\"USERNAME\"=\"" << DigitCode("sa") << "\"\r\n"
             << "\"PASSWORD\"=\"" << DigitCode(kPassword) << "\"\r\n";
+        journalHome = server->Folder() / "data";
     }
 
-    // Runs UpKavelCmd with `arguments`, its settings from `registry`.
+    // The command line that runs UpKavelCmd with `arguments`, its settings from `registry`, its
+    // journal under `journalHome`.
+    std::string Command(const std::string& arguments) const {
+        return "env XDG_DATA_HOME='" + journalHome.string() + "' KAVEL_HKLM='" + registry.string() +
+               "' LSAN_OPTIONS=suppressions=" KAVEL_LSAN_SUPPRESSIONS " '" KAVEL_UPKAVELCMD_PATH "' " +
+               arguments;
+    }
+
     Outcome Run(const std::string& arguments) const {
         const fs::path out = server->Folder() / "cmd.out";
         const fs::path err = server->Folder() / "cmd.err";
-        const std::string command = "KAVEL_HKLM='" + registry.string() +
-                                    "' LSAN_OPTIONS=suppressions=" KAVEL_LSAN_SUPPRESSIONS " '" +
-                                    KAVEL_UPKAVELCMD_PATH + "' " + arguments + " >'" + out.string() +
-                                    "' 2>'" + err.string() + "' </dev/null";
+        const std::string command = Command(arguments) + " >'" + out.string() + "' 2>'" + err.string() +
+                                    "' </dev/null";
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err)};
     }
+
+    std::string Journal() const { return ReadFile(journalHome / "KorvenSoft/UpKavel/UpKavel.log"); }
 
     std::vector<std::string> Trace() const {
         std::vector<std::string> statements;
@@ -93,6 +103,7 @@ protected:
 
     std::unique_ptr<standin::test::StandinServer> server;
     fs::path registry;
+    fs::path journalHome;
 };
 
 TEST_F(UpKavelCmdTest, TwoRunsSendExactlyWhatTheWindowSends) {
@@ -164,12 +175,69 @@ TEST_F(UpKavelCmdTest, ExitCodesAndWordsForEachOutcome) {
         << failed.err;
     EXPECT_EQ(failed.out.find("Kavel升级成功"), std::string::npos);
 
-    // No server: the connection box's text, exit 3.
+    EXPECT_NE(failed.out.find("journal: " + (journalHome / "KorvenSoft/UpKavel/UpKavel.log").string()),
+              std::string::npos)
+        << failed.out;
+    const std::string journal = Journal();
+    EXPECT_NE(journal.find("refused (Msg 4902): Cannot find the object \"lib_enterpeoplep\""), std::string::npos)
+        << journal;
+    EXPECT_NE(journal.find("\n    alter table lib_enterpeoplep add ep_dzlx char(20) default('')\n"),
+              std::string::npos);
+    EXPECT_NE(journal.find("upgrade FAILED in step 2012-03-15 after "), std::string::npos);
+
+    // No server: the connection box's text, exit 3, and the journal says so too.
     server->Stop();
     const Outcome unreachable = Run("--backed-up");
     EXPECT_EQ(unreachable.exitCode, 3);
     EXPECT_NE(unreachable.err.find("数据库连接失败，请检查通信参数或服务器状态！"), std::string::npos)
         << unreachable.err;
+    EXPECT_NE(Journal().find("connection FAILED: "), std::string::npos);
+}
+
+TEST_F(UpKavelCmdTest, TheJournalTellsTheRunAndNeverStandsInItsWay) {
+    Serve(test::kOldestLayout);
+    if (IsSkipped()) return;
+    const Outcome run = Run("--backed-up --with-earlier");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::string journal = Journal();
+    ASSERT_FALSE(journal.empty());
+    EXPECT_EQ(journal.back(), '\n');
+    EXPECT_NE(journal.find(" == UpKavelCmd "), std::string::npos);
+    EXPECT_NE(journal.find(", data source " + server->DsnName() + ", user sa, host "), std::string::npos);
+    EXPECT_NE(journal.find("earlier upgrades ticked\n"), std::string::npos);
+    EXPECT_EQ(journal.find(kPassword + std::string(",")), std::string::npos) << "the password stays out";
+    EXPECT_NE(journal.find("step 2007-12-03 done in "), std::string::npos);
+    EXPECT_NE(journal.find("marker ZZ20170109.SFZ recorded\n"), std::string::npos);
+    EXPECT_NE(journal.find("sent: create table lib_rukutj ( \n"), std::string::npos);
+    EXPECT_NE(journal.find("loop over the lines of issn.dat: 422 rows, 844 statements, "), std::string::npos);
+    EXPECT_NE(journal.find("upgrade succeeded after "), std::string::npos);
+
+    // A journal folder that cannot be made: the upgrade runs as ever, one line says so.
+    Serve(test::kOldestLayout);
+    std::ofstream(server->Folder() / "data") << "a file where the folder would go";
+    const Outcome unjournalled = Run("--backed-up --with-earlier");
+    EXPECT_EQ(unjournalled.exitCode, 0) << unjournalled.err;
+    EXPECT_NE(unjournalled.out.find("Kavel升级成功，请更新Kavel.exe\n"), std::string::npos);
+    EXPECT_EQ(unjournalled.err.rfind("UpKavelCmd: no journal of this run: cannot create ", 0), 0u)
+        << unjournalled.err;
+
+    // Killed in the middle of a run: the journal ends with a whole line.
+    Serve(test::kOldestLayout);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        execl("/bin/sh", "sh", "-c", ("exec " + Command("--backed-up --with-earlier") + " >/dev/null 2>&1").c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    // Once the run is well under way (its baseline step has begun), it is killed.
+    for (int i = 0; i < 2000 && Journal().find("step baseline started") == std::string::npos; ++i) usleep(1000);
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    const std::string cut = Journal();
+    ASSERT_NE(cut.find("step baseline started"), std::string::npos);
+    EXPECT_EQ(cut.back(), '\n');
 }
 
 }  // namespace

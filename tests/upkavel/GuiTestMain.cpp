@@ -10,6 +10,10 @@
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // The journal every upgrade run appends to goes to a folder of this test process, never to
+    // the user's own.
+    char journalHome[] = "/tmp/upkavel-tests-XXXXXX";
+    if (mkdtemp(journalHome) != nullptr) setenv("XDG_DATA_HOME", journalHome, 1);
     QApplication application(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();

@@ -2,6 +2,8 @@
 // the window (registry, or the .reg file named by KAVEL_HKLM), the same runner and statements;
 // --backed-up stands for the window's backup box, --with-earlier for "同时升级以前所有的系统升级".
 //
+// Every run is appended to the journal UpKavel.log (RunJournal.h), whose path is printed at the end.
+//
 // Exit codes: 0 the upgrade succeeded; 1 it failed (the server's message, the step and the
 // statement are printed); 2 bad options, or no --backed-up; 3 no connection to the database.
 
@@ -20,6 +22,7 @@
 #include "ConnectionSettings.h"
 #include "ConsoleReports.h"
 #include "ProgramFolder.h"
+#include "RunJournal.h"
 #include "TDatabase.h"
 #include "UpgradeRunner.h"
 
@@ -84,18 +87,22 @@ bool IsTerminal(std::FILE* stream) {
 #endif
 }
 
-// Connects `libDB` as the window's data module does; false, with the reason printed, when it
-// cannot (settings unreadable, data source or login refused, server unreachable).
-bool Connect(TDatabase& libDB) {
+// Connects `libDB` as the window's data module does; false, with the reason printed and
+// journalled, when it cannot (settings unreadable, data source or login refused, server
+// unreachable).
+bool Connect(TDatabase& libDB, RunJournal& journal, bool withEarlier) {
+    bool headed = false;
     try {
         SetDefaultConnection(libDB);
         ApplyConnectionSettings(libDB);
+        journal.Header("UpKavelCmd", libDB, withEarlier);
+        headed = true;
         libDB.SetConnected(true);
         return true;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n%s\n", kConnectionFailed, e.what());
-    } catch (...) {
-        std::fprintf(stderr, "%s\n", kConnectionFailed);
+        if (!headed) journal.Header("UpKavelCmd", libDB, withEarlier);
+        journal.Line(std::string("connection FAILED: ") + e.what());
     }
     return false;
 }
@@ -108,14 +115,15 @@ std::string AsLines(const std::string& statement) {
     return text;
 }
 
-int Upgrade(const Options& options) {
+int Upgrade(const Options& options, RunJournal& journal) {
     TDatabase libDB;
-    if (!Connect(libDB)) return kNoConnection;
+    if (!Connect(libDB, journal, options.withEarlier)) return kNoConnection;
     std::printf("connected to data source %s\n", libDB.AliasName.c_str());
 
     ConsoleReports reports(stdout, IsTerminal(stdout));
     TUpgradeRunner runner(libDB, reports, reports);
     runner.ProgramFolder = FolderOfThisProgram();
+    runner.SetJournal(&journal);
     try {
         runner.RunUpgrade(options.withEarlier);
         return kSucceeded;
@@ -155,5 +163,12 @@ int main(int argc, char** argv) {
                      kUsageLine);
         return kUsage;
     }
-    return Upgrade(options);
+    RunJournal journal(RunJournal::DefaultFolder());
+    const int status = Upgrade(options, journal);
+    // A journal that could not be written changed nothing of the run; one line says so.
+    if (journal.Ok())
+        std::printf("journal: %s\n", journal.Path().c_str());
+    else
+        std::fprintf(stderr, "UpKavelCmd: no journal of this run: %s\n", journal.Problem().c_str());
+    return status;
 }

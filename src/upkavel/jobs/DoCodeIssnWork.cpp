@@ -49,8 +49,11 @@ void TUpgradeRunner::DoCodeIssnWork() {
     TextFileLines file(ProgramFolder, "issn.dat");
 
     // 5. One record a line.
+    const LoopTally tally = BeginLoop();
+    long long lines = 0;
     std::string line;
     while (file.ReadLine(line)) {
+        ++lines;
         PumpMessages();
         const std::optional<IssnRecord> stored = ReadIssnDatLine(line);
         if (!stored) continue;  // shorter than 2 bytes: no record, the bar stays
@@ -90,6 +93,7 @@ void TUpgradeRunner::DoCodeIssnWork() {
         }
         AdvanceBar();
     }
+    EndLoop(tally, "over the lines of issn.dat", lines);
     // 6. The file closes with `file`, also when an error leaves the loop.
 }
 

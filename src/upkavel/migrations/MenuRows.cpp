@@ -9,6 +9,7 @@ void TUpgradeRunner::InsertMenuRowUnlessPresent(const char* probe, const char* i
         if (!RowExists(probe)) RunSql(insert);
     } catch (const EDatabaseError&) {
         // Discarded on purpose, as for the other protected menu statements.
+        Discarded();
     }
 }
 

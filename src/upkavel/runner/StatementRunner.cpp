@@ -18,15 +18,18 @@ void TUpgradeRunner::Send(TQuery& query, const SqlLines& lines, Returns returns)
     failedStatement_.clear();
     query.ClearSql();
     for (const auto& line : lines) query.AddSql(line);
+    ++statements_;
     try {
         if (returns == Returns::Rows)
             query.Open();
         else
             query.ExecSQL();
-    } catch (const EDatabaseError&) {
+    } catch (const EDatabaseError& error) {
         failedStatement_ = query.Text();
+        JournalRefused(failedStatement_, error);
         throw;
     }
+    if (journal_ != nullptr) JournalSent(query.Text());
 }
 
 void TUpgradeRunner::RunSql(TQuery& query, const SqlLines& lines) {
@@ -41,6 +44,7 @@ bool TUpgradeRunner::RunSqlProtected(TQuery& query, const SqlLines& lines) {
     } catch (const EDatabaseError&) {
         // Discarded on purpose: the caller's step goes on with its next action.
         failedStatement_.clear();
+        Discarded();
         return false;
     }
 }
@@ -76,12 +80,15 @@ bool TUpgradeRunner::CreateTableIfMissing(const TableDecl& table) {
 void TUpgradeRunner::Walk(TQuery& query, const SqlLines& lines,
                           const std::function<void()>& perRow) {
     Send(query, lines, Returns::Rows);
-    progress_.LoopStarted(query.RecordCount());
+    const LoopTally tally = BeginLoop();
+    const std::size_t rows = query.RecordCount();
+    progress_.LoopStarted(rows);
     while (!query.Eof()) {
         perRow();
         query.Next();
     }
     query.Close();
+    EndLoop(tally, "over " + lines.front(), static_cast<long long>(rows));
 }
 
 bool TUpgradeRunner::LookUp(TQuery& query, const SqlLines& lines,

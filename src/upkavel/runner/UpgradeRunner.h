@@ -10,6 +10,7 @@
 // their errors; any other error leaves the step and the driver at once, with everything done so
 // far kept (nothing runs in a transaction).
 
+#include <chrono>
 #include <concepts>
 #include <functional>
 #include <string>
@@ -22,6 +23,8 @@
 
 namespace kavel {
 
+class EDatabaseError;
+class RunJournal;
 class TDatabase;
 struct TableDecl;
 
@@ -44,6 +47,10 @@ public:
     // The folder of the program file, where issn.dat and issnok.txt are kept (UTF-8 path).
     // Tests and benchmarks point it at a folder of their own.
     std::string ProgramFolder;
+
+    // The journal the runner writes its steps, markers, DDL, failures, loops and outcome to;
+    // null (the default) for none. Not owned.
+    void SetJournal(RunJournal* journal) { journal_ = journal; }
 
     // ---- The upgrade driver ----
     // Ensures the ledger, shows the working label, finishes a table rebuild an interrupted run
@@ -158,6 +165,24 @@ private:
     void RecoverRebuild(const std::string& table, const std::string& workTable,
                         const std::function<void()>& recreate, const SqlLines& copyBack);
     long long RowCount(const std::string& table);
+    // Tells the front end and the journal what the recovery did.
+    void Recovered(const std::string& what);
+
+    // A line in the journal, when there is one.
+    void Journal(const std::string& text);
+    // Counts of a long loop for the journal: rows, statements, time, rate, errors discarded.
+    struct LoopTally {
+        std::chrono::steady_clock::time_point start;
+        long long statements;
+        long long discarded;
+    };
+    LoopTally BeginLoop() const;
+    void EndLoop(const LoopTally& tally, const std::string& what, long long rows);
+    // A protected statement's error was discarded.
+    void Discarded();
+    // A statement sent (journalled when it is DDL) or refused by the server.
+    void JournalSent(const std::string& statement);
+    void JournalRefused(const std::string& statement, const EDatabaseError& error);
 
     // Runs one dated step with CurrentStep() naming it.
     void RunStep(const char* name, void (TUpgradeRunner::*step)());
@@ -169,6 +194,9 @@ private:
 
     UpgradeProgress& progress_;
     UpgradeMessages& messages_;
+    RunJournal* journal_ = nullptr;
+    long long statements_ = 0;  // sent in the life of the runner
+    long long discarded_ = 0;   // errors of protected statements
     int barPosition_ = 0;
     std::string currentStep_;
     std::string failedStatement_;

@@ -23,6 +23,7 @@ bool TUpgradeRunner::CheckVerSign(const std::string& marker) {
     if (absent) {
         RunSql("insert into ver_manage(vm_mess)values(" + Quoted(marker) + ")");
         progress_.MarkerRecorded(marker);
+        Journal("marker " + marker + " recorded");
     }
     return absent;
 }

@@ -42,7 +42,7 @@ void TUpgradeRunner::RecoverRebuild(const std::string& table, const std::string&
                                  std::to_string(saved) + " 行，而 " + table + " 只有 " +
                                  std::to_string(kept) + " 行。两个表都未改动，请核对后再升级。");
         RunSql("drop table " + workTable);
-        progress_.Recovered(workTable + " left by an interrupted rebuild dropped: " + table +
+        Recovered(workTable + " left by an interrupted rebuild dropped: " + table +
                             " holds its " + std::to_string(kept) + " rows");
         return;
     }
@@ -57,8 +57,13 @@ void TUpgradeRunner::RecoverRebuild(const std::string& table, const std::string&
                              e.Diagnostics());
     }
     RunSql("drop table " + workTable);
-    progress_.Recovered(table + " rebuilt after an interrupted rebuild: " + std::to_string(saved) +
+    Recovered(table + " rebuilt after an interrupted rebuild: " + std::to_string(saved) +
                         " rows copied back from " + workTable);
+}
+
+void TUpgradeRunner::Recovered(const std::string& what) {
+    progress_.Recovered(what);
+    Journal("recovery: " + what);
 }
 
 void TUpgradeRunner::RecoverWorkTables() {

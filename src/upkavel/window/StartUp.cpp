@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "RunJournal.h"
 #include "TApplication.h"
 #include "dbTools.h"
 #include "frmUpKavelMain.h"
@@ -10,7 +11,12 @@
 namespace kavel {
 namespace {
 
-void ShowConnectionError() {
+void ShowConnectionError(const std::string& reason) {
+    if (dbToolsMain != nullptr) {
+        RunJournal journal(RunJournal::DefaultFolder());
+        journal.Header("UpKavel", dbToolsMain->LibDB, std::nullopt);
+        journal.Line("connection FAILED: " + reason);
+    }
     Application.MessageBox("数据库连接失败，请检查通信参数或服务器状态！", "错误信息", mb::kOk);
 }
 
@@ -26,9 +32,11 @@ bool StartUp() {
             UpKavelMain = Application.Adopt(std::make_unique<TUpKavelMain>(dbToolsMain->LibDB));
             return true;
         }
-        ShowConnectionError();
+        ShowConnectionError("the connection gate was not opened");
+    } catch (const std::exception& e) {
+        ShowConnectionError(e.what());
     } catch (...) {
-        ShowConnectionError();
+        ShowConnectionError("unknown error");
     }
     return false;
 }

@@ -9,6 +9,7 @@
 #include <QPushButton>
 
 #include "FormLook.h"
+#include "RunJournal.h"
 #include "TApplication.h"
 #include "TDatabase.h"
 
@@ -72,7 +73,8 @@ TUpKavelMain::TUpKavelMain(TDatabase& libDB, QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                           Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
-      Runner(libDB, *this, *this) {
+      Runner(libDB, *this, *this),
+      libDB_(libDB) {
     Runner.ProgramFolder = QCoreApplication::applicationDirPath().toStdString();
     setObjectName("UpKavelMain");
     setWindowTitle("Kavel升级 V6.2017.1(32位)");
@@ -196,6 +198,14 @@ void TUpKavelMain::FormKeyUp(int virtualKey) {
 void TUpKavelMain::btUpClick() {
     if (running_) return;  // a click queued before the controls were disabled
     RunLock lock(*this);
+    // Each run appends to the journal; one that cannot be written changes nothing here.
+    RunJournal journal(RunJournal::DefaultFolder());
+    journal.Header("UpKavel", libDB_, ckBefore->isChecked());
+    Runner.SetJournal(&journal);
+    struct Detach {
+        TUpgradeRunner& runner;
+        ~Detach() { runner.SetJournal(nullptr); }
+    } detach{Runner};
     Runner.RunUpgrade(ckBefore->isChecked());
     lock.Release();
     btExit->setFocus();

@@ -87,6 +87,7 @@ private:
     void MoveBar(int position, bool paintNow);
     void PrepareBarPainting();
 
+    TDatabase& libDB_;
     bool running_ = false;
     QElapsedTimer barPainted_;  // since the bar was last painted; invalid before the first
     QTimer barCatchUp_;         // paints a value the loop left unpainted once it stops moving
