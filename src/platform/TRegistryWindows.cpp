@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 
 #include "RegFile.h"
@@ -38,10 +39,18 @@ HKEY RootHandle(std::uint32_t root) {
     return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(root)));
 }
 
+// The main program that writes the settings is a 32-bit program: on 64-bit Windows its
+// HKEY_LOCAL_MACHINE\SOFTWARE is the 32-bit view (WOW6432Node), which a 64-bit build does not
+// see by default. A key is looked up there first, then in the 64-bit view (settings written
+// there by hand or by a 64-bit tool). On 32-bit Windows both flags are ignored: one view.
 class OpenKey {
 public:
     OpenKey(std::uint32_t root, const std::string& path) {
-        status_ = RegOpenKeyExW(RootHandle(root), Widen(path).c_str(), 0, KEY_READ, &key_);
+        const std::wstring wpath = Widen(path);
+        for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+            status_ = RegOpenKeyExW(RootHandle(root), wpath.c_str(), 0, KEY_READ | view, &key_);
+            if (status_ != ERROR_FILE_NOT_FOUND) break;
+        }
     }
     ~OpenKey() {
         if (status_ == ERROR_SUCCESS) RegCloseKey(key_);

@@ -79,3 +79,16 @@ TEST(TRegistryWindows, MissingKeyReadsAsNothing) {
     EXPECT_FALSE(reg.OpenKeyReadOnly("SOFTWARE\\KorvenSoft\\NoSuchKey"));
     EXPECT_EQ(reg.ReadString("ODBCNAME"), "");
 }
+
+// The main program is 32-bit: on 64-bit Windows its settings are in the 32-bit view, which this
+// 64-bit build must read, and prefer when both views hold the key.
+TEST(TRegistryWindows, ReadsTheViewOfThe32BitMainProgramFirst) {
+    TRegistry reg;
+    reg.SetRootKey(RootKey::LocalMachine);
+    ASSERT_TRUE(reg.KeyExists("SOFTWARE\\KorvenSoft\\KavelRegistryTest32"))
+        << "was TRegistryWindowsTest32.reg imported with /reg:32?";
+    ASSERT_TRUE(reg.OpenKeyReadOnly("SOFTWARE\\KorvenSoft\\KavelRegistryTest32"));
+    EXPECT_EQ(reg.ReadString("ODBCNAME"), "期刊 KavelODBC");
+    ASSERT_TRUE(reg.OpenKeyReadOnly("\\SOFTWARE\\KorvenSoft\\KavelRegistryTestBoth"));
+    EXPECT_EQ(reg.ReadString("View"), "32");
+}

@@ -29,14 +29,16 @@ kw_stop() {
   rm -f "$1/server.pid"
 }
 
-# kw_reg_import WINE_RUN PREFIX FILE.reg: imports a UTF-8 .reg file into the prefix's registry.
+# kw_reg_import WINE_RUN PREFIX FILE.reg [/reg:32]: imports a UTF-8 .reg file into the prefix's
+# registry (with /reg:32, into the view of 32-bit programs, where the main program writes).
 # reg import reads text outside ASCII correctly only as UTF-16LE with a byte-order mark (what
 # Windows' own export writes), so the file is converted first.
 kw_reg_import() {
   local wine_run=$1 prefix=$2 file=$3 utf16
+  shift 3
   utf16=$(mktemp --suffix=.reg)
   { printf '\xFF\xFE'; iconv -f UTF-8 -t UTF-16LE "$file"; } >"$utf16"
-  "$wine_run" "$prefix" reg import "$(kw_windows_path "$utf16")" </dev/null >/dev/null 2>&1 ||
+  "$wine_run" "$prefix" reg import "$(kw_windows_path "$utf16")" "$@" </dev/null >/dev/null 2>&1 ||
     { echo "reg import of $file failed" >&2; rm -f "$utf16"; return 1; }
   rm -f "$utf16"
 }

@@ -3,7 +3,7 @@
 #
 # The whole upgrade as a Windows site runs it: UpKavelCmd.exe --backed-up --with-earlier under
 # Wine, twice, on the oldest-layout fixture served by a Linux sqlstandin, its settings (data
-# source and the digit-coded login) read from Wine's registry. The same two runs of the Linux
+# source and the digit-coded login) read from Wine's registry, in the 32-bit programs' view. The same two runs of the Linux
 # UpKavelCmd on a fresh copy of the fixture give the statements the server must receive: each
 # Windows run must send exactly those, in the same order, byte for byte. The final schema must be
 # tests/upkavel/expected/upgraded_oldest_layout.schema, read through the ODBC layer under Wine.
@@ -61,7 +61,8 @@ Windows Registry Editor Version 5.00
 "USERNAME"="$(kv_encode_digits sa)"
 "PASSWORD"="$(kv_encode_digits "$password")"
 REG
-kw_reg_import "$wine_run" "$prefix" "$folder/settings.reg"
+# Where the 32-bit main program keeps them on 64-bit Windows.
+kw_reg_import "$wine_run" "$prefix" "$folder/settings.reg" /reg:32
 run_twice windows "$wine_run" "$prefix" "$windows_cmd"
 "$wine_run" "$prefix" "$schema_dump" KavelODBC "$password" </dev/null >"$folder/windows.schema" 2>"$folder/schema.err" ||
   { cat "$folder/schema.err" >&2; fail "schema_dump failed"; }
