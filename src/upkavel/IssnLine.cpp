@@ -75,7 +75,15 @@ std::optional<std::string> IssnRecordFromSourceLine(std::string_view lineCp936) 
     record += ' ';
     record += Columns(lineCp936, 11, 19);
     record += ' ';
-    record += Columns(lineCp936, 24, 35);
+    // The CN ends with the last whole character by column 35: a double-byte character that
+    // starts there and ends beyond it is left out, not cut in half.
+    std::size_t end = 0;
+    while (end < lineCp936.size()) {
+        const std::size_t length = IsLeadByte(lineCp936[end]) && end + 1 < lineCp936.size() ? 2 : 1;
+        if (end + length > 35) break;
+        end += length;
+    }
+    if (end > 23) record += lineCp936.substr(23, end - 23);
     return record;
 }
 

@@ -42,7 +42,8 @@ IssnRecord CutIssnRecord(std::string_view plainCp936);
 std::optional<IssnRecord> ReadIssnDatLine(std::string_view storedCp936);
 
 // The plain issn.dat record of one line of issnok.txt (code in columns 1-10, ISSN in 11-19, CN in
-// 24-35, taken as they stand), or nothing for a line shorter than 20 bytes, which is skipped.
+// 24-35, taken as they stand, the CN without a double-byte character that column 35 would cut
+// in half), or nothing for a line shorter than 20 bytes, which is skipped.
 std::optional<std::string> IssnRecordFromSourceLine(std::string_view lineCp936);
 
 // The plain issn.dat record of one row of lib_issncode: each value trimmed, then padded with

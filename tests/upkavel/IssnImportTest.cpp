@@ -131,14 +131,14 @@ TEST_F(IssnImportTest, FillsInOnlyWhatAStoredRowLacks) {
                           "update lib_issncode set \r\nic_cnno='77-7777/G' \r\nwhere ic_code='B-1'\r\n"}));
 }
 
-TEST_F(IssnImportTest, LinesWithoutARecordOrWithoutCp936TextAreSkippedAndTheRestImported) {
+TEST_F(IssnImportTest, LinesWithoutARecordAreSkippedAndBytesWithoutCp936TextArriveAsQuestionMarks) {
     StartRunner(test::kOldestLayout);
     if (IsSkipped()) return;
     const std::string notGbk = "\xFF\xFE";  // no CP936 character starts with 0xFF
     WriteFile("issn.dat",
               "\r\n"                                                       // empty: skipped
               "7\r\n"                                                      // one byte: skipped
-              + EncodeIssnLine(Record("C-" + notGbk, "1111-1111", "")) + "\r\n"  // no text: skipped
+              + EncodeIssnLine(Record("C-" + notGbk, "1111-1111", "")) + "\r\n"  // kept, '?' each
               + EncodeIssnLine(Record("C-1", "1111-1111", "11-1111/A" + notGbk)) + "\r\n"
               + EncodeIssnLine(Record("\xD6\xD0-1", "2222-2222", "22-2222/B")) + "\r\n"  // 中-1
               + EncodeIssnLine(Record("O'K-9", "3333-3333", "")) + "\r\n"  // a quote stays data
@@ -150,11 +150,13 @@ TEST_F(IssnImportTest, LinesWithoutARecordOrWithoutCp936TextAreSkippedAndTheRest
     EXPECT_TRUE(recorder.boxes.empty());
     EXPECT_EQ(CodeTable(), (std::vector<std::vector<std::string>>{
                                {"5-1", "4444-4444", "44-4444/D"},
+                               {"C-1", "1111-1111", "11-1111/A??"},
                                {"C-2", "", ""},
                                {"C-3", "5555-5555", "55-5555/E"},
+                               {"C-??", "1111-1111", ""},
                                {"O'K-9", "3333-3333", ""},
                                {"中-1", "2222-2222", "22-2222/B"}}));
-    // Seven lines processed (the two without CP936 text too), the empty and one-byte lines not.
+    // Seven lines processed, the empty and one-byte lines not.
     EXPECT_EQ(recorder.barPositions.back(), 17);
 }
 

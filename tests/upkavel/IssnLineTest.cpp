@@ -74,6 +74,9 @@ TEST(IssnLine, SourceListLinesBecomeRecords) {
         {"", std::nullopt},
         {"1001      1234-5678 xx", "1001       1234-5678 "},  // columns 20-23 are not used
         {"1001      1234-5678    123456789012345", "1001       1234-5678 123456789012"},
+        // 中 (D6 D0) in columns 34-35 fits; in columns 35-36 it would be cut in half.
+        {"1001      1234-5678    1234567890\xD6\xD0", "1001       1234-5678 1234567890\xD6\xD0"},
+        {"1001      1234-5678    12345678901\xD6\xD0", "1001       1234-5678 12345678901"},
     };
     for (const auto& c : cases) EXPECT_EQ(IssnRecordFromSourceLine(c.line), c.record) << c.line;
 }

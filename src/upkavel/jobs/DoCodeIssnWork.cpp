@@ -4,8 +4,9 @@
 // insert or update per line; the file is read one line at a time.
 //
 // issn.dat is CP936 bytes: each line is decoded and cut into fields as bytes (IssnLine.h), then
-// every field is converted to the program's UTF-8 for the statements. A line whose fields are not
-// CP936 text is skipped like a line whose insert fails: nothing of it reaches the database.
+// every field is converted to the program's UTF-8 for the statements. A byte that begins no CP936
+// character is passed as '?', what a code-page-936 client sends for a byte it cannot map: the
+// code and ISSN the import exists for are kept, and the journal counts such records.
 
 #include "Cp936.h"
 #include "DoubleQuotes.h"
@@ -16,13 +17,39 @@
 namespace kavel {
 namespace {
 
-// The record of one stored line in UTF-8, or nothing when a field is not CP936 text.
-std::optional<IssnRecord> InUtf8(const IssnRecord& cp936) {
+// CP936 bytes as UTF-8, each byte that begins no CP936 character becoming '?'. `replaced` turns
+// true when one did.
+std::string FieldInUtf8(std::string_view cp936, bool& replaced) {
     try {
-        return IssnRecord{Cp936ToUtf8(cp936.code), Cp936ToUtf8(cp936.issn), Cp936ToUtf8(cp936.cn)};
+        return Cp936ToUtf8(cp936);
     } catch (const TextCodecError&) {
-        return std::nullopt;
+        replaced = true;
     }
+    std::string utf8;
+    for (std::size_t i = 0; i < cp936.size();) {
+        std::size_t length = 0;
+        for (std::size_t tryLength : {std::size_t{1}, std::size_t{2}}) {
+            if (i + tryLength > cp936.size()) break;
+            try {
+                utf8 += Cp936ToUtf8(cp936.substr(i, tryLength));
+                length = tryLength;
+                break;
+            } catch (const TextCodecError&) {
+            }
+        }
+        if (length == 0) {
+            utf8 += '?';
+            length = 1;
+        }
+        i += length;
+    }
+    return utf8;
+}
+
+// The record of one stored line in UTF-8.
+IssnRecord InUtf8(const IssnRecord& cp936, bool& replaced) {
+    return IssnRecord{FieldInUtf8(cp936.code, replaced), FieldInUtf8(cp936.issn, replaced),
+                      FieldInUtf8(cp936.cn, replaced)};
 }
 
 }  // namespace
@@ -51,6 +78,7 @@ void TUpgradeRunner::DoCodeIssnWork() {
     // 5. One record a line.
     const LoopTally tally = BeginLoop();
     long long lines = 0;
+    long long notText = 0;  // records with a byte that is no CP936 text
     std::string line;
     while (file.ReadLine(line)) {
         ++lines;
@@ -58,42 +86,46 @@ void TUpgradeRunner::DoCodeIssnWork() {
         const std::optional<IssnRecord> stored = ReadIssnDatLine(line);
         if (!stored) continue;  // shorter than 2 bytes: no record, the bar stays
 
-        if (const std::optional<IssnRecord> record = InUtf8(*stored)) {
-            // The numbers already stored for the code; NULL reads as empty.
-            std::string storedIssn;
-            std::string storedCn;
-            const bool found = LookUp(qrTmp,
-                                      {"select * from lib_issncode ",
-                                       "where ic_code=" + Quoted(record->code)},
-                                      [&] {
-                                          storedIssn = TrimmedField(qrTmp, "ic_issn");
-                                          storedCn = TrimmedField(qrTmp, "ic_cnno");
-                                      });
+        bool replaced = false;
+        const IssnRecord record = InUtf8(*stored, replaced);
+        if (replaced) ++notText;
+        // The numbers already stored for the code; NULL reads as empty.
+        std::string storedIssn;
+        std::string storedCn;
+        const bool found = LookUp(qrTmp,
+                                  {"select * from lib_issncode ",
+                                   "where ic_code=" + Quoted(record.code)},
+                                  [&] {
+                                      storedIssn = TrimmedField(qrTmp, "ic_issn");
+                                      storedCn = TrimmedField(qrTmp, "ic_cnno");
+                                  });
 
-            // Insert the code, or fill in only what is still empty; a failure skips the line.
-            if (!found) {
-                RunSqlProtected({"insert into lib_issncode(ic_code,ic_issn,ic_cnno) values( ",
-                                 Quoted(record->code) + ",",
-                                 Quoted(record->issn) + ",",
-                                 Quoted(record->cn) + ")"});
-            } else if (storedIssn.empty() && storedCn.empty()) {
-                RunSqlProtected({"update lib_issncode set ",
-                                 "ic_issn=" + Quoted(record->issn) + ",",
-                                 "ic_cnno=" + Quoted(record->cn) + " ",
-                                 "where ic_code=" + Quoted(record->code)});
-            } else if (storedIssn.empty()) {
-                RunSqlProtected({"update lib_issncode set ",
-                                 "ic_issn=" + Quoted(record->issn) + " ",
-                                 "where ic_code=" + Quoted(record->code)});
-            } else if (storedCn.empty()) {
-                RunSqlProtected({"update lib_issncode set ",
-                                 "ic_cnno=" + Quoted(record->cn) + " ",
-                                 "where ic_code=" + Quoted(record->code)});
-            }
+        // Insert the code, or fill in only what is still empty; a failure skips the line.
+        if (!found) {
+            RunSqlProtected({"insert into lib_issncode(ic_code,ic_issn,ic_cnno) values( ",
+                             Quoted(record.code) + ",",
+                             Quoted(record.issn) + ",",
+                             Quoted(record.cn) + ")"});
+        } else if (storedIssn.empty() && storedCn.empty()) {
+            RunSqlProtected({"update lib_issncode set ",
+                             "ic_issn=" + Quoted(record.issn) + ",",
+                             "ic_cnno=" + Quoted(record.cn) + " ",
+                             "where ic_code=" + Quoted(record.code)});
+        } else if (storedIssn.empty()) {
+            RunSqlProtected({"update lib_issncode set ",
+                             "ic_issn=" + Quoted(record.issn) + " ",
+                             "where ic_code=" + Quoted(record.code)});
+        } else if (storedCn.empty()) {
+            RunSqlProtected({"update lib_issncode set ",
+                             "ic_cnno=" + Quoted(record.cn) + " ",
+                             "where ic_code=" + Quoted(record.code)});
         }
         AdvanceBar();
     }
     EndLoop(tally, "over the lines of issn.dat", lines);
+    if (notText > 0)
+        Journal("issn.dat: " + std::to_string(notText) +
+                " records had bytes that are no GBK text; each was sent as '?'");
     // 6. The file closes with `file`, also when an error leaves the loop.
 }
 

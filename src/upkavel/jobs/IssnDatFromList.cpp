@@ -13,23 +13,25 @@
 namespace kavel {
 
 void TUpgradeRunner::IssnDatFromList() {
-    TextFileLines source(ProgramFolder, "issnok.txt");
-    ReplacedFile target(ProgramFolder, "issn.dat");
+    {  // both files are closed before the box
+        TextFileLines source(ProgramFolder, "issnok.txt");
+        ReplacedFile target(ProgramFolder, "issn.dat");
 
-    std::string line;
-    long records = 0;
-    while (source.ReadLine(line)) {
-        PumpMessages();
-        if (const std::optional<std::string> record = IssnRecordFromSourceLine(line)) {
-            target.WriteLine(EncodeIssnLine(*record));
-            ++records;
+        std::string line;
+        long records = 0;
+        while (source.ReadLine(line)) {
+            PumpMessages();
+            if (const std::optional<std::string> record = IssnRecordFromSourceLine(line)) {
+                target.WriteLine(EncodeIssnLine(*record));
+                ++records;
+            }
         }
+        // An empty issn.dat would empty the code table of every library it is shipped to.
+        if (records == 0)
+            throw EInOutError(FileInFolder("issnok.txt", ProgramFolder) +
+                              "中没有可用的记录：每条记录至少 20 个字节。issn.dat 未更改。");
+        target.Commit();
     }
-    // An empty issn.dat would empty the code table of every library it is shipped to.
-    if (records == 0)
-        ThrowFileError("没有可用的记录：", ProgramFolder, "issnok.txt",
-                       "每条记录至少 20 个字节，issn.dat 未更改");
-    target.Commit();
 
     messages_.Show("处理完成", kInfoCaption, mb::kOk | mb::kIconInformation);
 }

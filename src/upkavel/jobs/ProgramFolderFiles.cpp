@@ -37,7 +37,19 @@ std::string Native(std::string folder) {
     return folder;
 }
 
-std::string Reason(int error) { return std::generic_category().message(error); }
+// The reason in the user's language where it is a common one; the system's own words otherwise,
+// since they may tell what a translation would lose.
+std::string Reason(int error) {
+    switch (error) {
+        case ENOENT: return "文件或文件夹不存在";
+        case EACCES:
+        case EPERM: return "没有权限";
+        case EISDIR: return "这是一个文件夹，不是文件";
+        case ENOSPC: return "磁盘已满";
+        case EROFS: return "磁盘只读";
+        default: return std::generic_category().message(error);
+    }
+}
 
 std::FILE* OpenFile(const std::string& path, const char* mode) {
 #ifdef _WIN32
@@ -105,11 +117,14 @@ bool ReplaceFile(const std::string& from, const std::string& to) {
 
 }  // namespace
 
+std::string FileInFolder(const std::string& name, const std::string& folder) {
+    return name + "（文件夹 " + Native(folder) + "）";
+}
+
 void ThrowFileError(const char* what, const std::string& folder, const std::string& name,
                     const std::string& reason) {
-    // For example: 无法打开文件 issn.dat（文件夹 /opt/kavel）：No such file or directory
-    throw EInOutError(std::string(what) + " " + name + "（文件夹 " + Native(folder) + "）：" +
-                      reason);
+    // For example: 无法打开文件 issn.dat（文件夹 /opt/kavel）：文件或文件夹不存在。
+    throw EInOutError(std::string(what) + " " + FileInFolder(name, folder) + "：" + reason + "。");
 }
 
 TextFileLines::TextFileLines(const std::string& folder, const std::string& name)

@@ -63,7 +63,10 @@ private:
     std::string temporary_;  // full path of the file being written
 };
 
-// Raises EInOutError for `what` happening to folder/name, with the system's reason.
+// "issn.dat（文件夹 /opt/kavel）": how a message names a file of the program's folder.
+std::string FileInFolder(const std::string& name, const std::string& folder);
+
+// Raises EInOutError for `what` happening to folder/name, with the reason.
 [[noreturn]] void ThrowFileError(const char* what, const std::string& folder,
                                  const std::string& name, const std::string& reason);
 
