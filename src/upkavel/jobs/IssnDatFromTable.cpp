@@ -15,7 +15,7 @@ namespace kavel {
 void TUpgradeRunner::IssnDatFromTable() {
     ReplacedFile target(ProgramFolder, "issn.dat");
 
-    Walk(qrTmp, LineOf("select * from lib_issncode "), [&] {
+    Walk(qrTmp, ("select * from lib_issncode "), [&] {
         PumpMessages();
         // Columns count bytes of the file's code page, so the cut works on CP936.
         const std::string record = IssnRecordFromRow(Utf8ToCp936(TrimmedField(qrTmp, "ic_code")),

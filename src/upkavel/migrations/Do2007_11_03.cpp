@@ -33,7 +33,7 @@ void TUpgradeRunner::Do2007_11_03() {
 
         // Each name is dropped on the second query while the first holds the walk open. The
         // name is the server's own identifier; the padding of the char(250) column is cut.
-        Walk(qrTmp, LineOf("select * from tmp_tmp_bm"), [this] {
+        Walk(qrTmp, ("select * from tmp_tmp_bm"), [this] {
             RunSql(qrTmp1,
                    "ALTER TABLE lib_bianma DROP CONSTRAINT " + TrimmedField(qrTmp, "pe_name"));
         });

@@ -14,10 +14,10 @@ TUpgradeRunner::TUpgradeRunner(TDatabase& libDB, UpgradeProgress& progress,
                                UpgradeMessages& messages)
     : qrTmp(libDB), qrTmp1(libDB), progress_(progress), messages_(messages) {}
 
-void TUpgradeRunner::Send(TQuery& query, const SqlLines& lines, Returns returns) {
+void TUpgradeRunner::Send(TQuery& query, const SqlText& statement, Returns returns) {
     failedStatement_.clear();
     query.ClearSql();
-    for (const auto& line : lines) query.AddSql(line);
+    for (const auto& line : statement.Lines()) query.AddSql(line);
     ++statements_;
     try {
         if (returns == Returns::Rows)
@@ -32,14 +32,14 @@ void TUpgradeRunner::Send(TQuery& query, const SqlLines& lines, Returns returns)
     if (journal_ != nullptr) JournalSent(query.Text());
 }
 
-void TUpgradeRunner::RunSql(TQuery& query, const SqlLines& lines) {
-    Send(query, lines, Returns::Nothing);
+void TUpgradeRunner::RunSql(TQuery& query, const SqlText& statement) {
+    Send(query, statement, Returns::Nothing);
     query.Close();
 }
 
-bool TUpgradeRunner::RunSqlProtected(TQuery& query, const SqlLines& lines) {
+bool TUpgradeRunner::RunSqlProtected(TQuery& query, const SqlText& statement) {
     try {
-        RunSql(query, lines);
+        RunSql(query, statement);
         return true;
     } catch (const EDatabaseError&) {
         // Discarded on purpose: the caller's step goes on with its next action.
@@ -49,19 +49,19 @@ bool TUpgradeRunner::RunSqlProtected(TQuery& query, const SqlLines& lines) {
     }
 }
 
-bool TUpgradeRunner::OpenAndTest(TQuery& query, const SqlLines& lines) {
-    Send(query, lines, Returns::Rows);
+bool TUpgradeRunner::OpenAndTest(TQuery& query, const SqlText& statement) {
+    Send(query, statement, Returns::Rows);
     const bool noRows = query.Eof();
     query.Close();
     return !noRows;
 }
 
 bool TUpgradeRunner::TableExists(const std::string& table) {
-    return OpenAndTest(qrTmp, LineOf("select * from sysobjects where name =" + Quoted(table)));
+    return OpenAndTest(qrTmp, ("select * from sysobjects where name =" + Quoted(table)));
 }
 
 bool TUpgradeRunner::ColumnExists(const std::string& table, const std::string& column) {
-    return OpenAndTest(qrTmp, LineOf("select name from syscolumns where name=" + Quoted(column) +
+    return OpenAndTest(qrTmp, ("select name from syscolumns where name=" + Quoted(column) +
                                      " and id in (select id from sysobjects where name = " +
                                      Quoted(table) + ")"));
 }
@@ -77,9 +77,9 @@ bool TUpgradeRunner::CreateTableIfMissing(const TableDecl& table) {
     return true;
 }
 
-void TUpgradeRunner::Walk(TQuery& query, const SqlLines& lines,
+void TUpgradeRunner::Walk(TQuery& query, const SqlText& statement,
                           const std::function<void()>& perRow) {
-    Send(query, lines, Returns::Rows);
+    Send(query, statement, Returns::Rows);
     const LoopTally tally = BeginLoop();
     const std::size_t rows = query.RecordCount();
     progress_.LoopStarted(rows);
@@ -88,12 +88,12 @@ void TUpgradeRunner::Walk(TQuery& query, const SqlLines& lines,
         query.Next();
     }
     query.Close();
-    EndLoop(tally, "over " + lines.front(), static_cast<long long>(rows));
+    EndLoop(tally, "over " + statement.Lines().front(), static_cast<long long>(rows));
 }
 
-bool TUpgradeRunner::LookUp(TQuery& query, const SqlLines& lines,
+bool TUpgradeRunner::LookUp(TQuery& query, const SqlText& statement,
                             const std::function<void()>& readRow) {
-    Send(query, lines, Returns::Rows);
+    Send(query, statement, Returns::Rows);
     const bool found = !query.Eof();
     if (found) readRow();
     query.Close();

@@ -11,12 +11,10 @@
 // far kept (nothing runs in a transaction).
 
 #include <chrono>
-#include <concepts>
 #include <functional>
 #include <string>
-#include <string_view>
 
-#include "SqlLines.h"
+#include "SqlText.h"
 #include "TQuery.h"
 #include "UpgradeMessages.h"
 #include "UpgradeProgress.h"
@@ -27,15 +25,6 @@ class EDatabaseError;
 class RunJournal;
 class TDatabase;
 struct TableDecl;
-
-// A statement of one line: a string literal, std::string or std::string_view.
-template <class T>
-concept OneLine = std::convertible_to<const T&, std::string_view>;
-
-template <OneLine T>
-SqlLines LineOf(const T& line) {
-    return SqlLines{std::string(std::string_view(line))};
-}
 
 class TUpgradeRunner {
 public:
@@ -70,29 +59,18 @@ public:
     const std::string& FailedStatement() const { return failedStatement_; }
 
     // ---- Statement runner (all on qrTmp unless a query is given) ----
-    // A statement is either one line (a string) or an explicit list of lines, never a list
-    // mistaken for several statements: RunSql("drop table t") or RunSql({"update t set", "a=1"}).
+    // A statement is one line or a braced list of lines (SqlText.h).
     //
     // Runs a statement that returns no rows, then closes the query.
-    // (The one-line forms are templates so that a braced list of lines never converts to one
-    // line: std::string and std::string_view both have a constructor from two pointers.)
-    void RunSql(TQuery& query, const SqlLines& lines);
-    void RunSql(const SqlLines& lines) { RunSql(qrTmp, lines); }
-    template <OneLine T>
-    void RunSql(TQuery& query, const T& line) { RunSql(query, LineOf(line)); }
-    template <OneLine T>
-    void RunSql(const T& line) { RunSql(qrTmp, LineOf(line)); }
+    void RunSql(TQuery& query, const SqlText& statement);
+    void RunSql(const SqlText& statement) { RunSql(qrTmp, statement); }
     // The same inside an error trap: a database error is discarded. Returns false when it was.
-    bool RunSqlProtected(TQuery& query, const SqlLines& lines);
-    bool RunSqlProtected(const SqlLines& lines) { return RunSqlProtected(qrTmp, lines); }
-    template <OneLine T>
-    bool RunSqlProtected(const T& line) { return RunSqlProtected(qrTmp, LineOf(line)); }
+    bool RunSqlProtected(TQuery& query, const SqlText& statement);
+    bool RunSqlProtected(const SqlText& statement) { return RunSqlProtected(qrTmp, statement); }
     // Opens the statement and tells whether any row came back; the rows are not read.
-    bool OpenAndTest(TQuery& query, const SqlLines& lines);
+    bool OpenAndTest(TQuery& query, const SqlText& statement);
     // Row probe on qrTmp: a SELECT with its own conditions; true when a row comes back.
-    bool RowExists(const SqlLines& lines) { return OpenAndTest(qrTmp, lines); }
-    template <OneLine T>
-    bool RowExists(const T& line) { return OpenAndTest(qrTmp, LineOf(line)); }
+    bool RowExists(const SqlText& statement) { return OpenAndTest(qrTmp, statement); }
     // Any catalogue object of that name counts, whatever its type (table, key, default ...).
     bool TableExists(const std::string& table);
     // False also when the table itself does not exist.
@@ -104,10 +82,10 @@ public:
     void CreateTable(const TableDecl& table);
     // Opens `lines` on `query` and calls perRow once per row, the row being current in `query`;
     // perRow may run statements on the other query, never on `query`.
-    void Walk(TQuery& query, const SqlLines& lines, const std::function<void()>& perRow);
+    void Walk(TQuery& query, const SqlText& statement, const std::function<void()>& perRow);
     // Opens `lines`; when a row comes back, calls readRow with the first row current. Returns
     // whether there was a row.
-    bool LookUp(TQuery& query, const SqlLines& lines, const std::function<void()>& readRow);
+    bool LookUp(TQuery& query, const SqlText& statement, const std::function<void()>& readRow);
     // Creates the ledger table ver_manage when it is missing.
     void EnsureLedger();
     // True when `marker` was not yet in the ledger; it has then been recorded (before the work
@@ -163,7 +141,7 @@ private:
     // the first step (WorkTableRecovery.cpp).
     void RecoverWorkTables();
     void RecoverRebuild(const std::string& table, const std::string& workTable,
-                        const std::function<void()>& recreate, const SqlLines& copyBack);
+                        const std::function<void()>& recreate, const SqlText& copyBack);
     long long RowCount(const std::string& table);
     // Tells the front end and the journal what the recovery did.
     void Recovered(const std::string& what);
@@ -190,7 +168,7 @@ private:
     // (Nothing). When the server refuses, the statement is kept as FailedStatement() and the
     // error goes on.
     enum class Returns { Nothing, Rows };
-    void Send(TQuery& query, const SqlLines& lines, Returns returns);
+    void Send(TQuery& query, const SqlText& statement, Returns returns);
 
     UpgradeProgress& progress_;
     UpgradeMessages& messages_;

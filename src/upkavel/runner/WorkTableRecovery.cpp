@@ -24,14 +24,14 @@ namespace kavel {
 
 long long TUpgradeRunner::RowCount(const std::string& table) {
     long long rows = 0;
-    LookUp(qrTmp, LineOf("select count(*) as iCount from " + table),
+    LookUp(qrTmp, ("select count(*) as iCount from " + table),
            [&] { rows = qrTmp.FieldByName("iCount").AsInteger(); });
     return rows;
 }
 
 void TUpgradeRunner::RecoverRebuild(const std::string& table, const std::string& workTable,
                                     const std::function<void()>& recreate,
-                                    const SqlLines& copyBack) {
+                                    const SqlText& copyBack) {
     if (!TableExists(workTable)) return;
     const long long saved = RowCount(workTable);
     const bool present = TableExists(table);
@@ -75,7 +75,7 @@ void TUpgradeRunner::RecoverWorkTables() {
                                          "where vm_mess=" + Quoted("PEOPLE_LEN_12")});
             CreateTable(PeopleTable("lib_people", wide ? "char(12)" : "char(9)", true));
         },
-        LineOf(kPeopleCopyBack));
+        kPeopleCopyBack);
     RecoverRebuild(
         "lib_tiaoma", "lib_tiaoma_tmp",
         [this] {

@@ -43,11 +43,11 @@ std::string Batch(const SqlLines& lines) {
 std::vector<SqlLines> PeopleRebuild(const char* oldCode, const char* newCode) {
     const TableDecl people = PeopleTable("lib_people", newCode, true);
     return {CreateTableLines(PeopleTable("lib_peopletmp", oldCode, false)),
-            LineOf(kPeopleCopyOut),
-            LineOf("drop table lib_people"),
+            SqlLines{kPeopleCopyOut},
+            SqlLines{"drop table lib_people"},
             CreateTableLines(people),
             PrimaryKeyLines(people),
-            LineOf(kPeopleCopyBack)};
+            SqlLines{kPeopleCopyBack}};
 }
 
 const std::vector<Rebuild>& Rebuilds() {
@@ -64,8 +64,8 @@ const std::vector<Rebuild>& Rebuilds() {
          "tm_barcode",
          9, 12,
          {CreateTableLines(BarcodeTable("lib_tiaoma_tmp", "9")), BarcodeCopyOut(),
-          LineOf("drop table lib_tiaoma"), CreateTableLines(BarcodeTable("lib_tiaoma", "12")),
-          LineOf(kBarcodeKey), LineOf(kBarcodeIndex), BarcodeCopyBack()}},
+          SqlLines{"drop table lib_tiaoma"}, CreateTableLines(BarcodeTable("lib_tiaoma", "12")),
+          SqlLines{kBarcodeKey}, SqlLines{kBarcodeIndex}, BarcodeCopyBack()}},
     };
     return rebuilds;
 }
