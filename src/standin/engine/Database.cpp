@@ -8,10 +8,10 @@
 #include "bind/BindDefault.h"
 #include "bind/Binder.h"
 #include "catalog/Catalogue.h"
+#include "catalog/DatabaseImage.h"
 #include "exec/Executor.h"
 #include "exec/TableWrite.h"
 #include "sql/Parser.h"
-#include "storage/DatabaseImage.h"
 #include "types/Collation.h"
 
 namespace standin {

@@ -12,16 +12,10 @@
 #include <vector>
 
 #include "Engine.h"
+#include "storage/AppliedStatement.h"
 #include "types/Value.h"
 
 namespace standin {
-
-// A statement that changed the database, as the log records it.
-struct AppliedStatement {
-    std::string text;        // that one statement's source text (UTF-8), cut from its batch
-    DateTime now;            // the getdate() value it ran with
-    bool ansiNullDefaultOn;  // the session option it ran under
-};
 
 struct ExecContext {
     // Gives getdate() for a statement; called at most once per statement.

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "Errors.h"
+#include "types/Collation.h"
 
 namespace standin {
 namespace {
@@ -16,13 +17,6 @@ bool IsWordPart(unsigned char c) {
 }
 
 }  // namespace
-
-std::string UpperAscii(std::string_view s) {
-    std::string r(s);
-    for (char& c : r)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return r;
-}
 
 bool Token::IsWord(std::string_view upperWord) const {
     if (kind != TokenKind::Word || text.size() != upperWord.size()) return false;

@@ -44,7 +44,4 @@ std::vector<Token> Tokenize(std::string_view batch, std::optional<SqlMessage>* u
 // True for the words SQL Server reserves (they make a syntax error 156 instead of 102).
 bool IsReservedWord(std::string_view word);
 
-// ASCII upper case of a name or keyword.
-std::string UpperAscii(std::string_view s);
-
 }  // namespace standin

@@ -1,5 +1,6 @@
 // SET option value: session options; only ANSI_NULL_DFLT_ON/OFF change behaviour.
 #include "sql/Parser.h"
+#include "types/Collation.h"
 
 namespace standin {
 

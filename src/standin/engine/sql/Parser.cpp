@@ -4,6 +4,7 @@
 
 #include "Cp936.h"
 #include "Errors.h"
+#include "types/Collation.h"
 #include "types/DecimalMath.h"
 #include "types/SqlTypes.h"
 

@@ -20,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "Database.h"
+#include "storage/AppliedStatement.h"
 #include "storage/StorageFile.h"
 
 namespace standin {

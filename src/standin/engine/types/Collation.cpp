@@ -225,6 +225,13 @@ std::size_t FitBytes(std::string_view s, std::size_t maxBytes) {
     return bytes;
 }
 
+std::string UpperAscii(std::string_view s) {
+    std::string r(s);
+    for (char& c : r)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return r;
+}
+
 std::string UpperText(std::string_view s) {
     std::string out;
     ForEachChar(s, [&](std::string_view c) {

@@ -3,7 +3,7 @@
 #include <cctype>
 #include <cstdio>
 
-#include "sql/Lexer.h"
+#include "types/Collation.h"
 
 namespace standin {
 namespace {

@@ -1,6 +1,6 @@
 #include "types/SqlTypes.h"
 
-#include "sql/Lexer.h"
+#include "types/Collation.h"
 
 namespace standin {
 

@@ -1,4 +1,4 @@
-#include "storage/DatabaseImage.h"
+#include "catalog/DatabaseImage.h"
 
 #include <istream>
 #include <iterator>

@@ -33,6 +33,8 @@ std::size_t BytesOfCharacters(std::string_view cp936, std::size_t chars);
 std::size_t FitBytes(std::string_view cp936, std::size_t maxBytes);
 
 std::string UpperText(std::string_view cp936);
+// ASCII upper case of a name, keyword, type or month name; other bytes stay as they are.
+std::string UpperAscii(std::string_view s);
 std::string LowerText(std::string_view cp936);
 std::string_view TrimTrailingBlanks(std::string_view s);
 

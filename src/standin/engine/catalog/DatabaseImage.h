@@ -14,7 +14,8 @@
 namespace standin {
 
 // Turns the stored text of a default back into its parsed, bound expression; throws when the
-// text does not parse. The image keeps only the text, and storage knows no SQL.
+// text does not parse. The image keeps only the text, and parsing belongs to the rooms above the
+// catalogue.
 using DefaultCompiler = std::function<std::shared_ptr<const BoundExpr>(const std::string& text)>;
 
 void WriteImage(std::ostream& out, const Catalogue& catalogue);
