@@ -1,8 +1,10 @@
 #pragma once
 // Recursive-descent parser of the Transact-SQL this engine accepts. A batch parses completely or
 // not at all: the first syntax error throws SqlError 102/156 and nothing of the batch runs.
-// The statement kinds are parsed in files of their own (Parse<Kind>.cpp).
+// The statement kinds are parsed in files of their own (Parse<Kind>.cpp), as are expressions
+// (ParseExpression.cpp) and column definitions (ParseColumnDef.cpp).
 
+#include <initializer_list>
 #include <string_view>
 #include <vector>
 
@@ -62,7 +64,8 @@ private:
     ExprPtr ParseOr();
     ExprPtr ParseAnd();
     ExprPtr ParseNot();
-    ExprPtr ParseLeftChain(const char* word, Expr::Kind kind, ExprPtr (Parser::*operand)());
+    ExprPtr ParseLeftChain(std::initializer_list<std::string_view> operators, Expr::Kind kind,
+                           ExprPtr (Parser::*operand)());
     ExprPtr ParsePredicate();
     ExprPtr ParseBetween(ExprPtr left, bool negated, std::size_t begin, int line);
     ExprPtr ParseIn(ExprPtr left, bool negated, std::size_t begin, int line);
