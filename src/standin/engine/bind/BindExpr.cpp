@@ -139,7 +139,7 @@ void Binder::BindArgs(const Expr& e, const BindScope& scope, BoundExpr& b) {
 
 std::unique_ptr<BoundExpr> Binder::Node(const Expr& e, const BindScope& scope) {
     auto b = std::make_unique<BoundExpr>();
-    b->kind = static_cast<BK>(e.kind);
+    b->kind = e.kind;
     b->negated = e.negated;
     b->distinct = e.distinct;
     BindArgs(e, scope, *b);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "sql/ExprKind.h"
 #include "types/Value.h"
 
 namespace standin {
@@ -47,24 +48,10 @@ enum class ScalarFn {
 };
 
 struct BoundExpr {
-    enum class Kind {
-        Literal,   // literal
-        Column,    // column
-        Variable,  // variable
-        Negate,    // -args[0]
-        Arith,     // args[0] arith args[1]
-        Compare,   // args[0] compare args[1]
-        And,
-        Or,
-        Not,
-        Like,       // args[0] [NOT] LIKE args[1]
-        InList,     // args[0] [NOT] IN (args[1..])
-        InSelect,   // args[0] [NOT] IN (subquery)
-        IsNull,     // args[0] IS [NOT] NULL
-        Function,   // function(args)
-        Cast,       // args[0] as castType, args[1] the CONVERT style if given
-        Aggregate,  // aggregate(args[0]); args empty for COUNT(*)
-    };
+    // The kind of the parsed node it was bound from. What each kind reads here: Literal:
+    // literal. Column: column. Variable: variable. Arith: arith. Compare: compare. Function:
+    // function. Aggregate: aggregate. Cast: castType, args[1] the CONVERT style if given.
+    using Kind = ExprKind;
     Kind kind = Kind::Literal;
     ArithOp arith = ArithOp::Add;
     CompareOp compare = CompareOp::Equal;

@@ -11,6 +11,7 @@
 #include <variant>
 #include <vector>
 
+#include "sql/ExprKind.h"
 #include "types/Value.h"
 
 namespace standin {
@@ -20,24 +21,10 @@ struct Expr;
 using ExprPtr = std::unique_ptr<Expr>;
 
 struct Expr {
-    enum class Kind {
-        Literal,   // literal, literalType
-        Column,    // name
-        Variable,  // name: @@VERSION, @@SPID (upper case); literal: the name as written
-        Negate,    // -args[0]
-        Arith,     // args[0] op args[1]; op in name: + - * / %
-        Compare,   // = <> < > <= >=
-        And,
-        Or,
-        Not,
-        Like,       // args[0] [NOT] LIKE args[1]
-        InList,     // args[0] [NOT] IN (args[1..])
-        InSelect,   // args[0] [NOT] IN (subquery)
-        IsNull,     // args[0] IS [NOT] NULL
-        Function,   // name (upper case), args
-        Cast,       // CAST(args[0] AS castType) / CONVERT(castType, args[0] [, args[1] style])
-        Aggregate,  // name COUNT SUM MIN MAX AVG; args empty for COUNT(*)
-    };
+    // What each kind keeps here: Literal: literal, literalType. Column: name, qualifier.
+    // Variable: name in upper case, literal as written. Arith, Compare: the operator in name.
+    // Function, Aggregate: name in upper case. Cast: castType; name "CONVERT" for CONVERT.
+    using Kind = ExprKind;
     Kind kind = Kind::Literal;
     std::string name;
     std::string qualifier;  // Column: the table or alias written before the name, if any
