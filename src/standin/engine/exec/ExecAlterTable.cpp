@@ -140,7 +140,8 @@ void ApplyNewColumns(StatementEnv& env, Table& t, const AlterTableStmt& s,
     });
     for (const ColumnDef& d : s.columns)
         if (d.primaryKey || d.unique)
-            AddIndex(env, t, KeyIndex(d.keyName, d.primaryKey, d.keyClustered, {d.name}), true);
+            AddIndex(env, t, KeyIndex(d.keyName, d.primaryKey, d.keyClustered, {d.name}),
+                     IndexKind::KeyConstraint);
 }
 
 void AddColumns(StatementEnv& env, Table& t, const AlterTableStmt& s) {
@@ -267,7 +268,7 @@ StatementOutcome ExecAlterTable(StatementEnv& env, const AlterTableStmt& s) {
             AddIndex(env, *t,
                      KeyIndex(s.key.name, s.key.primary, s.key.clustered, s.key.columns,
                               s.key.fillFactor),
-                     true);
+                     IndexKind::KeyConstraint);
             break;
         case AlterTableStmt::Action::AddDefault: {
             int pos = t->FindColumn(s.column);

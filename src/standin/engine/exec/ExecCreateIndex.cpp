@@ -11,7 +11,8 @@
 
 namespace standin {
 
-void AddIndex(StatementEnv& env, Table& table, IndexDef def, bool isConstraint) {
+void AddIndex(StatementEnv& env, Table& table, IndexDef def, IndexKind kind) {
+    const bool isConstraint = kind == IndexKind::KeyConstraint;
     auto couldNot = [&](SqlError e) {
         return isConstraint ? errors::CouldNotCreate(std::move(e)) : e;
     };
@@ -79,7 +80,7 @@ StatementOutcome ExecCreateIndex(StatementEnv& env, const CreateIndexStmt& s) {
     def.clustered = s.clustered;
     def.columns = s.columns;
     def.fillFactor = s.fillFactor;
-    AddIndex(env, *t, std::move(def), false);
+    AddIndex(env, *t, std::move(def), IndexKind::PlainIndex);
     return StatementOutcome{};
 }
 

@@ -114,7 +114,8 @@ StatementOutcome ExecCreateTable(StatementEnv& env, const CreateTableStmt& s) {
     }
     for (auto& k : keys) {
         names.Claim(k.name);
-        AddIndex(env, t, KeyIndex(k.name, k.primary, k.clustered, k.columns, k.fillFactor), true);
+        AddIndex(env, t, KeyIndex(k.name, k.primary, k.clustered, k.columns, k.fillFactor),
+                 IndexKind::KeyConstraint);
     }
     env.catalogue.AddTable(std::move(table));
     return StatementOutcome{};
