@@ -159,6 +159,51 @@ void WriteInteger(WireWriter& out, std::int64_t v, std::size_t width, const std:
         out.U8(static_cast<std::uint8_t>(static_cast<std::uint64_t>(v) >> (8 * i)));
 }
 
+// The writers below take a value that is not NULL; WriteValue writes the NULLs.
+
+void WriteText(WireWriter& out, const Value& v, const std::string& where) {
+    const std::string& s = TextOf(v, where);
+    if (s.size() > 0x7FFFFFFF) throw EncodingError(where + ": text value too long");
+    out.U8(16);
+    out.Append(std::string(16, '\0'));  // text pointer: clients only test its presence
+    out.Append(std::string(8, '\0'));   // timestamp
+    out.U32LE(static_cast<std::uint32_t>(s.size()));
+    out.Append(s);
+}
+
+void WriteIntegerOrBit(WireWriter& out, const Value& v, const ColumnCoding& c,
+                       const std::string& where) {
+    const auto* i = std::get_if<std::int64_t>(&v);
+    if (!i) throw EncodingError(where + ": expected an integer");
+    if (c.wireType != DataType::BitN) return WriteInteger(out, *i, c.length, where);
+    if (*i != 0 && *i != 1) throw EncodingError(where + ": bit value " + std::to_string(*i));
+    out.U8(1);
+    out.U8(static_cast<std::uint8_t>(*i));
+}
+
+// Length, sign byte (1 for positive), then the magnitude in length - 1 bytes, low byte first.
+void WriteDecimal(WireWriter& out, const Value& v, const ColumnCoding& c,
+                  const std::string& where) {
+    const Int128 digits = Rescale(v, c, where);
+    out.U8(static_cast<std::uint8_t>(c.length));
+    out.U8(digits < 0 ? 0 : 1);
+    UInt128 m =
+        digits < 0 ? UInt128(0) - static_cast<UInt128>(digits) : static_cast<UInt128>(digits);
+    for (std::size_t i = 0; i + 1 < c.length; ++i) {
+        out.U8(static_cast<std::uint8_t>(m & 0xFF));
+        m >>= 8;
+    }
+}
+
+void WriteDateTime(WireWriter& out, const Value& v, const std::string& where) {
+    const auto* d = std::get_if<DateTime>(&v);
+    if (!d) throw EncodingError(where + ": expected a datetime");
+    if (d->ticks >= 25920000u) throw EncodingError(where + ": datetime time of day out of range");
+    out.U8(8);
+    out.U32LE(static_cast<std::uint32_t>(d->days));
+    out.U32LE(d->ticks);
+}
+
 void WriteValue(WireWriter& out, const Value& v, const ColumnCoding& c, const std::string& where) {
     const bool null = IsNull(v);
     switch (c.wireType) {
@@ -172,69 +217,16 @@ void WriteValue(WireWriter& out, const Value& v, const ColumnCoding& c, const st
                 out.Append(s);
             }
             return;
-        case DataType::Text: {
-            if (null) {
-                out.U8(0);
-                return;
-            }
-            const std::string& s = TextOf(v, where);
-            if (s.size() > 0x7FFFFFFF) throw EncodingError(where + ": text value too long");
-            out.U8(16);
-            out.Append(std::string(16, '\0'));  // text pointer: clients only test its presence
-            out.Append(std::string(8, '\0'));   // timestamp
-            out.U32LE(static_cast<std::uint32_t>(s.size()));
-            out.Append(s);
-            return;
-        }
+        case DataType::Text:
+            return null ? out.U8(0) : WriteText(out, v, where);
         case DataType::IntN:
-        case DataType::BitN: {
-            if (null) {
-                out.U8(0);
-                return;
-            }
-            const auto* i = std::get_if<std::int64_t>(&v);
-            if (!i) throw EncodingError(where + ": expected an integer");
-            if (c.wireType == DataType::BitN) {
-                if (*i != 0 && *i != 1)
-                    throw EncodingError(where + ": bit value " + std::to_string(*i));
-                out.U8(1);
-                out.U8(static_cast<std::uint8_t>(*i));
-            } else {
-                WriteInteger(out, *i, c.length, where);
-            }
-            return;
-        }
+        case DataType::BitN:
+            return null ? out.U8(0) : WriteIntegerOrBit(out, v, c, where);
         case DataType::NumericN:
-        case DataType::DecimalN: {
-            if (null) {
-                out.U8(0);
-                return;
-            }
-            const Int128 digits = Rescale(v, c, where);
-            out.U8(static_cast<std::uint8_t>(c.length));
-            out.U8(digits < 0 ? 0 : 1);
-            UInt128 m = digits < 0 ? UInt128(0) - static_cast<UInt128>(digits)
-                                   : static_cast<UInt128>(digits);
-            for (std::size_t i = 0; i + 1 < c.length; ++i) {
-                out.U8(static_cast<std::uint8_t>(m & 0xFF));
-                m >>= 8;
-            }
-            return;
-        }
-        case DataType::DateTimeN: {
-            if (null) {
-                out.U8(0);
-                return;
-            }
-            const auto* d = std::get_if<DateTime>(&v);
-            if (!d) throw EncodingError(where + ": expected a datetime");
-            if (d->ticks >= 25920000u)
-                throw EncodingError(where + ": datetime time of day out of range");
-            out.U8(8);
-            out.U32LE(static_cast<std::uint32_t>(d->days));
-            out.U32LE(d->ticks);
-            return;
-        }
+        case DataType::DecimalN:
+            return null ? out.U8(0) : WriteDecimal(out, v, c, where);
+        case DataType::DateTimeN:
+            return null ? out.U8(0) : WriteDateTime(out, v, where);
         default:  // Plan never chooses the types that only clients send
             break;
     }

@@ -33,6 +33,18 @@ std::size_t NegotiatePacketSize(std::uint32_t requested) {
     return std::clamp<std::size_t>(requested, 512, kMaxPacketSize);
 }
 
+// The text of parameter i, or null when it is absent, NULL or not text.
+const std::string* TextParameter(const std::vector<RpcParameter>& p, std::size_t i) {
+    return i < p.size() && p[i].text ? &*p[i].text : nullptr;
+}
+
+// Query parameters are declared in a text parameter and passed after the fixed ones.
+bool HasQueryParameters(const std::vector<RpcParameter>& p, std::size_t declaration,
+                        std::size_t fixedCount) {
+    const std::string* d = TextParameter(p, declaration);
+    return (d && !d->empty()) || p.size() > fixedCount;
+}
+
 }  // namespace
 
 TdsSession::TdsSession(Engine& engine, ByteSource& in, ByteSink& out, std::uint16_t spid,
@@ -138,19 +150,18 @@ void TdsSession::OnRpc(const Message& m) {
         Refuse(kStandinErrorNumber, 1, "sqlstandin runs one RPC per request.");
         return;
     }
-    const std::vector<RpcParameter>& p = rpc.parameters;
-    const auto text = [&p](std::size_t i) -> const std::string* {
-        return i < p.size() && p[i].text ? &*p[i].text : nullptr;
-    };
-    // Query parameters are declared in a text parameter and passed after the fixed ones.
-    const auto hasQueryParameters = [&p, &text](std::size_t declaration, std::size_t fixedCount) {
-        const std::string* d = text(declaration);
-        return (d && !d->empty()) || p.size() > fixedCount;
+    RunSpecialProc(*proc, rpc.parameters);
+}
+
+void TdsSession::RunSpecialProc(SpecialProc proc, const std::vector<RpcParameter>& p) {
+    const auto text = [&p](std::size_t i) { return TextParameter(p, i); };
+    const auto hasQueryParameters = [&p](std::size_t declaration, std::size_t fixedCount) {
+        return HasQueryParameters(p, declaration, fixedCount);
     };
     const std::string noParameters =
         "sqlstandin does not support query parameters; put the values in the statement text.";
 
-    switch (*proc) {
+    switch (proc) {
         case SpecialProc::ExecuteSql: {
             const std::string* sql = text(0);
             if (!sql)
@@ -163,7 +174,7 @@ void TdsSession::OnRpc(const Message& m) {
         case SpecialProc::PrepExec: {
             const std::string* sql = text(2);
             if (!sql) return Refuse(kStandinErrorNumber, 1, "sp_prepare needs the statement text.");
-            if (hasQueryParameters(1, *proc == SpecialProc::Prepare ? 4 : 3))
+            if (hasQueryParameters(1, proc == SpecialProc::Prepare ? 4 : 3))
                 return Refuse(kStandinErrorNumber, 1, noParameters);
             if (prepared_.size() >= kMaxPreparedStatements)
                 return Refuse(kStandinErrorNumber, 1,
@@ -171,8 +182,7 @@ void TdsSession::OnRpc(const Message& m) {
                                   " prepared statements per session.");
             const std::int32_t handle = nextHandle_++;
             prepared_[handle] = *sql;
-            Send(
-                BuildRpcReply(*proc == SpecialProc::PrepExec ? Run(*sql) : BatchOutcome{}, handle));
+            Send(BuildRpcReply(proc == SpecialProc::PrepExec ? Run(*sql) : BatchOutcome{}, handle));
             return;
         }
         case SpecialProc::Execute: {

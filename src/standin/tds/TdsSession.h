@@ -7,9 +7,11 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "Engine.h"
 #include "Packet.h"
+#include "Rpc.h"
 
 namespace standin::tds {
 
@@ -35,6 +37,8 @@ private:
     bool OnLogin(const Message& m);
     void OnBatch(const Message& m);
     void OnRpc(const Message& m);
+    // Answers one of the procedures that ODBC drivers call to run statement text.
+    void RunSpecialProc(SpecialProc proc, const std::vector<RpcParameter>& p);
     void OnUnsupported(const Message& m);
     // Runs statements in the engine; an engine failure becomes a failed statement.
     BatchOutcome Run(std::string_view sql);
