@@ -1,6 +1,7 @@
 #include "storage/RowStore.h"
 
 #include <algorithm>
+#include <cassert>
 #include <stdexcept>
 
 #include "types/KeyEncoding.h"
@@ -26,7 +27,10 @@ std::string LookupIndexName(const std::vector<int>& columns) {
 
 std::string RowStore::KeyOf(const HashIndex& ix, const Row& row) const {
     std::string key;
-    for (int c : ix.columns) AppendKey(key, row[static_cast<std::size_t>(c)]);
+    for (int c : ix.columns) {
+        assert(c >= 0 && static_cast<std::size_t>(c) < row.size());  // a position in the row
+        AppendKey(key, row[static_cast<std::size_t>(c)]);
+    }
     return key;
 }
 
@@ -59,6 +63,7 @@ RowId RowStore::Insert(Row row) {
 }
 
 void RowStore::Erase(RowId id) {
+    assert(Live(id));  // count_ counts live rows
     UnindexRow(id);
     live_[id] = 0;
     --count_;
@@ -66,6 +71,7 @@ void RowStore::Erase(RowId id) {
 
 std::vector<Value> RowStore::ReplaceColumns(RowId id, const std::vector<int>& columns,
                                             std::vector<Value> values) {
+    assert(Live(id) && columns.size() == values.size());
     Row& row = rows_[id];
     const auto covers = [&columns](const HashIndex& ix) {
         return std::any_of(ix.columns.begin(), ix.columns.end(), [&columns](int c) {
@@ -76,8 +82,10 @@ std::vector<Value> RowStore::ReplaceColumns(RowId id, const std::vector<int>& co
     std::vector<std::pair<HashIndex*, std::string>> moving;
     for (auto& ix : indexes_)
         if (covers(ix)) moving.emplace_back(&ix, KeyOf(ix, row));
-    for (std::size_t k = 0; k < columns.size(); ++k)
+    for (std::size_t k = 0; k < columns.size(); ++k) {
+        assert(columns[k] >= 0 && static_cast<std::size_t>(columns[k]) < row.size());
         std::swap(row[static_cast<std::size_t>(columns[k])], values[k]);
+    }
     for (auto& [ix, oldKey] : moving) {
         // An index whose key the row keeps is left alone: moving the entry would walk every row
         // of that key, which made an update of many rows that share one (a flag column with a
@@ -91,6 +99,8 @@ std::vector<Value> RowStore::ReplaceColumns(RowId id, const std::vector<int>& co
 }
 
 void RowStore::Restore(RowId id, Row row) {
+    // Undo runs newest first, so the row it restores is still deleted.
+    assert(id < rows_.size() && !live_[id]);
     rows_[id] = std::move(row);
     live_[id] = 1;
     ++count_;
