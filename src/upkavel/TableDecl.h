@@ -29,7 +29,28 @@ struct ColumnDecl {
     std::string type;          // "char(40)", "numeric(15,2)", "datetime" ...
     std::string nullability;   // "", "NOT NULL" or "NOT NULL IDENTITY (1, 1)"
     std::string defaultExpr;   // what stands inside DEFAULT( ); empty: no default
+
+    // Builders, so that a declaration says what each part is:
+    //   Column("np_no", "int").Identity(), Column("np_date", "datetime").Default("getdate()")
+    ColumnDecl NotNull() const { return With(&ColumnDecl::nullability, "NOT NULL"); }
+    ColumnDecl Identity() const { return With(&ColumnDecl::nullability, "NOT NULL IDENTITY (1, 1)"); }
+    ColumnDecl Default(std::string expr) const { return With(&ColumnDecl::defaultExpr, std::move(expr)); }
+
+private:
+    ColumnDecl With(std::string ColumnDecl::*part, std::string value) const {
+        ColumnDecl column = *this;
+        column.*part = std::move(value);
+        return column;
+    }
 };
+
+// A column whose nullability is not stated (the server's default applies) and with no default.
+inline ColumnDecl Column(std::string name, std::string type) {
+    ColumnDecl column;
+    column.name = std::move(name);
+    column.type = std::move(type);
+    return column;
+}
 
 struct TableDecl {
     std::string name;

@@ -33,13 +33,12 @@ void TUpgradeRunner::Do2007_03_12() {
     RunSql("alter table lib_enterpeople ALTER COLUMN ep_name char(20)");
 
     // The people move into a work copy with the wide code.
-    RunSql(CreateTableLines(kPeopleTmp));
+    CreateTable(kPeopleTmp);
     RunSql(kPeopleCopyOut);
 
     // lib_people is created anew with the wide code, its key in place before the rows return.
     RunSql("drop table lib_people");
-    RunSql(CreateTableLines(kPeople));
-    RunSql(PrimaryKeyLines(kPeople));
+    CreateTable(kPeople);
 
     // The rows come back; the work copy goes.
     RunSql(kPeopleCopyBack);

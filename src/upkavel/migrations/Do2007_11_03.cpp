@@ -9,7 +9,7 @@ namespace kavel {
 namespace {
 
 // One row per default constraint bound to lib_bianma.bm_month: their names are the server's.
-const TableDecl kDefaultNames{"tmp_tmp_bm", {{"pe_name", "char(250)", "", "''"}}, ""};
+const TableDecl kDefaultNames{"tmp_tmp_bm", {Column("pe_name", "char(250)").Default("''")}, ""};
 
 }  // namespace
 
@@ -22,7 +22,7 @@ void TUpgradeRunner::Do2007_11_03() {
 
         // The default of bm_month was declared without a name, so the server generated one; it
         // must go before the column can be dropped. Its name is found through syscolumns.cdefault.
-        RunSql(CreateTableLines(kDefaultNames));
+        CreateTable(kDefaultNames);
         RunSql({
             "insert into tmp_tmp_bm(pe_name)",
             "select name from sysobjects",

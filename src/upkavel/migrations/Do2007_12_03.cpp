@@ -11,16 +11,16 @@ namespace {
 
 // Three font slots of the label printer, each a name, a size and a bold flag.
 const TableDecl kLabelFonts{"lib_biaoqianfont",
-                            {{"bq_sign", "int", "", "0"},
-                             {"bq_font1", "char(32)", "", "'Arial'"},
-                             {"bq_size1", "int", "", "14"},
-                             {"bq_bold1", "int", "", "1"},
-                             {"bq_font2", "char(32)", "", "'宋体'"},
-                             {"bq_size2", "int", "", "14"},
-                             {"bq_bold2", "int", "", "1"},
-                             {"bq_font3", "char(32)", "", "'宋体'"},
-                             {"bq_size3", "int", "", "14"},
-                             {"bq_bold3", "int", "", "1"}},
+                            {Column("bq_sign", "int").Default("0"),
+                             Column("bq_font1", "char(32)").Default("'Arial'"),
+                             Column("bq_size1", "int").Default("14"),
+                             Column("bq_bold1", "int").Default("1"),
+                             Column("bq_font2", "char(32)").Default("'宋体'"),
+                             Column("bq_size2", "int").Default("14"),
+                             Column("bq_bold2", "int").Default("1"),
+                             Column("bq_font3", "char(32)").Default("'宋体'"),
+                             Column("bq_size3", "int").Default("14"),
+                             Column("bq_bold3", "int").Default("1")},
                             ""};
 
 // The work copy keeps the old width; the new register has the wide one.
@@ -31,10 +31,7 @@ const TableDecl kBarcodes = BarcodeTable("lib_tiaoma", "12");
 
 void TUpgradeRunner::Do2007_12_03() {
     // Label fonts: created and seeded with one row of defaults wherever the table is missing.
-    if (!TableExists(kLabelFonts.name)) {
-        RunSql(CreateTableLines(kLabelFonts));
-        RunSql("insert into lib_biaoqianfont(bq_sign) values(0)");
-    }
+    if (CreateTableIfMissing(kLabelFonts)) RunSql("insert into lib_biaoqianfont(bq_sign) values(0)");
 
     // Recorded before any barcode table changes: a failure below is not retried by a later run.
     if (!CheckVerSign("ZZ20071203.BOOKBAR_LEN_12")) return;
@@ -43,14 +40,14 @@ void TUpgradeRunner::Do2007_12_03() {
 
     // The barcodes move into a work copy. The copies name the five columns, so any further
     // column of lib_tiaoma is left behind with the old table.
-    RunSql(CreateTableLines(kBarcodesTmp));
+    CreateTable(kBarcodesTmp);
     RunSql(BarcodeCopyOut());
     SetBar(25);
 
     // lib_tiaoma is created anew with the wide barcode; key and index are in place before the
     // rows return, so every row must satisfy the key.
     RunSql("drop table lib_tiaoma");
-    RunSql(CreateTableLines(kBarcodes));
+    CreateTable(kBarcodes);
     RunSql(kBarcodeKey);
     RunSql(kBarcodeIndex);
 

@@ -10,7 +10,7 @@ namespace {
 
 const TableDecl kReadingRooms{
     "lib_YlsName",
-    {{"yn_id", "int", "NOT NULL", "0"}, {"yn_name", "char(40)", "", "'默认阅览室'"}},
+    {Column("yn_id", "int").NotNull().Default("0"), Column("yn_name", "char(40)").Default("'默认阅览室'")},
     "yn_id"};
 
 }  // namespace
@@ -20,8 +20,7 @@ void TUpgradeRunner::Do2010_12_30() {
     if (!CheckVerSign("ZZ20101230.YUELANSHI")) return;
 
     // The room table, its key, and room 0, the default room.
-    RunSql(CreateTableLines(kReadingRooms));
-    RunSql(PrimaryKeyLines(kReadingRooms));
+    CreateTable(kReadingRooms);
     RunSql("insert into lib_YlsName(yn_id,yn_name) values(0,'默认阅览室')");
 
     // Every entry record so far belongs to room 0, and so does a new one that names no room.

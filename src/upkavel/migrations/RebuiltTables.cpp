@@ -4,17 +4,17 @@ namespace kavel {
 
 TableDecl PeopleTable(const std::string& name, const std::string& codeType, bool keyed) {
     return {name,
-            {{"pe_code", codeType, "NOT NULL", "''"}, {"pe_name", "char(40)", "", "''"}},
+            {Column("pe_code", codeType).NotNull().Default("''"), Column("pe_name", "char(40)").Default("''")},
             keyed ? "pe_code" : ""};
 }
 
 TableDecl BarcodeTable(const std::string& name, const std::string& width) {
     return {name,
-            {{"tm_barcode", "char(" + width + ")", "NOT NULL", ""},
-             {"tm_mark", "char(1)", "", "'0'"},
-             {"tm_no", "int", "NOT NULL", ""},
-             {"tm_logdate", "datetime", "", "getdate()"},
-             {"tm_enddate", "datetime", "", "getdate()"}},
+            {Column("tm_barcode", "char(" + width + ")").NotNull(),
+             Column("tm_mark", "char(1)").Default("'0'"),
+             Column("tm_no", "int").NotNull(),
+             Column("tm_logdate", "datetime").Default("getdate()"),
+             Column("tm_enddate", "datetime").Default("getdate()")},
             ""};
 }
 

@@ -25,25 +25,13 @@ void TUpgradeRunner::AddedColumns2005_03() {
         RunSql("update lib_issncode set ic_phttp='',ic_fenlei=''");
     }
 
-    // 4. In-library flag and other address of this year's subscriptions.
-    if (!ColumnExists("lib_bkzd", "zd_inlib")) {
-        RunSql("alter table lib_bkzd add zd_inlib int DEFAULT(0)");
-        RunSql("alter table lib_bkzd add zd_otheraddr char(128) DEFAULT('')");
-        RunSql("update lib_bkzd set zd_inlib=0,zd_otheraddr=''");
-    }
-
-    // 5. The same for the subscription history.
-    if (!ColumnExists("lib_bkzdls", "zd_inlib")) {
-        RunSql("alter table lib_bkzdls add zd_inlib int DEFAULT(0)");
-        RunSql("alter table lib_bkzdls add zd_otheraddr char(128) DEFAULT('')");
-        RunSql("update lib_bkzdls set zd_inlib=0,zd_otheraddr=''");
-    }
-
-    // 6. The same for the subscription work table.
-    if (!ColumnExists("lib_bkzdtmp", "zd_inlib")) {
-        RunSql("alter table lib_bkzdtmp add zd_inlib int DEFAULT(0)");
-        RunSql("alter table lib_bkzdtmp add zd_otheraddr char(128) DEFAULT('')");
-        RunSql("update lib_bkzdtmp set zd_inlib=0,zd_otheraddr=''");
+    // 4-6. In-library flag and other address of this year's subscriptions, their history and
+    // their work table, each table probed on its own.
+    for (const char* table : {"lib_bkzd", "lib_bkzdls", "lib_bkzdtmp"}) {
+        if (ColumnExists(table, "zd_inlib")) continue;
+        RunSql(std::string("alter table ") + table + " add zd_inlib int DEFAULT(0)");
+        RunSql(std::string("alter table ") + table + " add zd_otheraddr char(128) DEFAULT('')");
+        RunSql(std::string("update ") + table + " set zd_inlib=0,zd_otheraddr=''");
     }
 
     // 7. In-library parameter.

@@ -11,7 +11,7 @@ namespace kavel {
 namespace {
 
 // One column, no key, no index; a marker is padded to 40 characters.
-const TableDecl kVerManage{"ver_manage", {{"vm_mess", "char(40)", "", "''"}}, ""};
+const TableDecl kVerManage{"ver_manage", {Column("vm_mess", "char(40)").Default("''")}, ""};
 
 }  // namespace
 

@@ -79,7 +79,7 @@ void TUpgradeRunner::RecoverWorkTables() {
     RecoverRebuild(
         "lib_tiaoma", "lib_tiaoma_tmp",
         [this] {
-            RunSql(CreateTableLines(BarcodeTable("lib_tiaoma", "12")));
+            CreateTable(BarcodeTable("lib_tiaoma", "12"));
             RunSql(kBarcodeKey);
             RunSql(kBarcodeIndex);
         },
