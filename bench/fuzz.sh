@@ -1,48 +1,64 @@
 #!/usr/bin/env bash
-# Fuzzes the TDS server's input handling with libFuzzer (clang, AddressSanitizer and
-# UndefinedBehaviorSanitizer) for a bounded time and reports what it found.
-# Usage: bench/fuzz.sh [SECONDS_PER_TARGET]   (default 120)
-# Targets: fuzz_session (a whole client connection) and fuzz_parsers (LOGIN7, PRELOGIN, SQL batch,
-# RPC payloads). Work folder: build/fuzz (corpus, crash files, logs).
+# Builds every fuzz target of bench/fuzz (CMake targets, clang with libFuzzer, AddressSanitizer
+# and UndefinedBehaviorSanitizer; KAVEL_FUZZ=ON) and runs each for a bounded time on its seeds,
+# reporting what it found. Exit status 1 when a target does not build, ends with an error, or
+# leaves a finding (crash, leak, timeout, out-of-memory input); 2 when clang is missing.
+# Usage: bench/fuzz.sh [SECONDS_PER_TARGET] [TARGET ...]   (default 120 s, every target)
+# The targets and their seed folders: bench/fuzz/CMakeLists.txt. Build folder: build/fuzz
+# (KAVEL_FUZZ_BUILD_DIR); in it runs/TARGET/ holds the grown corpus, the findings and the log.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-120}
-work=${KAVEL_FUZZ_DIR:-$root/build/fuzz}
-mkdir -p "$work"
+[ $# -gt 0 ] && shift
+build=${KAVEL_FUZZ_BUILD_DIR:-$root/build/fuzz}
 
-command -v clang++ >/dev/null || { echo "fuzz.sh: clang++ is not installed" >&2; exit 2; }
+command -v clang++ >/dev/null || { echo "fuzz.sh: clang++ is not installed (bash scripts/setup installs it)" >&2; exit 2; }
 
-tds=$root/src/standin/tds
-sources=(Utf16 WireBuffer Packet Prelogin Login7 Tokens ResultEncoding SqlBatch Replies Rpc TdsSession)
-flags=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
-       -I"$tds" -I"$root/src/standin/engine" -I"$root/src/platform")
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR=$root CCACHE_NOHASHDIR=1
+fi
+# Optimised a little, with debug lines for the reports; no window, so Qt is not needed.
+cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" -DKAVEL_FUZZ=ON -DKAVEL_SANITIZE=OFF -DKAVEL_GUI=OFF \
+  "${launcher[@]}" >/dev/null
+echo "fuzz.sh: building the fuzz targets in $build"
+if ! cmake --build "$build" -j "${KAVEL_FUZZ_JOBS:-$(nproc)}" --target fuzz_targets >"$build/build.log" 2>&1; then
+  tail -40 "$build/build.log" >&2
+  echo "fuzz.sh: the fuzz targets do not build (log: $build/build.log)" >&2
+  exit 1
+fi
 
-build() {  # target source
-  local target=$1 main=$2 files=()
-  for s in "${sources[@]}"; do files+=("$tds/$s.cpp"); done
-  files+=("$root/src/platform/Unicode.cpp")
-  echo "fuzz.sh: building $target"
-  clang++ "${flags[@]}" "$main" "${files[@]}" -o "$work/$target"
-}
-
-run() {  # target
-  local target=$1 corpus=$work/corpus-$1
-  mkdir -p "$corpus" "$work/crashes-$target"
-  cp -n "$root"/bench/fuzz/seeds/* "$corpus"/ 2>/dev/null || true
+run() {  # target seeds [dictionary]
+  local target=$1 seeds=$2 dict=${3:-} dir=$build/runs/$1
+  mkdir -p "$dir/corpus" "$dir/findings"
+  local options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
+                 -artifact_prefix="$dir/findings/")
+  [ "$target" = fuzz_session ] || [ "$target" = fuzz_parsers ] && options+=(-max_len=70000)
+  [ -n "$dict" ] && options+=(-dict="$dict")
   echo "fuzz.sh: running $target for ${seconds}s"
   local status=0
-  (cd "$work/crashes-$target" && "$work/$target" -max_total_time="$seconds" -max_len=70000 -timeout=10 \
-      -rss_limit_mb=2048 -print_final_stats=1 "$corpus" >"$work/$target.log" 2>&1) || status=$?
-  grep -E "^stat::number_of_executed_units|^stat::peak_rss_mb|Done [0-9]+ runs" "$work/$target.log" || true
-  local crashes
-  crashes=$(find "$work/crashes-$target" -type f | wc -l)
-  echo "$target: exit status $status, corpus $(find "$corpus" -type f | wc -l) inputs, findings $crashes"
-  [ "$crashes" -eq 0 ] || { echo "findings in $work/crashes-$target; log: $work/$target.log"; return 1; }
+  # New inputs go to the first folder (the corpus kept between runs); the seeds are only read.
+  "$build/bench/fuzz/$target" "${options[@]}" "$dir/corpus" "$seeds" >"$dir/log" 2>&1 || status=$?
+  grep -E "^stat::number_of_executed_units|^stat::peak_rss_mb|Done [0-9]+ runs" "$dir/log" || true
+  local findings
+  findings=$(find "$dir/findings" -type f | wc -l)
+  echo "$target: exit status $status, corpus $(find "$dir/corpus" -type f | wc -l) inputs, findings $findings"
+  if [ "$status" -ne 0 ] || [ "$findings" -ne 0 ]; then
+    grep -E -A12 "^==[0-9]+==ERROR|runtime error|^SUMMARY" "$dir/log" | head -40 || tail -20 "$dir/log"
+    echo "$target: FAILED: findings in $dir/findings; log: $dir/log"
+    return 1
+  fi
 }
 
-build fuzz_session "$root/bench/fuzz/FuzzSession.cpp"
-build fuzz_parsers "$root/bench/fuzz/FuzzParsers.cpp"
-failed=0
-run fuzz_session || failed=1
-run fuzz_parsers || failed=1
+selected=("$@")
+failed=0 ran=0
+while read -r target seeds dict; do
+  case $target in ''|'#'*) continue ;; esac
+  if [ ${#selected[@]} -gt 0 ] && [[ " ${selected[*]} " != *" $target "* ]]; then continue; fi
+  ran=$((ran + 1))
+  run "$target" "$seeds" "$dict" || failed=1
+done <"$build/bench/fuzz/fuzz_targets.txt"
+[ $ran -gt 0 ] || { echo "fuzz.sh: no fuzz target named ${selected[*]}" >&2; exit 2; }
 exit $failed
