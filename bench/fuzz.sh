@@ -5,7 +5,8 @@
 # leaves a finding (crash, leak, timeout, out-of-memory input); 2 when clang is missing.
 # Usage: bench/fuzz.sh [SECONDS_PER_TARGET] [TARGET ...]   (default 120 s, every target)
 # The targets and their seed folders: bench/fuzz/CMakeLists.txt. Build folder: build/fuzz
-# (KAVEL_FUZZ_BUILD_DIR); in it runs/TARGET/ holds the grown corpus, the findings and the log.
+# (KAVEL_FUZZ_BUILD_DIR); in it runs/TARGET/ holds the corpus grown so far, and the findings and
+# the log of the last run (a new run starts with no findings).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-120}
@@ -32,6 +33,7 @@ fi
 
 run() {  # target seeds [dictionary]
   local target=$1 seeds=$2 dict=${3:-} dir=$build/runs/$1
+  rm -rf "$dir/findings"
   mkdir -p "$dir/corpus" "$dir/findings"
   local options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
                  -artifact_prefix="$dir/findings/")
