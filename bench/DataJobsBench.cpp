@@ -38,7 +38,8 @@ std::string Issn(std::mt19937& random) {
         sum += d * (8 - i);
     }
     const int check = (11 - sum % 11) % 11;
-    return digits.substr(0, 4) + "-" + digits.substr(4) + (check == 10 ? 'X' : static_cast<char>('0' + check));
+    return digits.substr(0, 4) + "-" + digits.substr(4) +
+           (check == 10 ? 'X' : static_cast<char>('0' + check));
 }
 
 std::string Padded(std::string text, std::size_t width) {
@@ -55,18 +56,22 @@ void WriteIssnDat(const QString& folder, int lines) {
         std::string code = std::to_string(n % 10);
         code += '-';
         code += std::to_string(100000 + n);
-        const std::string cn = std::to_string(11 + n % 50) + "-" + std::to_string(1000 + n % 9000) + "/G4";
+        const std::string cn =
+            std::to_string(11 + n % 50) + "-" + std::to_string(1000 + n % 9000) + "/G4";
         bytes += kavel::EncodeIssnLine(Padded(code, 10) + " " + Issn(random) + " " + cn) + "\r\n";
     }
     QFile file(QDir(folder).filePath("issn.dat"));
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()))
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+            static_cast<qint64>(bytes.size()))
         throw std::runtime_error("cannot write issn.dat");
 }
 
 // lib_bkzd with `pairs` subscription pairs (a second row for one pair in three) and a register
 // row of the old layout for each pair, as T-SQL for `sqlstandin init`.
 std::string SubscriptionsSql(int pairs) {
-    static const char* kPeriods[] = {"月", "季", "双月", "半月", "周", "年", "旬", "双周", "半年", "日"};
+    static const char* kPeriods[] = {"月", "季", "双月", "半月", "周",
+                                     "年", "旬", "双周", "半年", "日"};
     std::string sql =
         "create table lib_bkzd (zd_no int NOT NULL IDENTITY (1, 1), zd_code char(10) NOT NULL, "
         "zd_mark char(2) default(''), zd_period char(4) default(''), zd_bdate datetime, "
@@ -78,8 +83,11 @@ std::string SubscriptionsSql(int pairs) {
     int rowsInBatch = 0;
     auto flush = [&] {
         if (rowsInBatch == 0) return;
-        sql += "insert into lib_bkzd (zd_code, zd_mark, zd_period, zd_bdate, zd_edate, zd_number) values " +
-               subscriptions + "\nGO\ninsert into lib_bkqs (qs_code, qs_mark, qs_notice) values " + register_ + "\nGO\n";
+        sql +=
+            "insert into lib_bkzd (zd_code, zd_mark, zd_period, zd_bdate, zd_edate, zd_number) "
+            "values " +
+            subscriptions + "\nGO\ninsert into lib_bkqs (qs_code, qs_mark, qs_notice) values " +
+            register_ + "\nGO\n";
         subscriptions.clear();
         register_.clear();
         rowsInBatch = 0;
@@ -97,9 +105,11 @@ std::string SubscriptionsSql(int pairs) {
             if (!subscriptions.empty()) subscriptions += ", ";
             subscriptions += row;
         };
-        add("(" + code + ", " + mark + ", " + period + ", '" + year + "-01-01', '" + year + "-12-31', 2)");
+        add("(" + code + ", " + mark + ", " + period + ", '" + year + "-01-01', '" + year +
+            "-12-31', 2)");
         if (p % 3 == 0)
-            add("(" + code + ", " + mark + ", " + period + ", '" + year + "-04-01', '" + year + "-06-30', 1)");
+            add("(" + code + ", " + mark + ", " + period + ", '" + year + "-04-01', '" + year +
+                "-06-30', 1)");
         if (!register_.empty()) register_ += ", ";
         register_ += "(" + code + ", " + mark + ", '1:2;')";
         if (++rowsInBatch == 300) flush();
@@ -124,8 +134,8 @@ JobFigures Measure(const standin::test::StandinServer& server, Job job) {
 
 void Print(const char* name, const JobFigures& f, double selectRate) {
     const double rate = static_cast<double>(f.statements) / f.seconds;
-    std::printf("  %-34s %8.2f s %8zu statements %9.0f per second  (%.2f x select 1)\n", name, f.seconds,
-                f.statements, rate, rate / selectRate);
+    std::printf("  %-34s %8.2f s %8zu statements %9.0f per second  (%.2f x select 1)\n", name,
+                f.seconds, f.statements, rate, rate / selectRate);
 }
 
 }  // namespace
@@ -157,7 +167,8 @@ int main(int argc, char** argv) {
             long selects = 0;
             const auto start = Clock::now();
             while (SecondsSince(start) < 3.0)
-                for (int k = 0; k < 50; ++k, ++selects) form.Runner.OpenAndTest(form.Runner.qrTmp, {"select 1"});
+                for (int k = 0; k < 50; ++k, ++selects)
+                    form.Runner.OpenAndTest(form.Runner.qrTmp, {"select 1"});
             return static_cast<double>(selects) / SecondsSince(start);
         };
         const double selects1 = selectRate();
@@ -166,11 +177,14 @@ int main(int argc, char** argv) {
         const JobFigures schedule = Measure(server, [&] { form.Runner.DoQianDao(); });
         const double selects3 = selectRate();
 
-        std::printf("data jobs through the upgrade form, ODBC, FreeTDS and sqlstandin on loopback\n");
+        std::printf(
+            "data jobs through the upgrade form, ODBC, FreeTDS and sqlstandin on loopback\n");
         std::printf("  %-34s %29s %9.0f %9.0f %9.0f per second (before, between, after)\n",
                     "select 1 round trips", "", selects1, selects2, selects3);
-        Print(("ISSN import, " + std::to_string(issnLines) + " lines").c_str(), issn, (selects1 + selects2) / 2);
-        Print(("arrival schedule, " + std::to_string(pairs) + " pairs").c_str(), schedule, (selects2 + selects3) / 2);
+        Print(("ISSN import, " + std::to_string(issnLines) + " lines").c_str(), issn,
+              (selects1 + selects2) / 2);
+        Print(("arrival schedule, " + std::to_string(pairs) + " pairs").c_str(), schedule,
+              (selects2 + selects3) / 2);
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "data_jobs_bench: %s\n", e.what());

@@ -49,8 +49,10 @@ void WriteFixture(const std::string& path, long rows) {
     out << "create table lib_bianma (bm_no int NOT NULL IDENTITY (1, 1), bm_code char(10) NOT NULL,"
            " bm_name char(40) default(''), bm_bookno char(22) default(''),"
            " bm_link char(128) default(''))\nGO\n"
-           "alter table lib_bianma add constraint PK_lib_bianma primary key nonclustered (bm_no)\nGO\n"
-           "create table lib_issncode (ic_code char(10) NOT NULL, ic_phttp char(128), ic_fenlei char(20))\nGO\n"
+           "alter table lib_bianma add constraint PK_lib_bianma primary key nonclustered "
+           "(bm_no)\nGO\n"
+           "create table lib_issncode (ic_code char(10) NOT NULL, ic_phttp char(128), ic_fenlei "
+           "char(20))\nGO\n"
            "create table lib_bkzd (zd_code char(10) NOT NULL, zd_inlib int)\nGO\n"
            "create table lib_bkzdls (zd_code char(10) NOT NULL, zd_inlib int)\nGO\n"
            "create table lib_bkzdtmp (zd_code char(10) NOT NULL, zd_inlib int)\nGO\n"
@@ -58,20 +60,24 @@ void WriteFixture(const std::string& path, long rows) {
            "create table lib_prttab4new (p4_id numeric(2,0) NOT NULL)\nGO\n"
            "create table lib_prttab4anew (p4_id numeric(2,0) NOT NULL)\nGO\n"
            "create table lib_gongneng (gn_menucode int NOT NULL, gn_menuitem char(40))\nGO\n"
-           "insert into lib_gongneng values (391, 'a'), (392, 'b'), (399, 'c'), (901, 'd'), (2109, 'e')\nGO\n"
+           "insert into lib_gongneng values (391, 'a'), (392, 'b'), (399, 'c'), (901, 'd'), (2109, "
+           "'e')\nGO\n"
            "create table lib_curtermno (ct_termno char(8) NOT NULL)\nGO\n"
            "create table lib_fakuan (fk_no int NOT NULL)\nGO\n"
            "create table lib_duzhe (dz_id numeric(2,0) NOT NULL, dz_fakuan numeric(6,2))\nGO\n"
            "create table lib_jieyueorder (jy_code char(10) NOT NULL)\nGO\n";
-    const char* shapes[] = {"TP312.8/%ld", "I247.5/%ld:2", "期刊%ld/7", "O'K/%ld=1", "abc %ld",
-                            "G25/%ld/3"};
+    const char* shapes[] = {"TP312.8/%ld", "I247.5/%ld:2", "期刊%ld/7",
+                            "O'K/%ld=1",   "abc %ld",      "G25/%ld/3"};
     for (long i = 0; i < rows; ++i) {
-        if (i % 1000 == 0) out << (i ? "\nGO\n" : "") << "insert into lib_bianma (bm_code, bm_bookno) values ";
-        else out << ",";
+        if (i % 1000 == 0)
+            out << (i ? "\nGO\n" : "") << "insert into lib_bianma (bm_code, bm_bookno) values ";
+        else
+            out << ",";
         char bookNo[64];
         std::snprintf(bookNo, sizeof bookNo, shapes[i % 6], i % 99991);
         std::string quoted;
-        for (const char* p = bookNo; *p; ++p) quoted += *p == '\'' ? std::string("''") : std::string(1, *p);
+        for (const char* p = bookNo; *p; ++p)
+            quoted += *p == '\'' ? std::string("''") : std::string(1, *p);
         out << "('C" << i % 1000 << "','" << quoted << "')";
     }
     out << "\nGO\n";
@@ -128,11 +134,13 @@ int RunOneSize(long rows, int argc, char** argv) {
 
         struct rusage usage {};
         getrusage(RUSAGE_SELF, &usage);
-        const double statements = static_cast<double>(rows + 1);  // the SELECT and one UPDATE per row
-        std::printf("rows %ld seconds %.2f statements/s %.0f select1/s %.0f ratio %.2f "
-                    "form_peak_MiB %.1f server_peak_MiB %.1f\n",
-                    rows, fill, statements / fill, selectRate, statements / fill / selectRate,
-                    usage.ru_maxrss / 1024.0, PeakKiB(server->Pid()) / 1024.0);
+        const double statements =
+            static_cast<double>(rows + 1);  // the SELECT and one UPDATE per row
+        std::printf(
+            "rows %ld seconds %.2f statements/s %.0f select1/s %.0f ratio %.2f "
+            "form_peak_MiB %.1f server_peak_MiB %.1f\n",
+            rows, fill, statements / fill, selectRate, statements / fill / selectRate,
+            usage.ru_maxrss / 1024.0, PeakKiB(server->Pid()) / 1024.0);
     }
     kavel::Application.DestroyComponents();
     return 0;
@@ -152,11 +160,12 @@ Figures RunChild(const char* self, long rows) {
     bool parsed = false;
     while (std::fgets(line, sizeof line, pipe)) {
         std::fputs(line, stdout);
-        parsed = parsed || std::sscanf(line,
-                                       "rows %ld seconds %lf statements/s %lf select1/s %lf ratio %lf "
-                                       "form_peak_MiB %lf server_peak_MiB %lf",
-                                       &f.rows, &f.seconds, &f.rate, &f.selectRate, &f.ratio,
-                                       &f.formMiB, &f.serverMiB) == 7;
+        parsed =
+            parsed || std::sscanf(line,
+                                  "rows %ld seconds %lf statements/s %lf select1/s %lf ratio %lf "
+                                  "form_peak_MiB %lf server_peak_MiB %lf",
+                                  &f.rows, &f.seconds, &f.rate, &f.selectRate, &f.ratio, &f.formMiB,
+                                  &f.serverMiB) == 7;
     }
     if (pclose(pipe) != 0 || !parsed) throw std::runtime_error(command + " failed");
     return f;
@@ -185,8 +194,8 @@ int main(int argc, char** argv) {
         const Figures large = best(largeRows);
         const double growth = large.seconds / small.seconds;
         auto verdict = [](bool ok) { return ok ? "met" : "MISSED"; };
-        std::printf("  fill rate / select 1 rate: %.2f and %.2f (target >= 0.70: %s)\n", small.ratio,
-                    large.ratio, verdict(small.ratio >= 0.7 && large.ratio >= 0.7));
+        std::printf("  fill rate / select 1 rate: %.2f and %.2f (target >= 0.70: %s)\n",
+                    small.ratio, large.ratio, verdict(small.ratio >= 0.7 && large.ratio >= 0.7));
         std::printf("  %ld rows / %ld rows time: %.2f (target <= 2.10: %s)\n", largeRows, smallRows,
                     growth, verdict(growth <= 2.1));
         std::printf("  form process peak at %ld rows: %.1f MiB (target < 256: %s)\n", largeRows,

@@ -54,11 +54,16 @@ std::vector<std::string> UpdateStatements(int rows, int count) {
     std::vector<std::string> out;
     out.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i)
-        out.push_back(std::string("update bench set c='upd-").append(std::to_string(text(rng))).append("' where id=").append(std::to_string(id(rng))));
+        out.push_back(std::string("update bench set c='upd-")
+                          .append(std::to_string(text(rng)))
+                          .append("' where id=")
+                          .append(std::to_string(id(rng))));
     return out;
 }
 
-double Seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+double Seconds(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
 
 void Check(const standin::BatchOutcome& outcome, const std::string& sql) {
     for (const auto& s : outcome.statements)
@@ -72,15 +77,20 @@ double RunEngine(const fs::path& dir, const Options& o, const std::vector<std::s
     standin::Engine::Create(dir, "bench");
     auto engine = standin::Engine::Open(dir);
     standin::Session session;
-    Check(engine->ExecuteBatch(session, "create table bench (id int not null primary key, c varchar(40))"), "create");
+    Check(engine->ExecuteBatch(session,
+                               "create table bench (id int not null primary key, c varchar(40))"),
+          "create");
     const auto loadStart = Clock::now();
-    for (const std::string& batch : InsertBatches(o.rows)) Check(engine->ExecuteBatch(session, batch), batch);
+    for (const std::string& batch : InsertBatches(o.rows))
+        Check(engine->ExecuteBatch(session, batch), batch);
     std::printf("engine: loaded %d rows in %.2f s\n", o.rows, Seconds(loadStart));
 
     const auto start = Clock::now();
     for (const std::string& sql : updates) Check(engine->ExecuteBatch(session, sql), sql);
     const double rate = static_cast<double>(updates.size()) / Seconds(start);
-    const auto mib = [](const fs::path& file) { return static_cast<double>(fs::file_size(file)) / (1 << 20); };
+    const auto mib = [](const fs::path& file) {
+        return static_cast<double>(fs::file_size(file)) / (1 << 20);
+    };
     std::printf("engine: %zu updates, %.0f statements/s\n", updates.size(), rate);
 
     // What a restart costs: replaying the log, then a checkpoint that makes the next one quick.
@@ -88,7 +98,8 @@ double RunEngine(const fs::path& dir, const Options& o, const std::vector<std::s
     const double logMib = mib(dir / "log.wal");
     const auto reopenStart = Clock::now();
     engine = standin::Engine::Open(dir);
-    std::printf("engine: reopened in %.2f s, replaying %.1f MiB of log\n", Seconds(reopenStart), logMib);
+    std::printf("engine: reopened in %.2f s, replaying %.1f MiB of log\n", Seconds(reopenStart),
+                logMib);
     const auto checkpointStart = Clock::now();
     engine->Checkpoint();
     std::printf("engine: checkpoint in %.2f s, snapshot %.1f MiB\n", Seconds(checkpointStart),
@@ -107,7 +118,8 @@ void SqliteExec(sqlite3* db, const std::string& sql) {
 
 double RunSqlite(const fs::path& file, const Options& o, const std::vector<std::string>& updates) {
     sqlite3* db = nullptr;
-    if (sqlite3_open(file.c_str(), &db) != SQLITE_OK) throw std::runtime_error("sqlite: cannot open " + file.string());
+    if (sqlite3_open(file.c_str(), &db) != SQLITE_OK)
+        throw std::runtime_error("sqlite: cannot open " + file.string());
     SqliteExec(db, "pragma journal_mode=wal");
     SqliteExec(db, "pragma synchronous=off");
     // INTEGER PRIMARY KEY is SQLite's fastest keyed access (the rowid itself).
@@ -116,7 +128,8 @@ double RunSqlite(const fs::path& file, const Options& o, const std::vector<std::
     SqliteExec(db, "begin");
     for (const std::string& batch : InsertBatches(o.rows)) SqliteExec(db, batch);
     SqliteExec(db, "commit");
-    std::printf("sqlite: loaded %d rows in %.2f s (SQLite %s)\n", o.rows, Seconds(loadStart), sqlite3_libversion());
+    std::printf("sqlite: loaded %d rows in %.2f s (SQLite %s)\n", o.rows, Seconds(loadStart),
+                sqlite3_libversion());
 
     const auto start = Clock::now();
     for (const std::string& sql : updates) SqliteExec(db, sql);
@@ -134,8 +147,10 @@ Options Parse(int argc, char** argv) {
             if (i + 1 >= argc) throw std::runtime_error(arg + " needs a value");
             return argv[++i];
         };
-        if (arg == "--rows") o.rows = std::stoi(value());
-        else if (arg == "--statements") o.statements = std::stoi(value());
+        if (arg == "--rows")
+            o.rows = std::stoi(value());
+        else if (arg == "--statements")
+            o.statements = std::stoi(value());
         else if (arg == "--only") {
             const std::string which = value();
             o.engine = which == "engine";
@@ -145,14 +160,16 @@ Options Parse(int argc, char** argv) {
             throw std::runtime_error("unknown argument " + arg);
         }
     }
-    if (o.rows < 1 || o.statements < 1) throw std::runtime_error("--rows and --statements must be positive");
+    if (o.rows < 1 || o.statements < 1)
+        throw std::runtime_error("--rows and --statements must be positive");
     return o;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const fs::path work = fs::temp_directory_path() / ("standin-update-bench-" + std::to_string(::getpid()));
+    const fs::path work =
+        fs::temp_directory_path() / ("standin-update-bench-" + std::to_string(::getpid()));
     try {
         const Options o = Parse(argc, argv);
         fs::create_directories(work);
@@ -161,8 +178,9 @@ int main(int argc, char** argv) {
         if (o.engine) engineRate = RunEngine(work / "standin", o, updates);
         if (o.sqlite) sqliteRate = RunSqlite(work / "sqlite.db", o, updates);
         if (o.engine && o.sqlite)
-            std::printf("engine/sqlite: %.2f (%s)\n", engineRate / sqliteRate,
-                        engineRate >= sqliteRate ? "at least as fast as SQLite" : "slower than SQLite");
+            std::printf(
+                "engine/sqlite: %.2f (%s)\n", engineRate / sqliteRate,
+                engineRate >= sqliteRate ? "at least as fast as SQLite" : "slower than SQLite");
         fs::remove_all(work);
         return 0;
     } catch (const std::exception& e) {

@@ -25,11 +25,14 @@ void Record(int fd) {
     const ssize_t n = readlink(link, path, sizeof path - 1);
     path[n > 0 ? n : 0] = '\0';
     char line[4200];
-    const int length = snprintf(line, sizeof line, "%llu %lld %s\n", static_cast<unsigned long long>(st.st_ino),
-                                static_cast<long long>(st.st_size), path);
+    const int length =
+        snprintf(line, sizeof line, "%llu %lld %s\n", static_cast<unsigned long long>(st.st_ino),
+                 static_cast<long long>(st.st_size), path);
     const int out = open(journal, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (out < 0) return;
-    if (write(out, line, static_cast<std::size_t>(length)) != length) { /* the journal is best effort */ }
+    if (write(out, line, static_cast<std::size_t>(length)) !=
+        length) { /* the journal is best effort */
+    }
     close(out);
 }
 

@@ -27,8 +27,8 @@ public:
         SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env_);
         SQLSetEnvAttr(env_, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
         SQLAllocHandle(SQL_HANDLE_DBC, env_, &dbc_);
-        if (!SQL_SUCCEEDED(SQLDriverConnect(dbc_, nullptr, (SQLCHAR*)connectionString.c_str(), SQL_NTS, nullptr, 0,
-                                            nullptr, SQL_DRIVER_NOPROMPT)))
+        if (!SQL_SUCCEEDED(SQLDriverConnect(dbc_, nullptr, (SQLCHAR*)connectionString.c_str(),
+                                            SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT)))
             throw std::runtime_error("cannot connect: " + Diagnostic(SQL_HANDLE_DBC, dbc_));
         SQLAllocHandle(SQL_HANDLE_STMT, dbc_, &stmt_);
     }
@@ -100,9 +100,11 @@ int main(int argc, char** argv) {
                         Rate(seconds, [&](long) { connection.Execute("select 1"); }));
             return 0;
         }
-        std::string fixture = "create table counters (id int not null primary key, hits int not null)\nGO\n";
+        std::string fixture =
+            "create table counters (id int not null primary key, hits int not null)\nGO\n";
         for (int i = 0; i < kRows; ++i)
-            fixture += "insert into counters values (" + std::to_string(i) + ", 0)\n" + (i % 100 == 99 ? "GO\n" : "");
+            fixture += "insert into counters values (" + std::to_string(i) + ", 0)\n" +
+                       (i % 100 == 99 ? "GO\n" : "");
         standin::test::StandinServerOptions options;
         options.fixtureSql = fixture;
         options.fsync = fsync;
@@ -111,7 +113,8 @@ int main(int argc, char** argv) {
 
         const double selects = Rate(seconds, [&](long) { connection.Execute("select 1"); });
         const double updates = Rate(seconds, [&](long i) {
-            connection.Execute("update counters set hits = hits + 1 where id = " + std::to_string(i % kRows));
+            connection.Execute("update counters set hits = hits + 1 where id = " +
+                               std::to_string(i % kRows));
         });
         std::printf("round trips through unixODBC + FreeTDS to sqlstandin on loopback%s\n",
                     fsync ? " (--fsync)" : "");

@@ -30,8 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (fromSource && fromSource->size() > 35) __builtin_trap();
 
     // A row of lib_issncode, its three values cut from the input: always 33 bytes.
-    const std::string row = IssnRecordFromRow(line.substr(0, size / 3), line.substr(size / 3, size / 3),
-                                              line.substr(2 * (size / 3)));
+    const std::string row = IssnRecordFromRow(
+        line.substr(0, size / 3), line.substr(size / 3, size / 3), line.substr(2 * (size / 3)));
     if (row.size() != 33 || row[10] != ' ' || row[20] != ' ') __builtin_trap();
     return 0;
 }

@@ -44,7 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string key = "HKEY_LOCAL_MACHINE\\SOFTWARE\\KorvenSoft\\Kavel";
     for (const char* name : {"ODBCNAME", "USERNAME", "PASSWORD", ""}) {
         CheckValue(reg.FindValue(key, name));
-        CheckValue(reg.FindValue("HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\KorvenSoft\\Kavel", name));
+        CheckValue(
+            reg.FindValue("HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\KorvenSoft\\Kavel", name));
     }
     if (reg.FindValue(key, "ODBCNAME") && !reg.KeyExists(key)) __builtin_trap();
     // Names from the input: every line cut at '=' as a key path and a value name.
@@ -55,7 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string_view line = bytes.substr(start, end - start);
         const std::size_t eq = line.find('=');
         const std::string_view path = line.substr(0, eq);
-        const std::string_view name = eq == std::string_view::npos ? std::string_view() : line.substr(eq + 1);
+        const std::string_view name =
+            eq == std::string_view::npos ? std::string_view() : line.substr(eq + 1);
         CheckFold(path);
         CheckValue(reg.FindValue(path, name));
         if (reg.FindValue(path, name) && !reg.KeyExists(path)) __builtin_trap();

@@ -45,13 +45,14 @@ public:
     BatchOutcome ExecuteBatch(Session&, std::string_view sql) override {
         StatementOutcome s;
         ResultSet rs;
-        rs.columns = {{"c", {TypeId::Char, 4}},          {"v", {TypeId::VarChar, 8}},
-                      {"t", {TypeId::Text}},             {"i", {TypeId::Int}},
-                      {"b", {TypeId::Bit}},              {"n", {TypeId::Numeric, 0, 38, 4}},
-                      {"d", {TypeId::DateTime}},         {"s", {TypeId::TinyInt}}};
+        rs.columns = {{"c", {TypeId::Char, 4}},  {"v", {TypeId::VarChar, 8}},
+                      {"t", {TypeId::Text}},     {"i", {TypeId::Int}},
+                      {"b", {TypeId::Bit}},      {"n", {TypeId::Numeric, 0, 38, 4}},
+                      {"d", {TypeId::DateTime}}, {"s", {TypeId::TinyInt}}};
         const std::int64_t k = static_cast<std::int64_t>(sql.size());
-        rs.rows.push_back({std::string(sql.substr(0, 4)), std::string(sql.substr(0, 8)), std::string(sql),
-                           k, std::int64_t{k & 1}, Decimal{k * 12345, 38, 4}, DateTime{static_cast<std::int32_t>(k), 0},
+        rs.rows.push_back({std::string(sql.substr(0, 4)), std::string(sql.substr(0, 8)),
+                           std::string(sql), k, std::int64_t{k & 1}, Decimal{k * 12345, 38, 4},
+                           DateTime{static_cast<std::int32_t>(k), 0},
                            std::int64_t{k % 300}});  // over 255 for some lengths: an encoding error
         rs.rows.push_back(std::vector<Value>(rs.columns.size()));
         s.rowCount = 2;
@@ -61,7 +62,9 @@ public:
         out.statements.push_back(std::move(s));
         return out;
     }
-    bool CheckLogin(std::string_view user, std::string_view) const override { return user != "deny"; }
+    bool CheckLogin(std::string_view user, std::string_view) const override {
+        return user != "deny";
+    }
     void Checkpoint() override {}
 };
 

@@ -73,7 +73,8 @@ void CheckTokens(std::string_view batch) {
     int previousLine = 1;
     for (const Token& t : tokens) {
         if (t.kind == TokenKind::End) break;
-        if (t.begin < previousEnd || t.begin >= t.end || t.end > batch.size() || t.line < previousLine)
+        if (t.begin < previousEnd || t.begin >= t.end || t.end > batch.size() ||
+            t.line < previousLine)
             __builtin_trap();
         previousEnd = t.end;
         previousLine = t.line;

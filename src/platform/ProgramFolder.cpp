@@ -14,7 +14,8 @@ std::string FolderOfThisProgram() {
 #ifdef _WIN32
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) return ".";
         if (length < path.size()) {
             path.resize(length);

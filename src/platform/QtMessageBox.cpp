@@ -15,11 +15,16 @@ constexpr const char* kIdProperty = "kavelMessageBoxId";
 
 QMessageBox::Icon IconOf(unsigned flags) {
     switch (flags & 0xF0) {
-        case mb::kIconError: return QMessageBox::Critical;
-        case mb::kIconQuestion: return QMessageBox::Question;
-        case mb::kIconWarning: return QMessageBox::Warning;
-        case mb::kIconInformation: return QMessageBox::Information;
-        default: return QMessageBox::NoIcon;
+        case mb::kIconError:
+            return QMessageBox::Critical;
+        case mb::kIconQuestion:
+            return QMessageBox::Question;
+        case mb::kIconWarning:
+            return QMessageBox::Warning;
+        case mb::kIconInformation:
+            return QMessageBox::Information;
+        default:
+            return QMessageBox::NoIcon;
     }
 }
 
@@ -29,12 +34,18 @@ std::vector<std::pair<QString, int>> ButtonsOf(unsigned flags) {
         abort{"中止", mb::kIdAbort}, retry{"重试", mb::kIdRetry}, ignore{"忽略", mb::kIdIgnore},
         yes{"是", mb::kIdYes}, no{"否", mb::kIdNo};
     switch (flags & 0x0F) {
-        case mb::kOkCancel: return {ok, cancel};
-        case mb::kAbortRetryIgnore: return {abort, retry, ignore};
-        case mb::kYesNoCancel: return {yes, no, cancel};
-        case mb::kYesNo: return {yes, no};
-        case mb::kRetryCancel: return {retry, cancel};
-        default: return {ok};
+        case mb::kOkCancel:
+            return {ok, cancel};
+        case mb::kAbortRetryIgnore:
+            return {abort, retry, ignore};
+        case mb::kYesNoCancel:
+            return {yes, no, cancel};
+        case mb::kYesNo:
+            return {yes, no};
+        case mb::kRetryCancel:
+            return {retry, cancel};
+        default:
+            return {ok};
     }
 }
 
@@ -42,9 +53,9 @@ std::vector<std::pair<QString, int>> ButtonsOf(unsigned flags) {
 
 std::unique_ptr<QMessageBox> BuildQtMessageBox(const std::string& text, const std::string& caption,
                                                unsigned flags, QWidget* parent) {
-    auto box = std::make_unique<QMessageBox>(IconOf(flags), QString::fromStdString(caption),
-                                             QString::fromStdString(text), QMessageBox::NoButton,
-                                             parent);
+    auto box =
+        std::make_unique<QMessageBox>(IconOf(flags), QString::fromStdString(caption),
+                                      QString::fromStdString(text), QMessageBox::NoButton, parent);
     bool first = true;
     QPushButton* escape = nullptr;  // cancel, else no; Qt makes a lone button the escape one
     for (const auto& [label, id] : ButtonsOf(flags)) {

@@ -297,7 +297,8 @@ private:
             }
         } else {
             if (bytes.size() % 2 != 0) Fail(line, "UTF-16 text of an odd number of bytes");
-            if (AppendUtf16LeAsUtf8(bytes, text) != std::string_view::npos) Fail(line, "UTF-16 text with an unpaired surrogate");
+            if (AppendUtf16LeAsUtf8(bytes, text) != std::string_view::npos)
+                Fail(line, "UTF-16 text with an unpaired surrogate");
             text = text.substr(0, text.find('\0'));
         }
         return text;

@@ -9,8 +9,7 @@ namespace kavel {
 
 TApplication Application;
 
-int TApplication::MessageBox(const std::string& text, const std::string& caption,
-                             unsigned flags) {
+int TApplication::MessageBox(const std::string& text, const std::string& caption, unsigned flags) {
     if (presenter_) return presenter_(text, caption, flags);
     return ShowQtMessageBox(text, caption, flags);
 }

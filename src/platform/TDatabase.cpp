@@ -3,8 +3,8 @@
 #include <sqlext.h>
 
 #include "OdbcDiagnostics.h"
-#include "SameText.h"
 #include "OdbcEnvironment.h"
+#include "SameText.h"
 #include "WideText.h"
 
 namespace kavel {
@@ -13,7 +13,6 @@ namespace {
 // Seconds the driver may spend reaching the server and logging in, so that a host that takes
 // the connection but never answers cannot hang the program for good.
 constexpr SQLULEN kLoginTimeoutSeconds = 30;
-
 
 SQLSMALLINT WideLength(const WideString& s) { return static_cast<SQLSMALLINT>(s.size()); }
 

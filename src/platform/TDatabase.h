@@ -22,11 +22,11 @@ public:
     TDatabase(const TDatabase&) = delete;
     TDatabase& operator=(const TDatabase&) = delete;
 
-    std::string AliasName;      // ODBC data source name
-    std::string DatabaseName;   // the name by which queries refer to this connection
+    std::string AliasName;     // ODBC data source name
+    std::string DatabaseName;  // the name by which queries refer to this connection
     std::string SessionName = "Default";
     std::vector<std::string> Params;  // "NAME=value" lines
-    bool LoginPrompt = false;  // this layer never prompts; kept as a declared property
+    bool LoginPrompt = false;         // this layer never prompts; kept as a declared property
     std::function<void()> BeforeConnect;
     std::function<void()> AfterConnect;
 

@@ -31,7 +31,8 @@ void TQuery::Open() {
     // has columns.
     SQLSMALLINT columnCount = statement.ColumnCount();
     while (columnCount == 0) {
-        if (!statement.MoreResults()) throw EDatabaseError("The statement returned no rows to open");
+        if (!statement.MoreResults())
+            throw EDatabaseError("The statement returned no rows to open");
         columnCount = statement.ColumnCount();
     }
     std::vector<std::string> columns;

@@ -65,10 +65,9 @@ bool EncodeExactly(std::u16string_view wide, std::string& cp936) {
     const int size = static_cast<int>(wide.size());
     cp936.resize(wide.size() * 2);
     BOOL usedDefault = FALSE;
-    const int n = WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS,
-                                      reinterpret_cast<const wchar_t*>(wide.data()), size,
-                                      cp936.data(), static_cast<int>(cp936.size()), nullptr,
-                                      &usedDefault);
+    const int n = WideCharToMultiByte(
+        kCodePage, WC_NO_BEST_FIT_CHARS, reinterpret_cast<const wchar_t*>(wide.data()), size,
+        cp936.data(), static_cast<int>(cp936.size()), nullptr, &usedDefault);
     if (n <= 0 || usedDefault) return false;
     cp936.resize(static_cast<std::size_t>(n));
     return true;

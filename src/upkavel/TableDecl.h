@@ -3,13 +3,13 @@
 // NULL/IDENTITY clause and default. From it come the CREATE statement and the three-line primary
 // key statement, byte for byte as the upgrade sends them:
 //
-//   create table lib_notepad ( 
+//   create table lib_notepad (
 //   \t\tnp_no \tint NOT NULL IDENTITY (1, 1),
 //   \t\tnp_date \tdatetime default(getdate()),
 //   ...
-//   ) 
+//   )
 //
-//   ALTER TABLE lib_notepad ADD CONSTRAINT 
+//   ALTER TABLE lib_notepad ADD CONSTRAINT
 //   PK_lib_notepad PRIMARY KEY NONCLUSTERED
 //   (np_no)
 //
@@ -26,15 +26,19 @@ namespace kavel {
 
 struct ColumnDecl {
     std::string name;
-    std::string type;          // "char(40)", "numeric(15,2)", "datetime" ...
-    std::string nullability;   // "", "NOT NULL" or "NOT NULL IDENTITY (1, 1)"
-    std::string defaultExpr;   // what stands inside DEFAULT( ); empty: no default
+    std::string type;         // "char(40)", "numeric(15,2)", "datetime" ...
+    std::string nullability;  // "", "NOT NULL" or "NOT NULL IDENTITY (1, 1)"
+    std::string defaultExpr;  // what stands inside DEFAULT( ); empty: no default
 
     // Builders, so that a declaration says what each part is:
     //   Column("np_no", "int").Identity(), Column("np_date", "datetime").Default("getdate()")
     ColumnDecl NotNull() const { return With(&ColumnDecl::nullability, "NOT NULL"); }
-    ColumnDecl Identity() const { return With(&ColumnDecl::nullability, "NOT NULL IDENTITY (1, 1)"); }
-    ColumnDecl Default(std::string expr) const { return With(&ColumnDecl::defaultExpr, std::move(expr)); }
+    ColumnDecl Identity() const {
+        return With(&ColumnDecl::nullability, "NOT NULL IDENTITY (1, 1)");
+    }
+    ColumnDecl Default(std::string expr) const {
+        return With(&ColumnDecl::defaultExpr, std::move(expr));
+    }
 
 private:
     ColumnDecl With(std::string ColumnDecl::*part, std::string value) const {
@@ -55,7 +59,7 @@ inline ColumnDecl Column(std::string name, std::string type) {
 struct TableDecl {
     std::string name;
     std::vector<ColumnDecl> columns;
-    std::string keyColumn;     // the primary key PK_<name>, NONCLUSTERED; empty: no key
+    std::string keyColumn;  // the primary key PK_<name>, NONCLUSTERED; empty: no key
 };
 
 // "\t\t" name " \t" type [" " nullability] [" default(" expr ")"]

@@ -35,7 +35,8 @@ constexpr const char* kPassword = "pw";
 std::string DigitCode(const std::string& text) {
     std::string code;
     for (unsigned char c : text)
-        for (int shift = 6; shift >= 0; shift -= 2) code += static_cast<char>('0' + ((c >> shift) & 3) * 2);
+        for (int shift = 6; shift >= 0; shift -= 2)
+            code += static_cast<char>('0' + ((c >> shift) & 3) * 2);
     return code;
 }
 
@@ -64,7 +65,8 @@ protected:
         try {
             server = std::make_unique<standin::test::StandinServer>(options);
         } catch (const std::exception& e) {
-            SKIP_OR_FAIL_UNDER_CI(std::string("the stand-in server cannot start here: ") + e.what());
+            SKIP_OR_FAIL_UNDER_CI(std::string("the stand-in server cannot start here: ") +
+                                  e.what());
         }
         registry = server->Folder() / "HKLM.reg";
         std::ofstream(registry, std::ios::binary)
@@ -80,15 +82,16 @@ protected:
     // journal under `journalHome`.
     std::string Command(const std::string& arguments) const {
         return "env XDG_DATA_HOME='" + journalHome.string() + "' KAVEL_HKLM='" + registry.string() +
-               "' LSAN_OPTIONS=suppressions=" KAVEL_LSAN_SUPPRESSIONS " '" KAVEL_UPKAVELCMD_PATH "' " +
+               "' LSAN_OPTIONS=suppressions=" KAVEL_LSAN_SUPPRESSIONS " '" KAVEL_UPKAVELCMD_PATH
+               "' " +
                arguments;
     }
 
     Outcome Run(const std::string& arguments) const {
         const fs::path out = server->Folder() / "cmd.out";
         const fs::path err = server->Folder() / "cmd.err";
-        const std::string command = Command(arguments) + " >'" + out.string() + "' 2>'" + err.string() +
-                                    "' </dev/null";
+        const std::string command =
+            Command(arguments) + " >'" + out.string() + "' 2>'" + err.string() + "' </dev/null";
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err)};
     }
@@ -140,7 +143,8 @@ TEST_F(UpKavelCmdTest, TwoRunsSendExactlyWhatTheWindowSends) {
             ASSERT_EQ(boxes.Boxes().size(), 2u);
         }
         const std::vector<std::string> all = Trace();
-        const std::vector<std::string> window(all.begin() + static_cast<std::ptrdiff_t>(mark), all.end());
+        const std::vector<std::string> window(all.begin() + static_cast<std::ptrdiff_t>(mark),
+                                              all.end());
         ASSERT_GT(window.size(), 1000u);
         EXPECT_EQ(console, window);
     }
@@ -170,16 +174,19 @@ TEST_F(UpKavelCmdTest, ExitCodesAndWordsForEachOutcome) {
     EXPECT_EQ(failed.exitCode, 1) << failed.out << failed.err;
     EXPECT_NE(failed.err.find("lib_enterpeoplep"), std::string::npos) << failed.err;
     EXPECT_NE(failed.err.find("step: 2012-03-15\n"), std::string::npos) << failed.err;
-    EXPECT_NE(failed.err.find("statement:\nalter table lib_enterpeoplep add ep_dzlx char(20) default('')\n"),
+    EXPECT_NE(failed.err.find(
+                  "statement:\nalter table lib_enterpeoplep add ep_dzlx char(20) default('')\n"),
               std::string::npos)
         << failed.err;
     EXPECT_EQ(failed.out.find("Kavel升级成功"), std::string::npos);
 
-    EXPECT_NE(failed.out.find("journal: " + (journalHome / "KorvenSoft/UpKavel/UpKavel.log").string()),
-              std::string::npos)
+    EXPECT_NE(
+        failed.out.find("journal: " + (journalHome / "KorvenSoft/UpKavel/UpKavel.log").string()),
+        std::string::npos)
         << failed.out;
     const std::string journal = Journal();
-    EXPECT_NE(journal.find("refused (Msg 4902): Cannot find the object \"lib_enterpeoplep\""), std::string::npos)
+    EXPECT_NE(journal.find("refused (Msg 4902): Cannot find the object \"lib_enterpeoplep\""),
+              std::string::npos)
         << journal;
     EXPECT_NE(journal.find("\n    alter table lib_enterpeoplep add ep_dzlx char(20) default('')\n"),
               std::string::npos);
@@ -189,7 +196,8 @@ TEST_F(UpKavelCmdTest, ExitCodesAndWordsForEachOutcome) {
     server->Stop();
     const Outcome unreachable = Run("--backed-up");
     EXPECT_EQ(unreachable.exitCode, 3);
-    EXPECT_NE(unreachable.err.find("数据库连接失败，请检查通信参数或服务器状态！"), std::string::npos)
+    EXPECT_NE(unreachable.err.find("数据库连接失败，请检查通信参数或服务器状态！"),
+              std::string::npos)
         << unreachable.err;
     EXPECT_NE(Journal().find("connection FAILED: "), std::string::npos);
 }
@@ -203,13 +211,16 @@ TEST_F(UpKavelCmdTest, TheJournalTellsTheRunAndNeverStandsInItsWay) {
     ASSERT_FALSE(journal.empty());
     EXPECT_EQ(journal.back(), '\n');
     EXPECT_NE(journal.find(" == UpKavelCmd "), std::string::npos);
-    EXPECT_NE(journal.find(", data source " + server->DsnName() + ", user sa, host "), std::string::npos);
+    EXPECT_NE(journal.find(", data source " + server->DsnName() + ", user sa, host "),
+              std::string::npos);
     EXPECT_NE(journal.find("earlier upgrades ticked\n"), std::string::npos);
-    EXPECT_EQ(journal.find(kPassword + std::string(",")), std::string::npos) << "the password stays out";
+    EXPECT_EQ(journal.find(kPassword + std::string(",")), std::string::npos)
+        << "the password stays out";
     EXPECT_NE(journal.find("step 2007-12-03 done in "), std::string::npos);
     EXPECT_NE(journal.find("marker ZZ20170109.SFZ recorded\n"), std::string::npos);
     EXPECT_NE(journal.find("sent: create table lib_rukutj ( \n"), std::string::npos);
-    EXPECT_NE(journal.find("loop over the lines of issn.dat: 422 rows, 844 statements, "), std::string::npos);
+    EXPECT_NE(journal.find("loop over the lines of issn.dat: 422 rows, 844 statements, "),
+              std::string::npos);
     EXPECT_NE(journal.find("upgrade succeeded after "), std::string::npos);
 
     // A journal folder that cannot be made: the upgrade runs as ever, one line says so.
@@ -226,12 +237,14 @@ TEST_F(UpKavelCmdTest, TheJournalTellsTheRunAndNeverStandsInItsWay) {
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        execl("/bin/sh", "sh", "-c", ("exec " + Command("--backed-up --with-earlier") + " >/dev/null 2>&1").c_str(),
+        execl("/bin/sh", "sh", "-c",
+              ("exec " + Command("--backed-up --with-earlier") + " >/dev/null 2>&1").c_str(),
               static_cast<char*>(nullptr));
         _exit(127);
     }
     // Once the run is well under way (its baseline step has begun), it is killed.
-    for (int i = 0; i < 2000 && Journal().find("step baseline started") == std::string::npos; ++i) usleep(1000);
+    for (int i = 0; i < 2000 && Journal().find("step baseline started") == std::string::npos; ++i)
+        usleep(1000);
     kill(child, SIGKILL);
     int status = 0;
     waitpid(child, &status, 0);

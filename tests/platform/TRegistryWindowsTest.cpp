@@ -22,9 +22,9 @@ TEST(TRegistryWindows, ReadsTextValuesOfAKeyUnderLocalMachine) {
         const char* name;
         const char* text;
     } cases[] = {
-        {"ODBCNAME", " KavelODBC "},        // as stored; the caller trims
-        {"username", "240224042406"},       // names match without regard to case
-        {"Chinese", "期刊管理"},            // UTF-16 in the registry, UTF-8 here
+        {"ODBCNAME", " KavelODBC "},             // as stored; the caller trims
+        {"username", "240224042406"},            // names match without regard to case
+        {"Chinese", "期刊管理"},                 // UTF-16 in the registry, UTF-8 here
         {"Path", "%SystemRoot%\\\xE6\x9C\xAC"},  // expandable: returned unexpanded
         {"NOSUCHVALUE", ""},
     };
@@ -39,9 +39,9 @@ TEST(TRegistryWindows, KeysMatchWithoutRegardToCaseAndRelativeToTheOpenKey) {
     EXPECT_TRUE(reg.KeyExists("software\\KORVENSOFT\\kavelregistrytest"));
     ASSERT_TRUE(reg.OpenKeyReadOnly("Software\\KorvenSoft"));
     EXPECT_TRUE(reg.KeyExists("KavelRegistryTest\\Sub"));
-    EXPECT_FALSE(reg.KeyExists("SOFTWARE\\KorvenSoft"));               // relative: below the open key
+    EXPECT_FALSE(reg.KeyExists("SOFTWARE\\KorvenSoft"));  // relative: below the open key
     EXPECT_TRUE(reg.KeyExists("\\SOFTWARE\\KorvenSoft\\KavelRegistryTest"));  // absolute
-    EXPECT_FALSE(reg.OpenKeyReadOnly("Missing"));                      // the open key stays
+    EXPECT_FALSE(reg.OpenKeyReadOnly("Missing"));                             // the open key stays
     ASSERT_TRUE(reg.OpenKeyReadOnly("KavelRegistryTest\\Sub"));
     EXPECT_EQ(reg.ReadString("Inner"), "x");
 }

@@ -2,14 +2,13 @@
 
 #include <fcntl.h>
 #include <glob.h>
+#include <odbcinst.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <stdlib.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <odbcinst.h>
 
 #include <cerrno>
 #include <chrono>
@@ -52,7 +51,8 @@ pid_t Spawn(const std::vector<std::string>& args, int stdoutFd, const fs::path& 
         prctl(PR_SET_PDEATHSIG, SIGTERM);
         if (getppid() != parent) _exit(127);
         const int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-        if (log < 0 || dup2(stdoutFd, STDOUT_FILENO) < 0 || dup2(log, STDERR_FILENO) < 0) _exit(127);
+        if (log < 0 || dup2(stdoutFd, STDOUT_FILENO) < 0 || dup2(log, STDERR_FILENO) < 0)
+            _exit(127);
         execv(argv[0], argv.data());
         _exit(127);
     }
@@ -70,7 +70,9 @@ fs::path DefaultProgram() {
 fs::path MakeTempFolder() {
     const char* tmp = std::getenv("TMPDIR");
     std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/standin-test-XXXXXX";
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder: " + std::string(std::strerror(errno)));
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot create a temporary folder: " +
+                                 std::string(std::strerror(errno)));
     return pattern;
 }
 
@@ -96,15 +98,17 @@ fs::path FindFreeTdsDriver() {
         if (fs::exists(env)) return env;
         throw std::runtime_error(std::string("KAVEL_TDSODBC_DRIVER names a missing file: ") + env);
     }
-    for (const char* pattern : {"/usr/lib/*/odbc/libtdsodbc.so", "/usr/lib/odbc/libtdsodbc.so", "/usr/lib/*/libtdsodbc.so",
-                                "/usr/lib64/libtdsodbc.so", "/usr/lib/libtdsodbc.so", "/usr/local/lib/libtdsodbc.so"}) {
+    for (const char* pattern : {"/usr/lib/*/odbc/libtdsodbc.so", "/usr/lib/odbc/libtdsodbc.so",
+                                "/usr/lib/*/libtdsodbc.so", "/usr/lib64/libtdsodbc.so",
+                                "/usr/lib/libtdsodbc.so", "/usr/local/lib/libtdsodbc.so"}) {
         glob_t g{};
         const bool found = glob(pattern, 0, nullptr, &g) == 0 && g.gl_pathc > 0;
         fs::path path = found ? fs::path(g.gl_pathv[0]) : fs::path();
         globfree(&g);
         if (found) return path;
     }
-    throw std::runtime_error("the FreeTDS ODBC driver libtdsodbc.so is not installed (Debian package tdsodbc)");
+    throw std::runtime_error(
+        "the FreeTDS ODBC driver libtdsodbc.so is not installed (Debian package tdsodbc)");
 }
 
 StandinServer::StandinServer(StandinServerOptions options) : options_(std::move(options)) {
@@ -132,14 +136,15 @@ StandinServer::~StandinServer() {
 }
 
 void StandinServer::RunInit() const {
-    std::vector<std::string> args{options_.program.string(), "init", databaseDir_.string(), "--sa-password",
-                                  options_.saPassword};
+    std::vector<std::string> args{options_.program.string(), "init", databaseDir_.string(),
+                                  "--sa-password", options_.saPassword};
     if (!options_.fixtureSql.empty()) {
         const fs::path script = folder_ / "fixture.sql";
         WriteFile(script, options_.fixtureSql);
         args.insert(args.end(), {"--script", script.string()});
     }
-    for (const auto& s : options_.fixtureScripts) args.insert(args.end(), {"--script", fs::absolute(s).string()});
+    for (const auto& s : options_.fixtureScripts)
+        args.insert(args.end(), {"--script", fs::absolute(s).string()});
     if (!options_.extraScriptSql.empty()) {
         const fs::path script = folder_ / "extra.sql";
         WriteFile(script, options_.extraScriptSql);
@@ -168,8 +173,13 @@ void StandinServer::Start() {
     if (pid_ > 0) throw std::logic_error("the server is already running");
     int pipeFds[2];
     if (pipe2(pipeFds, O_CLOEXEC) != 0) throw std::runtime_error("cannot create a pipe");
-    std::vector<std::string> args{options_.program.string(), "serve", databaseDir_.string(), "--listen",
-                                  "127.0.0.1:" + std::to_string(port_), "--trace", traceFile_.string()};
+    std::vector<std::string> args{options_.program.string(),
+                                  "serve",
+                                  databaseDir_.string(),
+                                  "--listen",
+                                  "127.0.0.1:" + std::to_string(port_),
+                                  "--trace",
+                                  traceFile_.string()};
     if (options_.fsync) args.push_back("--fsync");
     try {
         pid_ = Spawn(args, pipeFds[1], serverLog_);
@@ -185,7 +195,8 @@ void StandinServer::Start() {
     std::string line;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (line.find('\n') == std::string::npos) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
         pollfd p{stdoutFd_, POLLIN, 0};
         const int n = left.count() > 0 ? poll(&p, 1, static_cast<int>(left.count())) : 0;
         if (n < 0 && errno == EINTR) continue;
@@ -193,7 +204,8 @@ void StandinServer::Start() {
         const ssize_t got = n > 0 ? read(stdoutFd_, buf, sizeof buf) : 0;
         if (got <= 0) {
             Kill();
-            throw std::runtime_error("sqlstandin serve did not report its port:\n" + ServerLogText());
+            throw std::runtime_error("sqlstandin serve did not report its port:\n" +
+                                     ServerLogText());
         }
         line.append(buf, static_cast<std::size_t>(got));
     }
@@ -243,15 +255,19 @@ void StandinServer::Kill() {
 void StandinServer::WriteClientConfiguration() const {
     const std::string port = std::to_string(port_);
     WriteFile(DriverDefinitionFolder() / "odbcinst.ini",
-              "[ODBC]\nTrace = No\n\n[FreeTDS]\nDescription = FreeTDS\nDriver = " + FindFreeTdsDriver().string() + "\n");
-    std::string dsn = "[" + options_.dsnName + "]\nDriver = FreeTDS\nServer = 127.0.0.1\nPort = " + port +
+              "[ODBC]\nTrace = No\n\n[FreeTDS]\nDescription = FreeTDS\nDriver = " +
+                  FindFreeTdsDriver().string() + "\n");
+    std::string dsn = "[" + options_.dsnName +
+                      "]\nDriver = FreeTDS\nServer = 127.0.0.1\nPort = " + port +
                       "\nTDS_Version = 7.4\nClientCharset = UTF-8\n";
     if (!options_.database.empty()) dsn += "Database = " + options_.database + "\n";
     WriteFile(folder_ / "odbc.ini", dsn);
     // FreeTDS stops at the first configuration file that has a section for the server, so the
     // section keeps it from reading ~/.freetds.conf or the system file.
-    WriteFile(folder_ / "freetds.conf", "[global]\n\ttds version = 7.4\n\tclient charset = UTF-8\n\n[127.0.0.1]\n"
-                                        "\thost = 127.0.0.1\n\tport = " + port + "\n\ttds version = 7.4\n");
+    WriteFile(folder_ / "freetds.conf",
+              "[global]\n\ttds version = 7.4\n\tclient charset = UTF-8\n\n[127.0.0.1]\n"
+              "\thost = 127.0.0.1\n\tport = " +
+                  port + "\n\ttds version = 7.4\n");
     setenv("ODBCSYSINI", DriverDefinitionFolder().c_str(), 1);
     setenv("ODBCINI", (folder_ / "odbc.ini").c_str(), 1);
     setenv("FREETDSCONF", (folder_ / "freetds.conf").c_str(), 1);
@@ -260,7 +276,8 @@ void StandinServer::WriteClientConfiguration() const {
     // second server in the same process would be reached at the first one's port. Writing an
     // entry through unixODBC clears that cache.
     const std::string odbcIni = (folder_ / "odbc.ini").string();
-    if (!SQLWritePrivateProfileString(options_.dsnName.c_str(), "Port", port.c_str(), odbcIni.c_str()))
+    if (!SQLWritePrivateProfileString(options_.dsnName.c_str(), "Port", port.c_str(),
+                                      odbcIni.c_str()))
         throw std::runtime_error("unixODBC could not update " + odbcIni);
 }
 

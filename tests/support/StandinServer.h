@@ -22,14 +22,14 @@
 namespace standin::test {
 
 struct StandinServerOptions {
-    std::string fixtureSql;                              // run by `init`; batches split at GO lines
-    std::vector<std::filesystem::path> fixtureScripts;   // run by `init` after fixtureSql
-    std::string extraScriptSql;                          // run by `init` after fixtureScripts
+    std::string fixtureSql;                             // run by `init`; batches split at GO lines
+    std::vector<std::filesystem::path> fixtureScripts;  // run by `init` after fixtureSql
+    std::string extraScriptSql;                         // run by `init` after fixtureScripts
     std::string saPassword = "Kavel#Test1";
     std::string dsnName = "KavelODBC";
-    std::string database;                                // Database= of the data source; empty: none
+    std::string database;  // Database= of the data source; empty: none
     bool fsync = false;
-    std::filesystem::path program;                       // empty: the sqlstandin built with the tests
+    std::filesystem::path program;  // empty: the sqlstandin built with the tests
 };
 
 class StandinServer {

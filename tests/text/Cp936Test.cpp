@@ -1,7 +1,7 @@
+#include <gtest/gtest.h>
+
 #include "Cp936.h"
 #include "Trim.h"
-
-#include <gtest/gtest.h>
 
 using namespace kavel;
 
@@ -25,7 +25,9 @@ TEST(Cp936, EuroSignIsTheSingleByte80) {
 
 TEST(Cp936, UnmappableCharacterIsAnErrorNotALoss) {
     EXPECT_THROW(Utf8ToCp936("a\xF0\x9F\x98\x80"), TextCodecError);  // emoji
-    EXPECT_EQ(Utf8ToCp936Lossy("a\xF0\x9F\x98\x80" "b"), "a?b");
+    EXPECT_EQ(Utf8ToCp936Lossy("a\xF0\x9F\x98\x80"
+                               "b"),
+              "a?b");
 }
 
 TEST(Cp936, MalformedInputIsAnError) {
@@ -33,7 +35,10 @@ TEST(Cp936, MalformedInputIsAnError) {
     EXPECT_THROW(Utf8ToCp936("\xED\xA0\x80"), TextCodecError);  // UTF-16 surrogate
     EXPECT_THROW(Cp936ToUtf8("\xD6"), TextCodecError);          // lead byte without trail
     EXPECT_THROW(Cp936ToUtf8("\xFF\xFF"), TextCodecError);
-    EXPECT_EQ(Cp936ToUtf8Lossy("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(Cp936ToUtf8Lossy("a\xFF"
+                               "b"),
+              "a\xEF\xBF\xBD"
+              "b");
 }
 
 TEST(Cp936, KeepingBytesMapsEachStrayByteToItsOwnCharacter) {
@@ -43,9 +48,12 @@ TEST(Cp936, KeepingBytesMapsEachStrayByteToItsOwnCharacter) {
     } cases[] = {
         {"sa", "sa"},
         {"\xFF", "\uF7FF"},
-        {"\xD6\xD0\xFF" "a\x80", "中\uF7FF" "a€"},  // valid text around a stray byte is decoded
-        {"\xD6", "\uF7D6"},                          // lead byte at the end
-        {"\x81\x20", "\uF781 "},                    // lead byte with no trail byte after it
+        {"\xD6\xD0\xFF"
+         "a\x80",
+         "中\uF7FF"
+         "a€"},                   // valid text around a stray byte is decoded
+        {"\xD6", "\uF7D6"},       // lead byte at the end
+        {"\x81\x20", "\uF781 "},  // lead byte with no trail byte after it
         {"\xFF\xFE", "\uF7FF\uF7FE"},
     };
     for (const auto& c : cases) EXPECT_EQ(Cp936ToUtf8KeepingBytes(c.bytes), c.utf8) << c.utf8;
@@ -59,10 +67,10 @@ TEST(Cp936, UserDefinedAreasAreNotText) {
         std::string bytes;
         std::string kept;
     } cases[] = {
-        {"\xAA\xA1", "\uF7AA\uF7A1"},   // AAA1-AFFE
-        {"\xF8\xA1", "\uF7F8\uF7A1"},   // F8A1-FEFE
-        {"\xA1\x40", "\uF7A1@"},        // A140-A7A0: the trail byte is ASCII on its own
-        {"\xFE\x50", "\uF7FEP"},        // an unassigned slot
+        {"\xAA\xA1", "\uF7AA\uF7A1"},  // AAA1-AFFE
+        {"\xF8\xA1", "\uF7F8\uF7A1"},  // F8A1-FEFE
+        {"\xA1\x40", "\uF7A1@"},       // A140-A7A0: the trail byte is ASCII on its own
+        {"\xFE\x50", "\uF7FEP"},       // an unassigned slot
     };
     for (const auto& c : cases) {
         EXPECT_THROW(Cp936ToUtf8(c.bytes), TextCodecError) << c.kept;

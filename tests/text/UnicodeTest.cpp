@@ -1,6 +1,6 @@
-#include "Unicode.h"
-
 #include <gtest/gtest.h>
+
+#include "Unicode.h"
 
 using namespace kavel;
 
@@ -23,7 +23,8 @@ TEST(Unicode, Utf8SequenceBoundaries) {
         {"\xE4\xB8", 0},          // cut off
         {"\x80", 0},              // lone continuation byte
     };
-    for (const auto& c : cases) EXPECT_EQ(Utf8SequenceAt(c.bytes), c.length) << testing::PrintToString(c.bytes);
+    for (const auto& c : cases)
+        EXPECT_EQ(Utf8SequenceAt(c.bytes), c.length) << testing::PrintToString(c.bytes);
 }
 
 TEST(Unicode, DecodingMovesPastMalformedBytesOneAtATime) {
@@ -37,7 +38,8 @@ TEST(Unicode, DecodingMovesPastMalformedBytesOneAtATime) {
 
 TEST(Unicode, Utf16LeToUtf8StopsAtAnUnpairedSurrogate) {
     std::string out;
-    EXPECT_EQ(AppendUtf16LeAsUtf8(std::string("A\0-\x4E\x3D\xD8\x00\xDE", 8), out), std::string_view::npos);
+    EXPECT_EQ(AppendUtf16LeAsUtf8(std::string("A\0-\x4E\x3D\xD8\x00\xDE", 8), out),
+              std::string_view::npos);
     EXPECT_EQ(out, "A\xE4\xB8\xAD\xF0\x9F\x98\x80");  // A 中 U+1F600
     out.clear();
     EXPECT_EQ(AppendUtf16LeAsUtf8(std::string("A\0\x00\xDC", 4), out), 1u);  // lone low surrogate

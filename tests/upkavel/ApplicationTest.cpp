@@ -28,8 +28,8 @@ TEST(ApplicationTest, GuardTurnsAnyExceptionIntoTheDefaultErrorBox) {
 }
 
 TEST(ApplicationTest, AFailingErrorBoxStillLetsNothingEscape) {
-    auto previous = Application.SetPresenter(
-        [](const std::string&, const std::string&, unsigned) -> int {
+    auto previous =
+        Application.SetPresenter([](const std::string&, const std::string&, unsigned) -> int {
             throw std::runtime_error("no display");
         });
     EXPECT_NO_THROW(Application.Guarded([] { throw std::runtime_error("first"); }));
@@ -41,8 +41,8 @@ TEST(ApplicationTest, AGuardedButtonHandlerReportsAndTheButtonKeepsWorking) {
     QPushButton button("x");
     int clicks = 0;
     QObject::connect(&button, &QPushButton::clicked, Application.Guard([&clicks] {
-                         if (++clicks == 1) throw std::runtime_error("lost connection");
-                     }));
+        if (++clicks == 1) throw std::runtime_error("lost connection");
+    }));
     QTest::mouseClick(&button, Qt::LeftButton);
     QTest::mouseClick(&button, Qt::LeftButton);
     EXPECT_EQ(clicks, 2);
@@ -52,7 +52,8 @@ TEST(ApplicationTest, AGuardedButtonHandlerReportsAndTheButtonKeepsWorking) {
 
 TEST(ApplicationTest, MessageBoxPassesTextCaptionAndFlagsAndReturnsTheAnswer) {
     RecordingPresenter boxes;
-    EXPECT_EQ(Application.MessageBox("完成", "提示信息", mb::kOk | mb::kIconInformation), mb::kIdOk);
+    EXPECT_EQ(Application.MessageBox("完成", "提示信息", mb::kOk | mb::kIconInformation),
+              mb::kIdOk);
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].text, "完成");
     EXPECT_EQ(boxes.Boxes()[0].caption, "提示信息");

@@ -19,7 +19,9 @@ std::string Notice(const std::vector<int>& copies) {
     return text;
 }
 
-std::vector<int> Same(int issues, int copies) { return std::vector<int>(static_cast<std::size_t>(issues), copies); }
+std::vector<int> Same(int issues, int copies) {
+    return std::vector<int>(static_cast<std::size_t>(issues), copies);
+}
 
 // Copies by issue: `copies` for issues first..last (1-based), 0 elsewhere.
 std::vector<int> Only(int issues, int first, int last, int copies) {
@@ -60,20 +62,20 @@ TEST_F(ArrivalScheduleTest, EveryPeriodWordOfTheOldestLayoutGetsItsSchedule) {
     // the 2007 row comes first. 1-011 (日), 1-012 (empty), 1-013 (NULL period), 1-017 (NULL
     // mark) and 1-018 (NULL start) get no row; 1-099 has no subscription and keeps its row.
     EXPECT_EQ(Register(), (std::vector<std::vector<std::string>>{
-        {"1-001", "01", Notice({2})},
-        {"1-002", "01", Notice(Join(Same(12, 3), Same(12, 4)))},           // 半月 2008
-        {"1-003", "01", Notice(Same(12, 2))},                              // 月 2004
-        {"1-004", "01", Notice({3, 5, 3, 3})},                             // 季 2008
-        {"1-005", "01", Notice(Same(6, 1))},                               // 双月
-        {"1-006", "02", Notice(Same(2, 2))},                               // 半年
-        {"1-007", "01", Notice(Same(36, 1))},                              // 旬
-        {"1-008", "01", Notice(Same(52, 1))},                              // 周, leap year
-        {"1-009", "01", Notice(Same(26, 1))},                              // 双周, leap year
-        {"1-010", "01", Notice(Same(52, 1))},                              // 每周
-        {"1-014", "01", Notice(Join({5, 5, 0}, Same(9, 2)))},
-        {"1-019", "01", Notice(Only(12, 5, 9, 1))},                        // May to September
-        {"1-099", "01", "NULL"},
-        {"O'K-016", "A'", Notice({1})}}));
+                              {"1-001", "01", Notice({2})},
+                              {"1-002", "01", Notice(Join(Same(12, 3), Same(12, 4)))},  // 半月 2008
+                              {"1-003", "01", Notice(Same(12, 2))},                     // 月 2004
+                              {"1-004", "01", Notice({3, 5, 3, 3})},                    // 季 2008
+                              {"1-005", "01", Notice(Same(6, 1))},                      // 双月
+                              {"1-006", "02", Notice(Same(2, 2))},                      // 半年
+                              {"1-007", "01", Notice(Same(36, 1))},                     // 旬
+                              {"1-008", "01", Notice(Same(52, 1))},  // 周, leap year
+                              {"1-009", "01", Notice(Same(26, 1))},  // 双周, leap year
+                              {"1-010", "01", Notice(Same(52, 1))},  // 每周
+                              {"1-014", "01", Notice(Join({5, 5, 0}, Same(9, 2)))},
+                              {"1-019", "01", Notice(Only(12, 5, 9, 1))},  // May to September
+                              {"1-099", "01", "NULL"},
+                              {"O'K-016", "A'", Notice({1})}}));
     EXPECT_FALSE(recorder.barVisible);
 }
 
@@ -83,15 +85,20 @@ TEST_F(ArrivalScheduleTest, SendsEachStatementAsWrittenWithQuotesDoubled) {
     const auto mark = TraceMark();
     runner->DoQianDao();
 
-    EXPECT_EQ(TracedSince(mark), (std::vector<std::string>{
-        "select count(*) as iCount from lib_bkqs \r\nwhere qs_notice like 'FORMAT%'\r\n",
-        "select zd_code,zd_mark from lib_bkzd \r\ngroup by zd_code,zd_mark\r\norder by zd_code,zd_mark\r\n",
-        "select zd_bdate,zd_period from lib_bkzd \r\nwhere zd_code='O''K-016'\r\n  and zd_mark='A'''\r\n",
-        "delete from lib_bkqs \r\nwhere qs_code='O''K-016'\r\n  and qs_mark='A'''\r\n",
-        "select sum(zd_number) as iCount from lib_bkzd \r\nwhere zd_code='O''K-016'\r\n"
-        "  and zd_mark='A'''\r\n  and zd_bdate<='2008-01-01'\r\n  and zd_edate>='2008-01-01'\r\n",
-        "insert into lib_bkqs(qs_code,qs_mark,qs_notice)values( \r\n'O''K-016',\r\n'A''',\r\n"
-        "'FORMAT1,0,1,0,,,;')\r\n"}));
+    EXPECT_EQ(
+        TracedSince(mark),
+        (std::vector<std::string>{
+            "select count(*) as iCount from lib_bkqs \r\nwhere qs_notice like 'FORMAT%'\r\n",
+            "select zd_code,zd_mark from lib_bkzd \r\ngroup by zd_code,zd_mark\r\norder by "
+            "zd_code,zd_mark\r\n",
+            "select zd_bdate,zd_period from lib_bkzd \r\nwhere zd_code='O''K-016'\r\n  and "
+            "zd_mark='A'''\r\n",
+            "delete from lib_bkqs \r\nwhere qs_code='O''K-016'\r\n  and qs_mark='A'''\r\n",
+            "select sum(zd_number) as iCount from lib_bkzd \r\nwhere zd_code='O''K-016'\r\n"
+            "  and zd_mark='A'''\r\n  and zd_bdate<='2008-01-01'\r\n  and "
+            "zd_edate>='2008-01-01'\r\n",
+            "insert into lib_bkqs(qs_code,qs_mark,qs_notice)values( \r\n'O''K-016',\r\n'A''',\r\n"
+            "'FORMAT1,0,1,0,,,;')\r\n"}));
 }
 
 // Check dates that only a right day count hits: the subscription covers exactly one day, and a
@@ -113,10 +120,10 @@ TEST_P(OneDayScheduleTest, CountsTheCopiesAtTheIssuesCheckDatesOnly) {
     const OneDayCase& c = GetParam();
     const std::string insert =
         "insert into lib_bkzd (zd_code, zd_mark, zd_period, zd_bdate, zd_edate, zd_number) values ";
-    StartRunner(test::kOldestLayout,
-              "delete from lib_bkzd\n" + insert + "('T-1', '01', '" + c.period + "', '" + c.year +
-                  "-01-01 09:00', '" + c.year + "-01-01 09:00', 7)\n" + insert + "('T-1', '01', '" +
-                  c.period + "', '" + c.day + "', '" + c.day + "', 1)\n");
+    StartRunner(test::kOldestLayout, "delete from lib_bkzd\n" + insert + "('T-1', '01', '" +
+                                         c.period + "', '" + c.year + "-01-01 09:00', '" + c.year +
+                                         "-01-01 09:00', 7)\n" + insert + "('T-1', '01', '" +
+                                         c.period + "', '" + c.day + "', '" + c.day + "', 1)\n");
     if (IsSkipped()) return;
     runner->DoQianDao();
     EXPECT_EQ(RegisterRowOf("T-1"), Notice(Only(c.issues, c.first, c.last, 1)));
@@ -143,19 +150,20 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ArrivalScheduleTest, HalfMonthlyIssuesShareTheFirstOfTheirMonth) {
     StartRunner(test::kOldestLayout,
-              "delete from lib_bkzd\n"
-              "insert into lib_bkzd (zd_code, zd_mark, zd_period, zd_bdate, zd_edate, zd_number)"
-              " values ('T-2', '01', '半月', '2007-01-01', '2007-01-01', 2)\n"
-              "insert into lib_bkzd (zd_code, zd_mark, zd_period, zd_bdate, zd_edate, zd_number)"
-              " values ('T-2', '01', '半月', '2007-11-30', '2007-12-01', 3)\n");
+                "delete from lib_bkzd\n"
+                "insert into lib_bkzd (zd_code, zd_mark, zd_period, zd_bdate, zd_edate, zd_number)"
+                " values ('T-2', '01', '半月', '2007-01-01', '2007-01-01', 2)\n"
+                "insert into lib_bkzd (zd_code, zd_mark, zd_period, zd_bdate, zd_edate, zd_number)"
+                " values ('T-2', '01', '半月', '2007-11-30', '2007-12-01', 3)\n");
     if (IsSkipped()) return;
     runner->DoQianDao();
     EXPECT_EQ(RegisterRowOf("T-2"), Notice(Join(Only(22, 1, 2, 2), {3, 3})));
 }
 
 TEST_F(ArrivalScheduleTest, AFormatRowAlreadyThereStopsTheJobAtTheGuard) {
-    StartRunner(test::kOldestLayout,
-              "insert into lib_bkqs (qs_code, qs_mark, qs_notice) values ('9-999', '01', 'FORMAT')\n");
+    StartRunner(
+        test::kOldestLayout,
+        "insert into lib_bkqs (qs_code, qs_mark, qs_notice) values ('9-999', '01', 'FORMAT')\n");
     if (IsSkipped()) return;
     const auto before = Register();
     const auto mark = TraceMark();
@@ -181,8 +189,8 @@ TEST_F(ArrivalScheduleTest, AnEmptySubscriptionTableLeavesTheRegisterAsItWas) {
 TEST_F(ArrivalScheduleTest, TheBarStepsOnceAPairAndWrapsFromItsMaximumToOne) {
     std::string pairs = "delete from lib_bkzd\n";
     for (int i = 0; i < 95; ++i)
-        pairs += "insert into lib_bkzd (zd_code, zd_mark, zd_period) values ('P-" + std::to_string(100 + i) +
-                 "', '01', '')\n";
+        pairs += "insert into lib_bkzd (zd_code, zd_mark, zd_period) values ('P-" +
+                 std::to_string(100 + i) + "', '01', '')\n";
     StartRunner(test::kOldestLayout, pairs);
     if (IsSkipped()) return;
     runner->DoQianDao();

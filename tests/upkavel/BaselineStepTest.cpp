@@ -33,15 +33,26 @@ GO
 std::string DescribeColumn(const test::ColumnInfo& c) {
     std::string type;
     switch (c.xtype) {
-        case 56: type = "int"; break;
-        case 61: type = "datetime"; break;
-        case 35: type = "text"; break;
-        case 175: type = "char(" + std::to_string(c.length) + ")"; break;
-        case 167: type = "varchar(" + std::to_string(c.length) + ")"; break;
+        case 56:
+            type = "int";
+            break;
+        case 61:
+            type = "datetime";
+            break;
+        case 35:
+            type = "text";
+            break;
+        case 175:
+            type = "char(" + std::to_string(c.length) + ")";
+            break;
+        case 167:
+            type = "varchar(" + std::to_string(c.length) + ")";
+            break;
         case 108:
             type = "numeric(" + std::to_string(c.prec) + "," + std::to_string(c.scale) + ")";
             break;
-        default: type = "xtype " + std::to_string(c.xtype);
+        default:
+            type = "xtype " + std::to_string(c.xtype);
     }
     return c.name + " " + type + (c.nullable ? " NULL" : " NOT NULL") +
            (c.hasDefault ? " default" : "");
@@ -50,7 +61,8 @@ std::string DescribeColumn(const test::ColumnInfo& c) {
 // issn.dat as the import reads it: one stored line per record (code, ISSN, CN), CR LF after each.
 std::string IssnDat(const std::vector<IssnRecord>& records) {
     std::string bytes;
-    for (const auto& r : records) bytes += EncodeIssnLine(IssnRecordFromRow(r.code, r.issn, r.cn)) + "\r\n";
+    for (const auto& r : records)
+        bytes += EncodeIssnLine(IssnRecordFromRow(r.code, r.issn, r.cn)) + "\r\n";
     return bytes;
 }
 
@@ -86,7 +98,8 @@ protected:
 
     bool HasKey(const std::string& table) {
         return One("select count(*) from sysobjects where name = 'PK_" + table +
-                   "' and xtype = 'PK' and parent_obj in (select id from sysobjects where name = '" +
+                   "' and xtype = 'PK' and parent_obj in (select id from sysobjects where name = "
+                   "'" +
                    table + "')") == "1";
     }
 };
@@ -120,8 +133,8 @@ TEST_F(BaselineStepTest, FirstAndSecondRunSendExactlyTheirStatements) {
 // The upgrade with the box "同时升级以前所有的系统升级" ticked.
 TEST_F(BaselineStepTest, TheUpgradeButtonRunsTheStepWithTheImportAndTheScheduleEndToEnd) {
     Start("", IssnDat({{"1-001", "1000-1234", "11-1234/G2"},
-                           {"1-003", "2000-0002", ""},
-                           {"O'K-016", "1234-567X", "44-0'01"}}));
+                       {"1-003", "2000-0002", ""},
+                       {"O'K-016", "1234-567X", "44-0'01"}}));
     if (IsSkipped()) return;
     ASSERT_EQ(RunUpgradeFailure(true), "");
 
@@ -129,10 +142,12 @@ TEST_F(BaselineStepTest, TheUpgradeButtonRunsTheStepWithTheImportAndTheScheduleE
     EXPECT_EQ(recorder.boxes[0].text, "Kavel升级成功，请更新Kavel.exe");
     // Action 16 read issn.dat, action 19 copied its codes, action 36 rewrote the register.
     EXPECT_EQ(Rows("select ic_code, ic_issn, ic_cnno from lib_issncode order by ic_code"),
-              (Table{{"1-001", "1000-1234", "11-1234/G2"}, {"1-003", "2000-0002", ""},
+              (Table{{"1-001", "1000-1234", "11-1234/G2"},
+                     {"1-003", "2000-0002", ""},
                      {"O'K-016", "1234-567X", "44-0'01"}}));
-    EXPECT_EQ(Rows("select zd_code, zd_issn from lib_bkzd where zd_issn <> '' order by zd_code, zd_no"),
-              (Table{{"1-001", "1000-1234"}, {"1-003", "2000-0002"}, {"O'K-016", "1234-567X"}}));
+    EXPECT_EQ(
+        Rows("select zd_code, zd_issn from lib_bkzd where zd_issn <> '' order by zd_code, zd_no"),
+        (Table{{"1-001", "1000-1234"}, {"1-003", "2000-0002"}, {"O'K-016", "1234-567X"}}));
     EXPECT_EQ(Rows("select zd_code, zd_issn from lib_bkzdls where zd_issn <> '' order by zd_code"),
               (Table{{"1-001", "1000-1234"}, {"1-003", "2000-0002"}, {"O'K-016", "1234-567X"}}));
     EXPECT_EQ(One("select count(*) from lib_bkqs where qs_notice not like 'FORMAT%'"), "0");
@@ -158,68 +173,120 @@ TEST_F(BaselineStepTest, AFirstRunLeavesEveryTableAsDeclared) {
         Strings columns;
         bool key;
     } tables[] = {
-        {"lib_rukutj", {"rk_name char(40) NULL default", "rk_number int NULL default",
-                        "rk_price numeric(15,2) NULL default", "rk_order int NULL default",
-                        "rk_usercode char(10) NULL default"}, false},
+        {"lib_rukutj",
+         {"rk_name char(40) NULL default", "rk_number int NULL default",
+          "rk_price numeric(15,2) NULL default", "rk_order int NULL default",
+          "rk_usercode char(10) NULL default"},
+         false},
         {"lib_prtno", prtno, false},
-        {"lib_goodbook", {"gb_barcode char(10) NULL default", "gb_code int NULL default",
-                          "gb_usercode char(10) NULL default"}, false},
-        {"lib_booknopara", {"bp_id int NOT NULL", "bp_sign int NOT NULL", "bp_width int NOT NULL",
-                            "bp_height int NOT NULL", "bp_top int NOT NULL", "bp_bottom int NOT NULL",
-                            "bp_left int NOT NULL", "bp_right int NOT NULL", "bp_lines int NOT NULL",
-                            "bp_rows int NOT NULL", "bp_2or3 int NOT NULL", "bp_step int NOT NULL"}, true},
-        {"lib_notepad", {"np_no int NOT NULL", "np_date datetime NULL default", "np_text text NULL default",
-                         "np_operator char(6) NULL default", "np_oprname char(20) NULL default"}, true},
-        {"lib_prtblank", {"pb_no int NOT NULL", "pb_default int NULL default", "pb_top int NULL default",
-                          "pb_bottom int NULL default", "pb_left int NULL default",
-                          "pb_right int NULL default"}, true},
-        {"lib_cuihuan", {"ch_libcard char(9) NULL default", "ch_name char(8) NULL default",
-                         "ch_deptment char(40) NULL default"}, false},
-        {"lib_canshub", {"cs_dwmc char(40) NULL default", "cs_year int NULL default",
-                         "cs_autosign char(1) NULL default", "cs_toudilv numeric(5,2) NULL default"}, false},
+        {"lib_goodbook",
+         {"gb_barcode char(10) NULL default", "gb_code int NULL default",
+          "gb_usercode char(10) NULL default"},
+         false},
+        {"lib_booknopara",
+         {"bp_id int NOT NULL", "bp_sign int NOT NULL", "bp_width int NOT NULL",
+          "bp_height int NOT NULL", "bp_top int NOT NULL", "bp_bottom int NOT NULL",
+          "bp_left int NOT NULL", "bp_right int NOT NULL", "bp_lines int NOT NULL",
+          "bp_rows int NOT NULL", "bp_2or3 int NOT NULL", "bp_step int NOT NULL"},
+         true},
+        {"lib_notepad",
+         {"np_no int NOT NULL", "np_date datetime NULL default", "np_text text NULL default",
+          "np_operator char(6) NULL default", "np_oprname char(20) NULL default"},
+         true},
+        {"lib_prtblank",
+         {"pb_no int NOT NULL", "pb_default int NULL default", "pb_top int NULL default",
+          "pb_bottom int NULL default", "pb_left int NULL default", "pb_right int NULL default"},
+         true},
+        {"lib_cuihuan",
+         {"ch_libcard char(9) NULL default", "ch_name char(8) NULL default",
+          "ch_deptment char(40) NULL default"},
+         false},
+        {"lib_canshub",
+         {"cs_dwmc char(40) NULL default", "cs_year int NULL default",
+          "cs_autosign char(1) NULL default", "cs_toudilv numeric(5,2) NULL default"},
+         false},
         {"lib_people", {"pe_code char(9) NOT NULL default", "pe_name char(40) NULL default"}, true},
         {"lib_peopletmp", {}, false},
-        {"lib_duzhe", {"dz_id numeric(2,0) NOT NULL", "dz_bdays numeric(3,0) NULL default",
-                       "dz_booknum numeric(2,0) NULL default"}, true},
-        {"lib_jieshu", {"js_no int NOT NULL", "js_libcard char(9) NOT NULL", "js_mark char(2) NULL default",
-                        "js_barcode char(9) NOT NULL", "js_bdate datetime NOT NULL default",
-                        "js_edate datetime NOT NULL default", "js_sign char(1) NULL default",
-                        "js_user char(6) NULL default"}, true},
-        {"lib_bianma", {"bm_no int NOT NULL", "bm_code char(10) NOT NULL", "bm_year numeric(4,0) NULL default",
-                        "bm_month numeric(4,0) NULL default", "bm_order char(10) NOT NULL",
-                        "bm_name char(40) NULL default", "bm_number numeric(4,0) NULL default",
-                        "bm_pages numeric(4,0) NULL default", "bm_type char(2) NULL default",
-                        "bm_mark char(2) NULL default", "bm_degree char(4) NULL default",
-                        "bm_publish char(12) NULL default", "bm_period char(4) NULL default",
-                        "bm_pdate char(10) NULL default", "bm_price numeric(5,2) NULL default",
-                        "bm_scope char(4) NULL default", "bm_user char(6) NULL default",
-                        "bm_logdate datetime NULL default", "bm_remark varchar(256) NULL default",
-                        "bm_nowsign char(1) NULL default", "bm_issn char(13) NULL default",
-                        "bm_cnno char(12) NULL default", "bm_namesec char(40) NULL default",
-                        "bm_index text NULL default", "bm_bookno char(22) NULL default"}, true},
-        {"lib_tiaoma", {"tm_barcode char(9) NOT NULL", "tm_mark char(1) NULL default", "tm_no int NOT NULL",
-                        "tm_logdate datetime NULL default", "tm_enddate datetime NULL default"}, true},
-        {"lib_bkzdtmp", {"zd_no int NOT NULL", "zd_code char(10) NOT NULL", "zd_recsign char(1) NULL default",
-                         "zd_mark char(2) NULL default", "zd_name char(40) NULL default",
-                         "zd_sign char(4) NULL default", "zd_period char(4) NULL default",
-                         "zd_price numeric(6,2) NULL default", "zd_cost numeric(6,2) NULL default",
-                         "zd_qprice numeric(6,2) NULL default", "zd_qperiod char(6) NULL default",
-                         "zd_remark text NULL default", "zd_usercode char(9) NULL default",
-                         "zd_username char(40) NULL default", "zd_date datetime NULL default",
-                         "zd_bdate datetime NULL default", "zd_edate datetime NULL default",
-                         "zd_number numeric(4,0) NULL default", "zd_amount numeric(9,2) NULL default",
-                         "zd_notice text NULL default", "zd_order char(10) NOT NULL"}, true},
+        {"lib_duzhe",
+         {"dz_id numeric(2,0) NOT NULL", "dz_bdays numeric(3,0) NULL default",
+          "dz_booknum numeric(2,0) NULL default"},
+         true},
+        {"lib_jieshu",
+         {"js_no int NOT NULL", "js_libcard char(9) NOT NULL", "js_mark char(2) NULL default",
+          "js_barcode char(9) NOT NULL", "js_bdate datetime NOT NULL default",
+          "js_edate datetime NOT NULL default", "js_sign char(1) NULL default",
+          "js_user char(6) NULL default"},
+         true},
+        {"lib_bianma",
+         {"bm_no int NOT NULL",
+          "bm_code char(10) NOT NULL",
+          "bm_year numeric(4,0) NULL default",
+          "bm_month numeric(4,0) NULL default",
+          "bm_order char(10) NOT NULL",
+          "bm_name char(40) NULL default",
+          "bm_number numeric(4,0) NULL default",
+          "bm_pages numeric(4,0) NULL default",
+          "bm_type char(2) NULL default",
+          "bm_mark char(2) NULL default",
+          "bm_degree char(4) NULL default",
+          "bm_publish char(12) NULL default",
+          "bm_period char(4) NULL default",
+          "bm_pdate char(10) NULL default",
+          "bm_price numeric(5,2) NULL default",
+          "bm_scope char(4) NULL default",
+          "bm_user char(6) NULL default",
+          "bm_logdate datetime NULL default",
+          "bm_remark varchar(256) NULL default",
+          "bm_nowsign char(1) NULL default",
+          "bm_issn char(13) NULL default",
+          "bm_cnno char(12) NULL default",
+          "bm_namesec char(40) NULL default",
+          "bm_index text NULL default",
+          "bm_bookno char(22) NULL default"},
+         true},
+        {"lib_tiaoma",
+         {"tm_barcode char(9) NOT NULL", "tm_mark char(1) NULL default", "tm_no int NOT NULL",
+          "tm_logdate datetime NULL default", "tm_enddate datetime NULL default"},
+         true},
+        {"lib_bkzdtmp",
+         {"zd_no int NOT NULL",
+          "zd_code char(10) NOT NULL",
+          "zd_recsign char(1) NULL default",
+          "zd_mark char(2) NULL default",
+          "zd_name char(40) NULL default",
+          "zd_sign char(4) NULL default",
+          "zd_period char(4) NULL default",
+          "zd_price numeric(6,2) NULL default",
+          "zd_cost numeric(6,2) NULL default",
+          "zd_qprice numeric(6,2) NULL default",
+          "zd_qperiod char(6) NULL default",
+          "zd_remark text NULL default",
+          "zd_usercode char(9) NULL default",
+          "zd_username char(40) NULL default",
+          "zd_date datetime NULL default",
+          "zd_bdate datetime NULL default",
+          "zd_edate datetime NULL default",
+          "zd_number numeric(4,0) NULL default",
+          "zd_amount numeric(9,2) NULL default",
+          "zd_notice text NULL default",
+          "zd_order char(10) NOT NULL"},
+         true},
         {"lib_tmpsign", {"ts_sign int NULL default"}, false},
-        {"lib_qstmp", {"qt_code char(10) NOT NULL", "qt_mark char(2) NULL default",
-                       "qt_name char(40) NULL default", "qt_order char(10) NULL default",
-                       "qt_month int NULL default", "qt_ydnum int NULL default", "qt_sdnum int NULL default",
-                       "qt_user char(6) NULL default"}, false},
-        {"lib_enterpeople", {"ep_no int NOT NULL", "ep_people char(9) NOT NULL", "ep_name char(8) NULL default",
-                             "ep_dzlx char(20) NULL default", "ep_deptment char(40) NULL default",
-                             "ep_bdate datetime NULL default", "ep_edate datetime NULL default"}, true},
-        {"lib_enterpeoplep", {"ep_name char(40) NULL default", "ep_pnumber int NOT NULL",
-                              "ep_enumber int NOT NULL", "ep_bilv int NOT NULL",
-                              "ep_user char(6) NULL default"}, false},
+        {"lib_qstmp",
+         {"qt_code char(10) NOT NULL", "qt_mark char(2) NULL default",
+          "qt_name char(40) NULL default", "qt_order char(10) NULL default",
+          "qt_month int NULL default", "qt_ydnum int NULL default", "qt_sdnum int NULL default",
+          "qt_user char(6) NULL default"},
+         false},
+        {"lib_enterpeople",
+         {"ep_no int NOT NULL", "ep_people char(9) NOT NULL", "ep_name char(8) NULL default",
+          "ep_dzlx char(20) NULL default", "ep_deptment char(40) NULL default",
+          "ep_bdate datetime NULL default", "ep_edate datetime NULL default"},
+         true},
+        {"lib_enterpeoplep",
+         {"ep_name char(40) NULL default", "ep_pnumber int NOT NULL", "ep_enumber int NOT NULL",
+          "ep_bilv int NOT NULL", "ep_user char(6) NULL default"},
+         false},
     };
     for (const auto& t : tables) {
         SCOPED_TRACE(t.table);
@@ -230,7 +297,8 @@ TEST_F(BaselineStepTest, AFirstRunLeavesEveryTableAsDeclared) {
     for (const char* table : {"lib_bkzd", "lib_bkzdls"}) {
         SCOPED_TRACE(table);
         const auto columns = ColumnsDescribed(table);
-        EXPECT_EQ(std::count(columns.begin(), columns.end(), "zd_usercode char(9) NULL default"), 1);
+        EXPECT_EQ(std::count(columns.begin(), columns.end(), "zd_usercode char(9) NULL default"),
+                  1);
         EXPECT_EQ(columns.back(), "zd_issn char(13) NULL default");
     }
     EXPECT_EQ(ColumnsDescribed("lib_baokan").back(), "bk_yprice numeric(7,2) NULL default");
@@ -240,9 +308,9 @@ TEST_F(BaselineStepTest, AFirstRunLeavesEveryTableAsDeclared) {
               (Table{{"1", "0", "130", "265", "17", "4", "3", "3", "8", "3", "3", "0"}}));
     EXPECT_EQ(Rows("select * from lib_prtblank"), (Table{{"1", "0", "10", "10", "10", "10"}}));
     EXPECT_EQ(Rows("select * from lib_tmpsign"), (Table{{"0"}}));
-    for (const char* table : {"lib_rukutj", "lib_prtno", "lib_goodbook", "lib_notepad", "lib_cuihuan",
-                              "lib_duzhe", "lib_jieshu", "lib_bianma", "lib_tiaoma", "lib_bkzdtmp",
-                              "lib_qstmp", "lib_enterpeople", "lib_enterpeoplep"}) {
+    for (const char* table : {"lib_rukutj", "lib_prtno", "lib_goodbook", "lib_notepad",
+                              "lib_cuihuan", "lib_duzhe", "lib_jieshu", "lib_bianma", "lib_tiaoma",
+                              "lib_bkzdtmp", "lib_qstmp", "lib_enterpeople", "lib_enterpeoplep"}) {
         EXPECT_EQ(One(std::string("select count(*) from ") + table), "0") << table;
     }
 }
@@ -254,8 +322,11 @@ TEST_F(BaselineStepTest, AFirstRunKeepsAndConvertsTheRowsThatWereThere) {
 
     // The operators come back under the nine-byte key, the NULL name included.
     EXPECT_EQ(Rows("select '[' + pe_code + ']' as code, pe_name from lib_people order by pe_code"),
-              (Table{{"[000001   ]", "王芳"}, {"[000002   ]", "李强"}, {"[000003   ]", "赵敏"},
-                    {"[000009   ]", "NULL"}, {"[O'01     ]", "O'Brien"}}));
+              (Table{{"[000001   ]", "王芳"},
+                     {"[000002   ]", "李强"},
+                     {"[000003   ]", "赵敏"},
+                     {"[000009   ]", "NULL"},
+                     {"[O'01     ]", "O'Brien"}}));
     EXPECT_EQ(Rows("select cs_autosign, cs_toudilv from lib_canshub"),
               (Table{{"0", "10.00"}, {"0", "10.00"}}));
     // A yearly periodical's half-year price becomes its yearly price; the count is 1 where
@@ -264,29 +335,37 @@ TEST_F(BaselineStepTest, AFirstRunKeepsAndConvertsTheRowsThatWereThere) {
                    "where bk_code in ('1-001', '1-002', '1-004', '1-012', '1-013', 'O''K-016') "
                    "order by bk_code"),
               (Table{{"1-001", "60.00", "0.00", "0"},
-                    {"1-002", "0.00", "48.50", "1"},
-                    {"1-004", "0.00", "40.00", "0"},
-                    {"1-012", "0.00", "0.00", "0"},
-                    {"1-013", "0.00", "NULL", "0"},
-                    {"O'K-016", "51.00", "0.00", "0"}}));
+                     {"1-002", "0.00", "48.50", "1"},
+                     {"1-004", "0.00", "40.00", "0"},
+                     {"1-012", "0.00", "0.00", "0"},
+                     {"1-013", "0.00", "NULL", "0"},
+                     {"O'K-016", "51.00", "0.00", "0"}}));
     EXPECT_EQ(One("select count(*) from lib_bkzd where zd_usercode = 'O''01'"), "1");
 
     // Every subscription's ISSN was cleared, then set from the codes listed; the quote in a
     // code or a value is data.
-    EXPECT_EQ(Rows("select zd_code, zd_issn from lib_bkzd where zd_issn <> '' order by zd_code, zd_no"),
-              (Table{{"1-001", "1000-1234"}, {"1-003", "2000-0002"}, {"1-006", "0000-0006"},
-                    {"O'K-016", "1234-567X"}}));
+    EXPECT_EQ(
+        Rows("select zd_code, zd_issn from lib_bkzd where zd_issn <> '' order by zd_code, zd_no"),
+        (Table{{"1-001", "1000-1234"},
+               {"1-003", "2000-0002"},
+               {"1-006", "0000-0006"},
+               {"O'K-016", "1234-567X"}}));
     EXPECT_EQ(One("select count(*) from lib_bkzd where zd_issn is null"), "0");
     EXPECT_EQ(Rows("select zd_code, zd_issn from lib_bkzdls order by zd_code"),
-              (Table{{"1-001", "1000-1234"}, {"1-003", "2000-0002"}, {"1-006", "0000-0006"},
-                    {"1-099", ""}, {"O'K-016", "1234-567X"}}));
+              (Table{{"1-001", "1000-1234"},
+                     {"1-003", "2000-0002"},
+                     {"1-006", "0000-0006"},
+                     {"1-099", ""},
+                     {"O'K-016", "1234-567X"}}));
 
     // The defaults that the new tables give a row.
     runner->RunSql("insert into lib_bkzdtmp(zd_code, zd_order) values('X', 'Y')");
     runner->RunSql("insert into lib_jieshu(js_libcard, js_barcode) values('C', 'B')");
-    EXPECT_EQ(Rows("select zd_sign, '[' + zd_qperiod + ']' as qperiod, zd_price, zd_amount, zd_number from lib_bkzdtmp"),
+    EXPECT_EQ(Rows("select zd_sign, '[' + zd_qperiod + ']' as qperiod, zd_price, zd_amount, "
+                   "zd_number from lib_bkzdtmp"),
               (Table{{"报纸", "[月  价]", "0.00", "0.00", "0"}}));
-    EXPECT_EQ(Rows("select js_no, '[' + js_mark + ']' as mark, js_sign, '[' + js_user + ']' as usr from lib_jieshu"),
+    EXPECT_EQ(Rows("select js_no, '[' + js_mark + ']' as mark, js_sign, '[' + js_user + ']' as usr "
+                   "from lib_jieshu"),
               (Table{{"1", "[  ]", "0", "[      ]"}}));
 }
 
@@ -313,16 +392,17 @@ GO
     };
 
     // bp_step joins an old label table, 0 in every row; no default row is added.
-    EXPECT_EQ(ColumnsDescribed("lib_booknopara"),
-              (Strings{"bp_id int NOT NULL", "bp_sign int NOT NULL", "bp_step int NOT NULL default"}));
+    EXPECT_EQ(
+        ColumnsDescribed("lib_booknopara"),
+        (Strings{"bp_id int NOT NULL", "bp_sign int NOT NULL", "bp_step int NOT NULL default"}));
     EXPECT_EQ(Rows("select bp_id, bp_sign, bp_step from lib_booknopara order by bp_id"),
               (Table{{"1", "5", "0"}, {"2", "6", "0"}}));
     EXPECT_EQ(wasSent("alter table lib_booknopara add bp_step int NOT NULL DEFAULT(0)"), 1);
     EXPECT_EQ(wasSent("update lib_booknopara set bp_step=0"), 1);
     // The end date of an old barcode is its log date; the table keeps its layout and gets no key.
     EXPECT_EQ(ColumnsDescribed("lib_tiaoma"),
-              (Strings{"tm_barcode char(9) NOT NULL", "tm_no int NOT NULL", "tm_logdate datetime NULL",
-                       "tm_enddate datetime NULL default"}));
+              (Strings{"tm_barcode char(9) NOT NULL", "tm_no int NOT NULL",
+                       "tm_logdate datetime NULL", "tm_enddate datetime NULL default"}));
     EXPECT_EQ(One("select count(*) from lib_tiaoma where tm_enddate = tm_logdate"), "1");
     EXPECT_EQ(One("select count(*) from lib_tiaoma where tm_enddate is null"), "1");
     EXPECT_FALSE(HasKey("lib_tiaoma"));
@@ -330,7 +410,8 @@ GO
     EXPECT_EQ(ColumnsDescribed("lib_people"),
               (Strings{"pe_code char(6) NOT NULL", "pe_name char(40) NULL default"}));
     EXPECT_EQ(ColumnsDescribed("lib_duzhe"), (Strings{"dz_id numeric(2,0) NOT NULL"}));
-    EXPECT_EQ(One("select count(*) from syscolumns where name = 'zd_usercode' and length = 6"), "2");
+    EXPECT_EQ(One("select count(*) from syscolumns where name = 'zd_usercode' and length = 6"),
+              "2");
     // Each subscription table is probed on its own.
     EXPECT_EQ(wasSent("alter table lib_bkzd add zd_issn char(13) default('')"), 0);
     EXPECT_EQ(wasSent("alter table lib_bkzdls add zd_issn char(13) default('')"), 1);
@@ -348,12 +429,13 @@ TEST_F(BaselineStepTest, TheCatalogueAndHistoryGetTheCodesOnlyInTheRunThatAddsTh
 
     runner->Do2005Before();  // the columns are new: all three tables
     EXPECT_EQ(Rows(bianma), (Table{{"1-001", "1000-1234", "11-1234/G2"},
-                                  {"O'K-016", "1234-567X", "44-0'01"},
-                                  {"1-002", "", ""}}));
+                                   {"O'K-016", "1234-567X", "44-0'01"},
+                                   {"1-002", "", ""}}));
     EXPECT_EQ(Column(bkzd), (Strings{"1000-1234"}));
     EXPECT_EQ(Column(bkzdls), (Strings{"1000-1234"}));
 
-    runner->RunSql("update lib_issncode set ic_issn='1000-9999', ic_cnno='11-9999' where ic_code='1-001'");
+    runner->RunSql(
+        "update lib_issncode set ic_issn='1000-9999', ic_cnno='11-9999' where ic_code='1-001'");
     runner->Do2005Before();  // the columns were there: this year's subscriptions only
     EXPECT_EQ(Rows(bianma)[0], (Strings{"1-001", "1000-1234", "11-1234/G2"}));
     EXPECT_EQ(Column(bkzd), (Strings{"1000-9999"}));
@@ -365,7 +447,9 @@ TEST_F(BaselineStepTest, TheCopyPumpsMessagesAndMovesTheBarOncePerCodeWrappingAt
     if (IsSkipped()) return;
     // Only what happens while the codes are walked counts; the jobs may move the bar too.
     auto walkingCode = [&]() -> std::string {
-        if (!runner->qrTmp.Active() || runner->qrTmp.Sql() != Strings{"select * from lib_issncode "}) return {};
+        if (!runner->qrTmp.Active() ||
+            runner->qrTmp.Sql() != Strings{"select * from lib_issncode "})
+            return {};
         return TrimmedField(runner->qrTmp, "ic_code");
     };
     std::vector<std::pair<std::string, int>> moves;
@@ -391,13 +475,15 @@ TEST_F(BaselineStepTest, TheCopyPumpsMessagesAndMovesTheBarOncePerCodeWrappingAt
     const Strings codes = {"1-001", "1-003", "1-004", "1-006", "1-777", "O'K-016"};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.importLines);
-        WriteIssnDat(IssnDat(std::vector<IssnRecord>(
-            static_cast<std::size_t>(c.importLines), IssnRecord{"1-001", "1000-1234", "11-1234/G2"})));
+        WriteIssnDat(
+            IssnDat(std::vector<IssnRecord>(static_cast<std::size_t>(c.importLines),
+                                            IssnRecord{"1-001", "1000-1234", "11-1234/G2"})));
         moves.clear();
         pumped.clear();
         runner->Do2005Before();
         std::vector<std::pair<std::string, int>> expected;
-        for (std::size_t i = 0; i < codes.size(); ++i) expected.push_back({codes[i], c.positions[i]});
+        for (std::size_t i = 0; i < codes.size(); ++i)
+            expected.push_back({codes[i], c.positions[i]});
         EXPECT_EQ(moves, expected);
         EXPECT_EQ(pumped, codes);
     }
@@ -416,11 +502,18 @@ class BaselineMenuTest : public BaselineStepTest, public testing::WithParamInter
 TEST_P(BaselineMenuTest, MenuRowsEndTheSameWithOrWithoutAKeyOnTheCodeAndNeverTwice) {
     Start(kIssnCodes + GetParam().extraSql);
     if (IsSkipped()) return;
-    const Table expected = {{"1101", "期刊订购"}, {"2101", "到刊登记"}, {"2102", "到刊记事签收"},
-                            {"2104", "预订库转换"}, {"2109", "到刊记事查询"}, {"2501", "现刊借还"},
-                            {"2502", "现刊出入库管理"}, {"2503", "删除已停止流通的期刊"},
-                            {"2601", GetParam().caption2601}, {"3101", "统计'报表'"}};
-    const std::string menu = "select gn_menucode, gn_menuitem from lib_gongneng order by gn_menucode";
+    const Table expected = {{"1101", "期刊订购"},
+                            {"2101", "到刊登记"},
+                            {"2102", "到刊记事签收"},
+                            {"2104", "预订库转换"},
+                            {"2109", "到刊记事查询"},
+                            {"2501", "现刊借还"},
+                            {"2502", "现刊出入库管理"},
+                            {"2503", "删除已停止流通的期刊"},
+                            {"2601", GetParam().caption2601},
+                            {"3101", "统计'报表'"}};
+    const std::string menu =
+        "select gn_menucode, gn_menuitem from lib_gongneng order by gn_menucode";
     runner->Do2005Before();
     EXPECT_EQ(Rows(menu), expected);
     runner->Do2005Before();

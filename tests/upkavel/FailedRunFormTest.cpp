@@ -43,8 +43,10 @@ protected:
 
     // The user's way: both boxes ticked, then the upgrade button.
     void ClickUpgrade() {
-        if (!form->ckBefore->isChecked()) QTest::mouseClick(form->ckBefore, Qt::LeftButton, {}, {6, 8});
-        if (!form->cbBackup->isChecked()) QTest::mouseClick(form->cbBackup, Qt::LeftButton, {}, {6, 8});
+        if (!form->ckBefore->isChecked())
+            QTest::mouseClick(form->ckBefore, Qt::LeftButton, {}, {6, 8});
+        if (!form->cbBackup->isChecked())
+            QTest::mouseClick(form->cbBackup, Qt::LeftButton, {}, {6, 8});
         ASSERT_TRUE(form->btUp->isEnabled());
         QTest::mouseClick(form->btUp, Qt::LeftButton);
     }
@@ -100,27 +102,31 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         // Rows of an interrupted rebuild in lib_peopletmp, more than lib_people holds: nothing
         // can tell which copy is right, so the run stops before it changes anything.
-        FailureCase{"PeopleRowsInBothTables",
-                    kIssnCodes + "create table lib_peopletmp (pe_code char(6) NOT NULL, pe_name char(40))\nGO\n"
-                                 "insert into lib_peopletmp select * from lib_people\nGO\n"
-                                 "insert into lib_peopletmp values ('000004', 'X')\nGO\n",
-                    "上次升级中断时，lib_peopletmp 中留下 6 行，而 lib_people 只有 5 行。两个表都未改动，"
-                    "请核对后再升级。",
-                    "select count(*) from lib_people", "5",
-                    "select length from syscolumns where name = 'zd_usercode' and id in "
-                    "(select id from sysobjects where name = 'lib_bkzdls')", "6",
-                    "drop table lib_peopletmp"},
-        FailureCase{"CanshubWithToudilvOnly",
-                    kIssnCodes + "alter table lib_canshub add cs_toudilv numeric(5,2) default(10)\nGO\n",
-                    "Column names in each table must be unique. Column name 'cs_toudilv' in table "
-                    "'lib_canshub' is specified more than once.",
-                    "select count(*) from syscolumns where name = 'cs_autosign'", "1",
-                    "select count(*) from syscolumns where name = 'bk_yprice'", "0", ""},
+        FailureCase{
+            "PeopleRowsInBothTables",
+            kIssnCodes +
+                "create table lib_peopletmp (pe_code char(6) NOT NULL, pe_name char(40))\nGO\n"
+                "insert into lib_peopletmp select * from lib_people\nGO\n"
+                "insert into lib_peopletmp values ('000004', 'X')\nGO\n",
+            "上次升级中断时，lib_peopletmp 中留下 6 行，而 lib_people 只有 5 行。两个表都未改动，"
+            "请核对后再升级。",
+            "select count(*) from lib_people", "5",
+            "select length from syscolumns where name = 'zd_usercode' and id in "
+            "(select id from sysobjects where name = 'lib_bkzdls')",
+            "6", "drop table lib_peopletmp"},
+        FailureCase{
+            "CanshubWithToudilvOnly",
+            kIssnCodes + "alter table lib_canshub add cs_toudilv numeric(5,2) default(10)\nGO\n",
+            "Column names in each table must be unique. Column name 'cs_toudilv' in table "
+            "'lib_canshub' is specified more than once.",
+            "select count(*) from syscolumns where name = 'cs_autosign'", "1",
+            "select count(*) from syscolumns where name = 'bk_yprice'", "0", ""},
         // The name taken by a key of another table: the import finds it and creates nothing,
         // and the copy cannot open it.
         FailureCase{"IssncodeMissingAtTheCopy",
                     "create table lib_other (ot_id int NOT NULL)\nGO\n"
-                    "alter table lib_other add constraint lib_issncode primary key nonclustered (ot_id)\nGO\n",
+                    "alter table lib_other add constraint lib_issncode primary key nonclustered "
+                    "(ot_id)\nGO\n",
                     "Invalid object name 'lib_issncode'.",
                     // action 18 cleared every subscription's ISSN; action 20 did not run
                     "select count(*) from lib_bkzd where zd_issn = ''", "21",
@@ -177,9 +183,10 @@ TEST_F(Step2005_03Test, AMissingMenuTableIsDiscardedUntilTheUnprotectedProbe) {
     EXPECT_EQ(boxes[0].text, "Invalid object name 'lib_gongneng'.");
     // 391 and 399 went by without a word; the probe for 392 ended the run.
     EXPECT_EQ(SentSince(mark, "select gn_menucode from lib_gongneng"),
-              (std::vector<std::string>{"select gn_menucode from lib_gongneng where gn_menucode=391\r\n",
-                                        "select gn_menucode from lib_gongneng where gn_menucode=399\r\n",
-                                        "select gn_menucode from lib_gongneng where gn_menucode=392\r\n"}));
+              (std::vector<std::string>{
+                  "select gn_menucode from lib_gongneng where gn_menucode=391\r\n",
+                  "select gn_menucode from lib_gongneng where gn_menucode=399\r\n",
+                  "select gn_menucode from lib_gongneng where gn_menucode=392\r\n"}));
     EXPECT_TRUE(form->btUp->isEnabled());
     EXPECT_TRUE(form->lbWorking->isVisible());
 }
@@ -221,7 +228,8 @@ INSTANTIATE_TEST_SUITE_P(, Step2005_03MissingTableTest,
                                          MissingTable{"lib_bkzd", "lib_issncode", "ic_fenlei"},
                                          MissingTable{"lib_bkzdls", "lib_bkzd", "zd_otheraddr"},
                                          MissingTable{"lib_bkzdtmp", "lib_bkzdls", "zd_otheraddr"},
-                                         MissingTable{"lib_canshub", "lib_bkzdtmp", "zd_otheraddr"}),
+                                         MissingTable{"lib_canshub", "lib_bkzdtmp",
+                                                      "zd_otheraddr"}),
                          [](const auto& info) { return std::string(info.param.table); });
 
 // ---- The steps 2007-03-12 to 2012-03-15 on a database at the 2005-03 level ----

@@ -6,15 +6,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
 #include <QPushButton>
 #include <QTest>
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 
 #include "IssnLine.h"
 #include "JobFormTest.h"
@@ -37,7 +36,8 @@ std::vector<std::string> CrLfLines(const std::string& bytes) {
 std::vector<std::string> RecordsOf(const std::string& issnDat) {
     std::vector<std::string> records;
     for (const auto& line : CrLfLines(issnDat))
-        if (const auto r = ReadIssnDatLine(line)) records.push_back(r->code + "|" + r->issn + "|" + r->cn);
+        if (const auto r = ReadIssnDatLine(line))
+            records.push_back(r->code + "|" + r->issn + "|" + r->cn);
     std::sort(records.begin(), records.end());
     return records;
 }
@@ -61,9 +61,9 @@ TEST_F(IssnFileToolsTest, TheSourceListBecomesIssnDatLineForLine) {
     if (IsSkipped()) return;
     WriteFile("issnok.txt",
               "1-001     1234-5679    11-1234/G4\r\n"
-              "short line\r\n"                       // under 20 bytes: skipped
-              "K-001     2049-3630   \r\n"           // 20 bytes and more, no CN
-              "2-101     0317-8471    31-1001/F832X\r\n"  // CN cut at column 35
+              "short line\r\n"                                 // under 20 bytes: skipped
+              "K-001     2049-3630   \r\n"                     // 20 bytes and more, no CN
+              "2-101     0317-8471    31-1001/F832X\r\n"       // CN cut at column 35
               "\xD6\xD0-1      1111-1111    \xB1\xB1-1/G\n");  // GBK code, LF alone
     test::RecordingPresenter boxes;
     Click(form->btDo);
@@ -72,11 +72,12 @@ TEST_F(IssnFileToolsTest, TheSourceListBecomesIssnDatLineForLine) {
     EXPECT_EQ(boxes.Boxes()[0].text, "处理完成");
     EXPECT_EQ(boxes.Boxes()[0].caption, "提示信息");
     EXPECT_EQ(boxes.Boxes()[0].flags, 0x40u);
-    EXPECT_EQ(CrLfLines(ReadFile("issn.dat")),
-              (std::vector<std::string>{EncodeIssnLine("1-001      1234-5679 11-1234/G4"),
-                                        EncodeIssnLine("K-001      2049-3630 "),
-                                        EncodeIssnLine("2-101      0317-8471 31-1001/F832"),
-                                        EncodeIssnLine("\xD6\xD0-1       1111-1111 \xB1\xB1-1/G")}));
+    EXPECT_EQ(
+        CrLfLines(ReadFile("issn.dat")),
+        (std::vector<std::string>{EncodeIssnLine("1-001      1234-5679 11-1234/G4"),
+                                  EncodeIssnLine("K-001      2049-3630 "),
+                                  EncodeIssnLine("2-101      0317-8471 31-1001/F832"),
+                                  EncodeIssnLine("\xD6\xD0-1       1111-1111 \xB1\xB1-1/G")}));
     EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"issn.dat", "issnok.txt"}));
 }
 
@@ -154,7 +155,8 @@ TEST_P(IssnFileToolFailureTest, ShowsTheErrorAndKeepsTheEarlierIssnDat) {
     Click(failure.download ? form->btDownload : form->btDo);
 
     ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_NE(boxes.Boxes()[0].text.find(failure.textPiece), std::string::npos) << boxes.Boxes()[0].text;
+    EXPECT_NE(boxes.Boxes()[0].text.find(failure.textPiece), std::string::npos)
+        << boxes.Boxes()[0].text;
     EXPECT_EQ(boxes.Boxes()[0].caption, "UpKavel");
     EXPECT_EQ(boxes.Boxes()[0].flags, 0x10u);
     EXPECT_EQ(ReadFile("issn.dat"), kEarlierIssnDat);
@@ -167,26 +169,27 @@ TEST_P(IssnFileToolFailureTest, ShowsTheErrorAndKeepsTheEarlierIssnDat) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, IssnFileToolFailureTest,
-    testing::Values(
-        ToolFailure{"SourceMissing", [](test::JobFormTest&) {}, false, "issnok.txt"},
-        ToolFailure{"SourceIsAFolder",
-                    [](test::JobFormTest& t) {
-                        auto& self = static_cast<IssnFileToolFailureTest&>(t);
-                        ASSERT_TRUE(QDir(self.folder.path()).mkdir("issnok.txt"));
-                    },
-                    false, "issnok.txt"},
-        ToolFailure{"SourceOfShortLinesOnly",
-                    [](test::JobFormTest& t) {
-                        static_cast<IssnFileToolFailureTest&>(t).Write(
-                            "issnok.txt", "1-001 1234-5679\r\n\r\nx\r\n\xFF\xFE\r\n");
-                    },
-                    false, "issnok.txt"},
-        ToolFailure{"SourceEmpty",
-                    [](test::JobFormTest& t) {
-                        static_cast<IssnFileToolFailureTest&>(t).Write("issnok.txt", "");
-                    },
-                    false, "issnok.txt"},
-        ToolFailure{"CodeTableMissing", [](test::JobFormTest&) {}, true, "lib_issncode"}),
+    testing::Values(ToolFailure{"SourceMissing", [](test::JobFormTest&) {}, false, "issnok.txt"},
+                    ToolFailure{"SourceIsAFolder",
+                                [](test::JobFormTest& t) {
+                                    auto& self = static_cast<IssnFileToolFailureTest&>(t);
+                                    ASSERT_TRUE(QDir(self.folder.path()).mkdir("issnok.txt"));
+                                },
+                                false, "issnok.txt"},
+                    ToolFailure{"SourceOfShortLinesOnly",
+                                [](test::JobFormTest& t) {
+                                    static_cast<IssnFileToolFailureTest&>(t).Write(
+                                        "issnok.txt", "1-001 1234-5679\r\n\r\nx\r\n\xFF\xFE\r\n");
+                                },
+                                false, "issnok.txt"},
+                    ToolFailure{"SourceEmpty",
+                                [](test::JobFormTest& t) {
+                                    static_cast<IssnFileToolFailureTest&>(t).Write("issnok.txt",
+                                                                                   "");
+                                },
+                                false, "issnok.txt"},
+                    ToolFailure{"CodeTableMissing", [](test::JobFormTest&) {}, true,
+                                "lib_issncode"}),
     [](const testing::TestParamInfo<ToolFailure>& info) { return std::string(info.param.name); });
 
 TEST_F(IssnFileToolsTest, AFolderThatCannotBeWrittenKeepsTheEarlierIssnDat) {
@@ -194,13 +197,17 @@ TEST_F(IssnFileToolsTest, AFolderThatCannotBeWrittenKeepsTheEarlierIssnDat) {
         // Root writes into a read-only folder: the case runs again in this program as the
         // ordinary user "nobody" (CI runs as root, so it would never run otherwise).
         const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-        const std::string log = std::filesystem::temp_directory_path() / ("upkavel-nobody-" + std::to_string(getpid()) + ".log");
+        const std::string log = std::filesystem::temp_directory_path() /
+                                ("upkavel-nobody-" + std::to_string(getpid()) + ".log");
         const std::string command =
             "setpriv --reuid=65534 --regid=65534 --clear-groups env HOME=/tmp '" + self +
-            "' --gtest_filter=IssnFileToolsTest.AFolderThatCannotBeWrittenKeepsTheEarlierIssnDat >'" + log + "' 2>&1";
+            "' --gtest_filter=IssnFileToolsTest.AFolderThatCannotBeWrittenKeepsTheEarlierIssnDat "
+            ">'" +
+            log + "' 2>&1";
         const int status = std::system(command.c_str());
         std::ifstream in(log);
-        const std::string output((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::string output((std::istreambuf_iterator<char>(in)),
+                                 std::istreambuf_iterator<char>());
         std::filesystem::remove(log);
         ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
         EXPECT_NE(output.find("[  PASSED  ] 1 test"), std::string::npos) << output;

@@ -71,8 +71,9 @@ TEST_F(IssnImportTest, OnAFreshDatabaseCreatesTheTableAndKeyThenEveryLineIsARow)
     for (const auto& c : ColumnsOf("lib_issncode"))
         columns.push_back(c.name + " " + std::to_string(c.xtype) + " " + std::to_string(c.length) +
                           (c.nullable ? " null" : " not null") + (c.hasDefault ? " default" : ""));
-    EXPECT_EQ(columns, (std::vector<std::string>{"ic_code 175 10 not null", "ic_issn 175 13 null default",
-                                                 "ic_cnno 175 12 null default"}));
+    EXPECT_EQ(columns,
+              (std::vector<std::string>{"ic_code 175 10 not null", "ic_issn 175 13 null default",
+                                        "ic_cnno 175 12 null default"}));
     EXPECT_EQ(Column("select name from sysobjects where name = 'PK_lib_issncode'").size(), 1u);
     EXPECT_EQ(CodeTable(), (std::vector<std::vector<std::string>>{
                                {"1-001", "1234-5679", "11-1234/G4"},
@@ -84,51 +85,50 @@ TEST_F(IssnImportTest, OnAFreshDatabaseCreatesTheTableAndKeyThenEveryLineIsARow)
 
 TEST_F(IssnImportTest, FillsInOnlyWhatAStoredRowLacks) {
     StartRunner(test::kOldestLayout,
-              std::string(kCreateLibIssncode) +
-                  "GO\n"
-                  "insert into lib_issncode values ('A-1', '1111-1111', '11-1111/A')\n"
-                  "insert into lib_issncode values ('A-2', '', '22-2222/B')\n"
-                  "insert into lib_issncode values ('A-3', '3333-333X', '')\n"
-                  "insert into lib_issncode values ('A-4', '', '')\n"
-                  "insert into lib_issncode values ('A-5', NULL, NULL)\n"
-                  "insert into lib_issncode values ('A-6', NULL, '66-6666/F')\n");
+                std::string(kCreateLibIssncode) +
+                    "GO\n"
+                    "insert into lib_issncode values ('A-1', '1111-1111', '11-1111/A')\n"
+                    "insert into lib_issncode values ('A-2', '', '22-2222/B')\n"
+                    "insert into lib_issncode values ('A-3', '3333-333X', '')\n"
+                    "insert into lib_issncode values ('A-4', '', '')\n"
+                    "insert into lib_issncode values ('A-5', NULL, NULL)\n"
+                    "insert into lib_issncode values ('A-6', NULL, '66-6666/F')\n");
     if (IsSkipped()) return;
-    WriteFile("issn.dat", IssnDat({Record("A-1", "9999-9999", "99-9999/Z"),
-                                   Record("A-2", "2222-2222", "99-9999/Z"),
-                                   Record("A-3", "9999-9999", "33-3333/C"),
-                                   Record("A-4", "4444-4444", "44-4444/D"),
-                                   Record("A-5", "5555-5555", "55-5555/E"),
-                                   Record("A-6", "6666-6666", "99-9999/Z"),
-                                   // The same code twice: the first inserts, the second fills in.
-                                   Record("B-1", "7777-7777", ""),
-                                   Record("B-1", "8888-8888", "77-7777/G")}));
+    WriteFile(
+        "issn.dat",
+        IssnDat({Record("A-1", "9999-9999", "99-9999/Z"), Record("A-2", "2222-2222", "99-9999/Z"),
+                 Record("A-3", "9999-9999", "33-3333/C"), Record("A-4", "4444-4444", "44-4444/D"),
+                 Record("A-5", "5555-5555", "55-5555/E"), Record("A-6", "6666-6666", "99-9999/Z"),
+                 // The same code twice: the first inserts, the second fills in.
+                 Record("B-1", "7777-7777", ""), Record("B-1", "8888-8888", "77-7777/G")}));
     const auto mark = TraceMark();
     runner->DoCodeIssnWork();
 
-    EXPECT_EQ(CodeTable(), (std::vector<std::vector<std::string>>{
-                               {"A-1", "1111-1111", "11-1111/A"},
-                               {"A-2", "2222-2222", "22-2222/B"},
-                               {"A-3", "3333-333X", "33-3333/C"},
-                               {"A-4", "4444-4444", "44-4444/D"},
-                               {"A-5", "5555-5555", "55-5555/E"},
-                               {"A-6", "6666-6666", "66-6666/F"},
-                               {"B-1", "7777-7777", "77-7777/G"}}));
+    EXPECT_EQ(CodeTable(),
+              (std::vector<std::vector<std::string>>{{"A-1", "1111-1111", "11-1111/A"},
+                                                     {"A-2", "2222-2222", "22-2222/B"},
+                                                     {"A-3", "3333-333X", "33-3333/C"},
+                                                     {"A-4", "4444-4444", "44-4444/D"},
+                                                     {"A-5", "5555-5555", "55-5555/E"},
+                                                     {"A-6", "6666-6666", "66-6666/F"},
+                                                     {"B-1", "7777-7777", "77-7777/G"}}));
 
     std::vector<std::string> writes;
     for (const auto& statement : TracedSince(mark))
         if (statement.rfind("update", 0) == 0 || statement.rfind("insert", 0) == 0)
             writes.push_back(statement);
-    EXPECT_EQ(writes, (std::vector<std::string>{
-                          "update lib_issncode set \r\nic_issn='2222-2222' \r\nwhere ic_code='A-2'\r\n",
-                          "update lib_issncode set \r\nic_cnno='33-3333/C' \r\nwhere ic_code='A-3'\r\n",
-                          "update lib_issncode set \r\nic_issn='4444-4444',\r\nic_cnno='44-4444/D' \r\n"
-                          "where ic_code='A-4'\r\n",
-                          "update lib_issncode set \r\nic_issn='5555-5555',\r\nic_cnno='55-5555/E' \r\n"
-                          "where ic_code='A-5'\r\n",
-                          "update lib_issncode set \r\nic_issn='6666-6666' \r\nwhere ic_code='A-6'\r\n",
-                          "insert into lib_issncode(ic_code,ic_issn,ic_cnno) values( \r\n"
-                          "'B-1',\r\n'7777-7777',\r\n'')\r\n",
-                          "update lib_issncode set \r\nic_cnno='77-7777/G' \r\nwhere ic_code='B-1'\r\n"}));
+    EXPECT_EQ(writes,
+              (std::vector<std::string>{
+                  "update lib_issncode set \r\nic_issn='2222-2222' \r\nwhere ic_code='A-2'\r\n",
+                  "update lib_issncode set \r\nic_cnno='33-3333/C' \r\nwhere ic_code='A-3'\r\n",
+                  "update lib_issncode set \r\nic_issn='4444-4444',\r\nic_cnno='44-4444/D' \r\n"
+                  "where ic_code='A-4'\r\n",
+                  "update lib_issncode set \r\nic_issn='5555-5555',\r\nic_cnno='55-5555/E' \r\n"
+                  "where ic_code='A-5'\r\n",
+                  "update lib_issncode set \r\nic_issn='6666-6666' \r\nwhere ic_code='A-6'\r\n",
+                  "insert into lib_issncode(ic_code,ic_issn,ic_cnno) values( \r\n"
+                  "'B-1',\r\n'7777-7777',\r\n'')\r\n",
+                  "update lib_issncode set \r\nic_cnno='77-7777/G' \r\nwhere ic_code='B-1'\r\n"}));
 }
 
 TEST_F(IssnImportTest, LinesWithoutARecordAreSkippedAndBytesWithoutCp936TextArriveAsQuestionMarks) {
@@ -136,26 +136,27 @@ TEST_F(IssnImportTest, LinesWithoutARecordAreSkippedAndBytesWithoutCp936TextArri
     if (IsSkipped()) return;
     const std::string notGbk = "\xFF\xFE";  // no CP936 character starts with 0xFF
     WriteFile("issn.dat",
-              "\r\n"                                                       // empty: skipped
-              "7\r\n"                                                      // one byte: skipped
-              + EncodeIssnLine(Record("C-" + notGbk, "1111-1111", "")) + "\r\n"  // kept, '?' each
-              + EncodeIssnLine(Record("C-1", "1111-1111", "11-1111/A" + notGbk)) + "\r\n"
-              + EncodeIssnLine(Record("\xD6\xD0-1", "2222-2222", "22-2222/B")) + "\r\n"  // 中-1
-              + EncodeIssnLine(Record("O'K-9", "3333-3333", "")) + "\r\n"  // a quote stays data
-              + EncodeIssnLine(Record("5-1", "4444-4444", "44-4444/D")) + "\n"   // LF alone
-              + EncodeIssnLine("C-2") + "\r\n"                             // code only
-              + EncodeIssnLine(Record("C-3", "5555-5555", "55-5555/E")));  // no line end
+              "\r\n"   // empty: skipped
+              "7\r\n"  // one byte: skipped
+                  + EncodeIssnLine(Record("C-" + notGbk, "1111-1111", "")) +
+                  "\r\n"  // kept, '?' each
+                  + EncodeIssnLine(Record("C-1", "1111-1111", "11-1111/A" + notGbk)) + "\r\n" +
+                  EncodeIssnLine(Record("\xD6\xD0-1", "2222-2222", "22-2222/B")) + "\r\n"  // 中-1
+                  + EncodeIssnLine(Record("O'K-9", "3333-3333", "")) + "\r\n"  // a quote stays data
+                  + EncodeIssnLine(Record("5-1", "4444-4444", "44-4444/D")) + "\n"  // LF alone
+                  + EncodeIssnLine("C-2") + "\r\n"                                  // code only
+                  + EncodeIssnLine(Record("C-3", "5555-5555", "55-5555/E")));       // no line end
     EXPECT_NO_THROW(runner->DoCodeIssnWork());
 
     EXPECT_TRUE(recorder.boxes.empty());
-    EXPECT_EQ(CodeTable(), (std::vector<std::vector<std::string>>{
-                               {"5-1", "4444-4444", "44-4444/D"},
-                               {"C-1", "1111-1111", "11-1111/A??"},
-                               {"C-2", "", ""},
-                               {"C-3", "5555-5555", "55-5555/E"},
-                               {"C-??", "1111-1111", ""},
-                               {"O'K-9", "3333-3333", ""},
-                               {"中-1", "2222-2222", "22-2222/B"}}));
+    EXPECT_EQ(CodeTable(),
+              (std::vector<std::vector<std::string>>{{"5-1", "4444-4444", "44-4444/D"},
+                                                     {"C-1", "1111-1111", "11-1111/A??"},
+                                                     {"C-2", "", ""},
+                                                     {"C-3", "5555-5555", "55-5555/E"},
+                                                     {"C-??", "1111-1111", ""},
+                                                     {"O'K-9", "3333-3333", ""},
+                                                     {"中-1", "2222-2222", "22-2222/B"}}));
     // Seven lines processed, the empty and one-byte lines not.
     EXPECT_EQ(recorder.barPositions.back(), 17);
 }
@@ -172,7 +173,8 @@ TEST_F(IssnImportTest, TheBarCountsOneALineAndWrapsFromItsMaximumToOne) {
     for (int p = 11; p <= 100; ++p) expected.push_back(p);
     for (int p = 1; p <= 5; ++p) expected.push_back(p);
     EXPECT_EQ(recorder.barPositions, expected);
-    EXPECT_EQ(Rows("select count(*) from lib_issncode"), (std::vector<std::vector<std::string>>{{"95"}}));
+    EXPECT_EQ(Rows("select count(*) from lib_issncode"),
+              (std::vector<std::vector<std::string>>{{"95"}}));
 }
 
 }  // namespace

@@ -28,7 +28,9 @@ protected:
                          [this](int value) { barPositions.push_back(value); });
     }
 
-    std::string PathOf(const char* name) const { return QDir(folder.path()).filePath(name).toStdString(); }
+    std::string PathOf(const char* name) const {
+        return QDir(folder.path()).filePath(name).toStdString();
+    }
 
     void WriteFile(const char* name, const std::string& bytes) const {
         QFile file(QDir(folder.path()).filePath(name));
@@ -47,7 +49,8 @@ protected:
     // The names in the program folder, to see that no temporary file was left behind.
     std::vector<std::string> FolderEntries() const {
         std::vector<std::string> names;
-        for (const QString& name : QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
+        for (const QString& name :
+             QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
             names.push_back(name.toStdString());
         return names;
     }

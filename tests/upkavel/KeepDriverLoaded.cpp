@@ -11,7 +11,8 @@ namespace {
 
 const bool kDriverPinned = [] {
     try {
-        return dlopen(standin::test::FindFreeTdsDriver().c_str(), RTLD_NOW | RTLD_NODELETE) != nullptr;
+        return dlopen(standin::test::FindFreeTdsDriver().c_str(), RTLD_NOW | RTLD_NODELETE) !=
+               nullptr;
     } catch (...) {
         return false;  // no driver here: the database tests say so themselves
     }

@@ -118,16 +118,16 @@ TEST_F(LaterStepsTest, EachStepSendsItsStatementsByteForByteAndOnlyProbesTheSeco
         return sent;
     };
     const auto first = runAll();
-    EXPECT_EQ(test::MatchTrace(first, ExpectedStatements("later_steps_first_run.trace",
-                                                         monthDefault[0])),
-              "");
+    EXPECT_EQ(
+        test::MatchTrace(first, ExpectedStatements("later_steps_first_run.trace", monthDefault[0])),
+        "");
     auto markers = kStepMarkers;
     std::sort(markers.begin(), markers.end());
     EXPECT_EQ(Ledger(), markers);
 
     const auto second = runAll();
-    EXPECT_EQ(test::MatchTrace(second, ExpectedStatements("later_steps_second_run.trace",
-                                                          monthDefault[0])),
+    EXPECT_EQ(test::MatchTrace(second,
+                               ExpectedStatements("later_steps_second_run.trace", monthDefault[0])),
               "");
     EXPECT_EQ(Ledger(), markers);
     EXPECT_FALSE(recorder.barVisible);
@@ -371,11 +371,10 @@ TEST_P(LaterStepsMismatchTest, OnlyWhatTheGuardsLetThroughIsSent) {
     Start(GetParam().extraSql);
     if (IsSkipped()) return;
     const auto monthDefault = Column(kMonthDefaultName);
-    EXPECT_EQ(test::MatchTrace(Traced(GetParam().step),
-                               ExpectedStatements(std::string("later_steps_guard_") +
-                                                      GetParam().name + ".trace",
-                                                  monthDefault.empty() ? std::string()
-                                                                       : monthDefault[0])),
+    EXPECT_EQ(test::MatchTrace(
+                  Traced(GetParam().step),
+                  ExpectedStatements(std::string("later_steps_guard_") + GetParam().name + ".trace",
+                                     monthDefault.empty() ? std::string() : monthDefault[0])),
               "");
     EXPECT_EQ(Ledger(), std::vector<std::string>{GetParam().marker});
     EXPECT_FALSE(recorder.barVisible);
@@ -385,32 +384,26 @@ TEST_P(LaterStepsMismatchTest, OnlyWhatTheGuardsLetThroughIsSent) {
 
 INSTANTIATE_TEST_SUITE_P(
     Guards, LaterStepsMismatchTest,
-    testing::Values(MismatchCase{"PeopleMarkerAbsentColumnsAlreadyWide",
-                                 "alter table lib_cuihuan alter column ch_name char(20)\nGO\n"
-                                 "alter table lib_fakuan alter column fk_id char(12)\nGO\n"
-                                 "alter table lib_bkzd alter column zd_usercode char(12)\nGO\n",
-                                 &TUpgradeRunner::Do2007_03_12,
-                                 "PEOPLE_LEN_12"},
-                    MismatchCase{"MonthMarkerPresentOrderColumnMissing",
-                                 Marked("ZZ20071103.CHGBMMONTH"), &TUpgradeRunner::Do2007_11_03,
-                                 "ZZ20071103.CHGBMMONTH"},
-                    MismatchCase{"MonthMarkerAbsentOrderColumnPresent",
-                                 "alter table lib_baokan add bk_order char(10)\nGO\n",
-                                 &TUpgradeRunner::Do2007_11_03,
-                                 "ZZ20071103.CHGBMMONTH"},
-                    MismatchCase{"BarcodeMarkerPresentFontTableMissing",
-                                 Marked("ZZ20071203.BOOKBAR_LEN_12"), &TUpgradeRunner::Do2007_12_03,
-                                 "ZZ20071203.BOOKBAR_LEN_12"},
-                    MismatchCase{"BkzdMarkerPresentSignColumnMissing", Marked("ZZ20120315.BKZD"),
-                                 &TUpgradeRunner::Do2012_03_15,
-                                 "ZZ20120315.BKZD"},
-                    MismatchCase{
-                        "BkzdMarkerAbsentShelfColumnPresent",
-                        "alter table lib_bkzd add zd_shanjiahao char(12) default('')\nGO\n"
-                        "alter table lib_enterpeoplep add ep_dzlx char(20) default('')\nGO\n"
-                        "alter table lib_enterpeople add ep_sign char(4) default('签到')\nGO\n",
-                        &TUpgradeRunner::Do2012_03_15,
-                        "ZZ20120315.BKZD"}),
+    testing::Values(
+        MismatchCase{"PeopleMarkerAbsentColumnsAlreadyWide",
+                     "alter table lib_cuihuan alter column ch_name char(20)\nGO\n"
+                     "alter table lib_fakuan alter column fk_id char(12)\nGO\n"
+                     "alter table lib_bkzd alter column zd_usercode char(12)\nGO\n",
+                     &TUpgradeRunner::Do2007_03_12, "PEOPLE_LEN_12"},
+        MismatchCase{"MonthMarkerPresentOrderColumnMissing", Marked("ZZ20071103.CHGBMMONTH"),
+                     &TUpgradeRunner::Do2007_11_03, "ZZ20071103.CHGBMMONTH"},
+        MismatchCase{"MonthMarkerAbsentOrderColumnPresent",
+                     "alter table lib_baokan add bk_order char(10)\nGO\n",
+                     &TUpgradeRunner::Do2007_11_03, "ZZ20071103.CHGBMMONTH"},
+        MismatchCase{"BarcodeMarkerPresentFontTableMissing", Marked("ZZ20071203.BOOKBAR_LEN_12"),
+                     &TUpgradeRunner::Do2007_12_03, "ZZ20071203.BOOKBAR_LEN_12"},
+        MismatchCase{"BkzdMarkerPresentSignColumnMissing", Marked("ZZ20120315.BKZD"),
+                     &TUpgradeRunner::Do2012_03_15, "ZZ20120315.BKZD"},
+        MismatchCase{"BkzdMarkerAbsentShelfColumnPresent",
+                     "alter table lib_bkzd add zd_shanjiahao char(12) default('')\nGO\n"
+                     "alter table lib_enterpeoplep add ep_dzlx char(20) default('')\nGO\n"
+                     "alter table lib_enterpeople add ep_sign char(4) default('签到')\nGO\n",
+                     &TUpgradeRunner::Do2012_03_15, "ZZ20120315.BKZD"}),
     [](const testing::TestParamInfo<MismatchCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

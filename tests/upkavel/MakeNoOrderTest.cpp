@@ -109,7 +109,9 @@ TEST(MakeNoOrder, TextOfTheProgramIsKeyedByItsCodePage936Bytes) {
         {"ABCDEFGHIJKLMNOPQRSTUVWXY/1", "ABCDEFGHIJKLMNOPQRSTUVWXY"},  // trailing blank of the cut
         // No code page 936 form (a replacement character, an emoji): one byte each, so '/'.
         {"A\xEF\xBF\xBD/5", "A/ 000000000000005"},
-        {"\xF0\x9F\x98\x80" "B/5", "/B 000000000000005"},
+        {"\xF0\x9F\x98\x80"
+         "B/5",
+         "/B 000000000000005"},
         // Not UTF-8 at all: each bad byte counts as one.
         {"A\xFF\xFE/5", "A// 00000000000005"},
         {"A\xC3/1", "A/ 000000000000001"},

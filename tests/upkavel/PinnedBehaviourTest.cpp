@@ -124,19 +124,18 @@ TEST_F(PinnedDriverTest, TheProbesAndTheLedgerSendTheirStatementsByteForByte) {
     form.Runner.EnsureLedger();
     EXPECT_TRUE(form.Runner.CheckVerSign("ZZ20071103.CHGBMMONTH"));
     EXPECT_FALSE(form.Runner.CheckVerSign("ZZ20071103.CHGBMMONTH"));
-    EXPECT_EQ(TracedSince(mark),
-              (Statements{
-                  "select * from sysobjects where name ='lib_baokan'\r\n",
-                  "select name from syscolumns where name='bk_issn' and id in "
-                  "(select id from sysobjects where name = 'lib_baokan')\r\n",
-                  "select name from syscolumns where name='bk_nosuch' and id in "
-                  "(select id from sysobjects where name = 'lib_baokan')\r\n",
-                  kLedgerProbe,
-                  kLedgerCreate,
-                  MarkerQuery("ZZ20071103.CHGBMMONTH"),
-                  MarkerInsert("ZZ20071103.CHGBMMONTH"),
-                  MarkerQuery("ZZ20071103.CHGBMMONTH"),
-              }));
+    EXPECT_EQ(TracedSince(mark), (Statements{
+                                     "select * from sysobjects where name ='lib_baokan'\r\n",
+                                     "select name from syscolumns where name='bk_issn' and id in "
+                                     "(select id from sysobjects where name = 'lib_baokan')\r\n",
+                                     "select name from syscolumns where name='bk_nosuch' and id in "
+                                     "(select id from sysobjects where name = 'lib_baokan')\r\n",
+                                     kLedgerProbe,
+                                     kLedgerCreate,
+                                     MarkerQuery("ZZ20071103.CHGBMMONTH"),
+                                     MarkerInsert("ZZ20071103.CHGBMMONTH"),
+                                     MarkerQuery("ZZ20071103.CHGBMMONTH"),
+                                 }));
 }
 
 TEST(PinnedFormTest, F11AndF12ActWhenTheKeyIsReleasedNotWhenItIsPressed) {

@@ -3,13 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include <QAbstractButton>
-#include <QPushButton>
 #include <QApplication>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 
 #include "QtMessageBox.h"
 #include "TApplication.h"
@@ -26,13 +25,17 @@ TEST(QtMessageBoxTest, EachFlagValueGivesItsIconButtonsAndIds) {
     const std::vector<Case> cases = {
         {mb::kOk | mb::kIconInformation, QMessageBox::Information, {{"确定", mb::kIdOk}}},
         {mb::kOk | mb::kIconError, QMessageBox::Critical, {{"确定", mb::kIdOk}}},
-        {mb::kOkCancel | mb::kIconWarning, QMessageBox::Warning,
+        {mb::kOkCancel | mb::kIconWarning,
+         QMessageBox::Warning,
          {{"确定", mb::kIdOk}, {"取消", mb::kIdCancel}}},
-        {mb::kYesNo | mb::kIconQuestion, QMessageBox::Question,
+        {mb::kYesNo | mb::kIconQuestion,
+         QMessageBox::Question,
          {{"是", mb::kIdYes}, {"否", mb::kIdNo}}},
-        {mb::kYesNoCancel, QMessageBox::NoIcon,
+        {mb::kYesNoCancel,
+         QMessageBox::NoIcon,
          {{"是", mb::kIdYes}, {"否", mb::kIdNo}, {"取消", mb::kIdCancel}}},
-        {mb::kAbortRetryIgnore | mb::kIconError, QMessageBox::Critical,
+        {mb::kAbortRetryIgnore | mb::kIconError,
+         QMessageBox::Critical,
          {{"中止", mb::kIdAbort}, {"重试", mb::kIdRetry}, {"忽略", mb::kIdIgnore}}},
         {mb::kRetryCancel, QMessageBox::NoIcon, {{"重试", mb::kIdRetry}, {"取消", mb::kIdCancel}}},
     };
@@ -66,10 +69,11 @@ int ShowAndAct(unsigned flags, Act act) {
 }
 
 TEST(QtMessageBoxTest, TheAnswerIsTheClickedButtonOrTheCancellingOneOnEscape) {
-    EXPECT_EQ(ShowAndAct(mb::kYesNo, [](QMessageBox& box) {
-                  for (QAbstractButton* b : box.buttons())
-                      if (ButtonIdOf(b) == mb::kIdNo) b->click();
-              }),
+    EXPECT_EQ(ShowAndAct(mb::kYesNo,
+                         [](QMessageBox& box) {
+                             for (QAbstractButton* b : box.buttons())
+                                 if (ButtonIdOf(b) == mb::kIdNo) b->click();
+                         }),
               mb::kIdNo);
     EXPECT_EQ(ShowAndAct(mb::kOkCancel, [](QMessageBox& box) { box.defaultButton()->click(); }),
               mb::kIdOk);

@@ -62,7 +62,8 @@ void RunnerTest::StartRunner(const std::string& fixture, const std::string& extr
 
 void RunnerTest::AttachRunner() {
     ASSERT_TRUE(folder.empty()) << "one runner per test";
-    std::string pattern = (std::filesystem::temp_directory_path() / "upkavel-runner-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "upkavel-runner-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr) << pattern;
     folder = pattern;
     runner = std::make_unique<TUpgradeRunner>(database, recorder, recorder);

@@ -1,7 +1,7 @@
 // scripts/rehearse on a stand-in that plays the live database: without a display the upgrade runs
-// twice with UpKavelCmd, with the box 同时升级以前所有的系统升级 unticked and ticked, each on a fresh
-// copy; the report tells each outcome and the schema changes and says which setting to use, and
-// the live database receives only reads.
+// twice with UpKavelCmd, with the box 同时升级以前所有的系统升级 unticked and ticked, each on a
+// fresh copy; the report tells each outcome and the schema changes and says which setting to use,
+// and the live database receives only reads.
 
 #include <gtest/gtest.h>
 
@@ -47,7 +47,8 @@ protected:
 
     // Runs scripts/rehearse without a display, with the settings the live database's users have,
     // in the folder `name` of the stand-in's folder.
-    void Rehearse(Rehearsal& r, const QStringList& options = {}, const std::string& name = "rehearsal") {
+    void Rehearse(Rehearsal& r, const QStringList& options = {},
+                  const std::string& name = "rehearsal") {
         r.folder = server->Folder() / name;
         const fs::path reg = server->Folder() / "live.reg";
         std::ofstream(reg) << "Windows Registry Editor Version 5.00\r\n\r\n"
@@ -127,13 +128,14 @@ TEST_F(RehearsalTest, TheOldestLayoutSucceedsBothWaysEachOnAFreshCopyToTheFinalS
     Rehearsal r;
     Rehearse(r);
     ASSERT_EQ(r.status, 0) << r.output;
-    ExpectReported(r, {"With the box unticked (同时升级以前所有的系统升级): UpKavelCmd --backed-up, "
-                       "exit code 0\nOutcome: the upgrade SUCCEEDED on the copy.",
-                       "With the box ticked (同时升级以前所有的系统升级): UpKavelCmd --backed-up "
-                       "--with-earlier, exit code 0\nOutcome: the upgrade SUCCEEDED on the copy.",
-                       "Statements sent: ", "Schema changes, table by table:",
-                       "\nUpgrade with the box unticked or ticked: it succeeded on the copy both "
-                       "ways.\n"});
+    ExpectReported(r,
+                   {"With the box unticked (同时升级以前所有的系统升级): UpKavelCmd --backed-up, "
+                    "exit code 0\nOutcome: the upgrade SUCCEEDED on the copy.",
+                    "With the box ticked (同时升级以前所有的系统升级): UpKavelCmd --backed-up "
+                    "--with-earlier, exit code 0\nOutcome: the upgrade SUCCEEDED on the copy.",
+                    "Statements sent: ", "Schema changes, table by table:",
+                    "\nUpgrade with the box unticked or ticked: it succeeded on the copy both "
+                    "ways.\n"});
     for (const char* run : {"without-earlier", "with-earlier"}) {
         SCOPED_TRACE(run);
         EXPECT_EQ(SchemaOfFolder(r.folder / run / "copy"),
@@ -176,15 +178,24 @@ TEST_F(RehearsalTest, CatalogueTablesWithoutIssnCodesFailUntickedAndSucceedTicke
         std::vector<std::string> reported;
         std::string absent;  // the run of the setting not rehearsed
     } cases[] = {
-        {{}, 0, {unticked, ticked,
-                 "\nUpgrade with the box ticked: it succeeded on the copy; unticked it fails at "
-                 "step 2005-03 (Msg 4902).\n"}, ""},
-        {{"--with-earlier"}, 0, {ticked,
-                 "\nUpgrade with the box ticked: it succeeded on the copy (only this setting was "
-                 "rehearsed).\n"}, "With the box unticked"},
-        {{"--without-earlier"}, 1, {unticked,
-                 "\nDo not upgrade with the box unticked: it fails at step 2005-03 (Msg 4902) on "
-                 "the copy (only this setting was rehearsed).\n"}, "With the box ticked"},
+        {{},
+         0,
+         {unticked, ticked,
+          "\nUpgrade with the box ticked: it succeeded on the copy; unticked it fails at "
+          "step 2005-03 (Msg 4902).\n"},
+         ""},
+        {{"--with-earlier"},
+         0,
+         {ticked,
+          "\nUpgrade with the box ticked: it succeeded on the copy (only this setting was "
+          "rehearsed).\n"},
+         "With the box unticked"},
+        {{"--without-earlier"},
+         1,
+         {unticked,
+          "\nDo not upgrade with the box unticked: it fails at step 2005-03 (Msg 4902) on "
+          "the copy (only this setting was rehearsed).\n"},
+         "With the box ticked"},
     };
     int n = 0;
     for (const auto& c : cases) {
@@ -218,9 +229,11 @@ TEST_F(RehearsalTest, AnUpgradeThatFailsBothWaysIsReportedWithEachStatementAndEx
         "Failing statement:\n"
         "    alter table lib_canshub add cs_toudilv numeric(5,2) default(10)\n";
     ExpectReported(r, {"UpKavelCmd --backed-up, exit code 1\nOutcome: the upgrade FAILED on the "
-                       "copy.\nFailed in step: 2005-03\n" + failure,
+                       "copy.\nFailed in step: 2005-03\n" +
+                           failure,
                        "UpKavelCmd --backed-up --with-earlier, exit code 1\nOutcome: the upgrade "
-                       "FAILED on the copy.\nFailed in step: baseline\n" + failure,
+                       "FAILED on the copy.\nFailed in step: baseline\n" +
+                           failure,
                        "\nDo not upgrade the live database yet: the upgrade fails on the copy both "
                        "ways; unticked it fails at step 2005-03 (Msg 2705), ticked it fails at "
                        "step baseline (Msg 2705).\n"});

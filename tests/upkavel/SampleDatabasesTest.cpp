@@ -57,9 +57,9 @@ protected:
     // Row counts of the tables that carry the library's data, to see that none were lost.
     std::vector<std::string> Counts() {
         std::vector<std::string> counts;
-        for (const char* table : {"lib_baokan", "lib_bkzd", "lib_bkzdls", "lib_bianma", "lib_tiaoma",
-                                  "lib_people", "lib_jieshu", "lib_fakuan", "lib_enterpeople",
-                                  "lib_issncode", "lib_gongneng"}) {
+        for (const char* table :
+             {"lib_baokan", "lib_bkzd", "lib_bkzdls", "lib_bianma", "lib_tiaoma", "lib_people",
+              "lib_jieshu", "lib_fakuan", "lib_enterpeople", "lib_issncode", "lib_gongneng"}) {
             counts.push_back(std::string(table) + " " +
                              Column(std::string("select count(*) from ") + table).at(0));
         }

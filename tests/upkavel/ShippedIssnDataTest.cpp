@@ -47,7 +47,8 @@ TEST(ShippedIssnData, IssnDatIsTheSourceListThroughTheLineCodec) {
     const auto shipped = CrLfLines(ReadBytes(KAVEL_DATA_DIR "/issn.dat"));
     std::vector<std::string> expected;
     for (const auto& line : source)
-        if (const auto record = IssnRecordFromSourceLine(line)) expected.push_back(EncodeIssnLine(*record));
+        if (const auto record = IssnRecordFromSourceLine(line))
+            expected.push_back(EncodeIssnLine(*record));
     EXPECT_GE(expected.size(), 300u);
     EXPECT_EQ(shipped, expected);
 }
@@ -68,7 +69,8 @@ TEST(ShippedIssnData, HoldsTheSampleCodesWithValidNumbersAndNoQuotes) {
         const std::string code = "1-0" + std::string(n < 10 ? "0" : "") + std::to_string(n);
         EXPECT_EQ(codes.count(code), 1u) << code;
     }
-    for (const char* code : {"2-101", "2-102", "2-103", "2-104"}) EXPECT_EQ(codes.count(code), 1u) << code;
+    for (const char* code : {"2-101", "2-102", "2-103", "2-104"})
+        EXPECT_EQ(codes.count(code), 1u) << code;
 }
 
 }  // namespace

@@ -21,8 +21,10 @@ public:
         setenv("CI", value, 1);
     }
     ~CiVariable() {
-        if (previous_) setenv("CI", previous_->c_str(), 1);
-        else unsetenv("CI");
+        if (previous_)
+            setenv("CI", previous_->c_str(), 1);
+        else
+            unsetenv("CI");
     }
 
 private:
@@ -33,8 +35,9 @@ class SkipUnderCiTest : public test::StandinDatabaseTest {};
 
 TEST_F(SkipUnderCiTest, AStandinThatCannotStartFailsTheTestWithItsReason) {
     CiVariable ci("true");
-    EXPECT_NONFATAL_FAILURE(EXPECT_THROW(StartStandinOn("no_such_fixture.sql"), standin::test::MissingPrerequisite),
-                            "the stand-in server cannot start here");
+    EXPECT_NONFATAL_FAILURE(
+        EXPECT_THROW(StartStandinOn("no_such_fixture.sql"), standin::test::MissingPrerequisite),
+        "the stand-in server cannot start here");
     EXPECT_FALSE(IsSkipped());
     EXPECT_EQ(server, nullptr);
 }

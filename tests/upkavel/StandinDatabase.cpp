@@ -4,9 +4,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "sql/ScriptSplitter.h"
 #include "SkipOrFail.h"
 #include "TQuery.h"
+#include "sql/ScriptSplitter.h"
 
 namespace kavel::test {
 
@@ -131,8 +131,8 @@ std::vector<ColumnInfo> ColumnsOf(const RowsQuery& rows, const std::string& tabl
               "isnull(scale,0) as scale, isnullable, cdefault from syscolumns where id in "
               "(select id from sysobjects where name = '" +
               table + "') order by colid")) {
-        columns.push_back({r[0], std::stoi(r[1]), std::stoi(r[2]), std::stoi(r[3]),
-                           std::stoi(r[4]), r[5] == "1", r[6] != "0"});
+        columns.push_back({r[0], std::stoi(r[1]), std::stoi(r[2]), std::stoi(r[3]), std::stoi(r[4]),
+                           r[5] == "1", r[6] != "0"});
     }
     return columns;
 }
@@ -198,11 +198,21 @@ std::string TraceText(const std::string& jsonLine) {
         }
         char e = jsonLine[++pos];
         switch (e) {
-            case 'n': text += '\n'; break;
-            case 'r': text += '\r'; break;
-            case 't': text += '\t'; break;
-            case 'b': text += '\b'; break;
-            case 'f': text += '\f'; break;
+            case 'n':
+                text += '\n';
+                break;
+            case 'r':
+                text += '\r';
+                break;
+            case 't':
+                text += '\t';
+                break;
+            case 'b':
+                text += '\b';
+                break;
+            case 'f':
+                text += '\f';
+                break;
             case 'u': {
                 const unsigned code = std::stoul(jsonLine.substr(pos + 1, 4), nullptr, 16);
                 pos += 4;
@@ -210,7 +220,8 @@ std::string TraceText(const std::string& jsonLine) {
                 text += static_cast<char>(code);
                 break;
             }
-            default: text += e;
+            default:
+                text += e;
         }
     }
     return text;

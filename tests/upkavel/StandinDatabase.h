@@ -31,8 +31,8 @@ inline constexpr const char* kUpgraded = "upgraded.sql";             // the whol
 // One column of a table as syscolumns describes it.
 struct ColumnInfo {
     std::string name;
-    int xtype = 0;         // 56 int, 167 varchar, 175 char, 35 text, 61 datetime, 108 numeric ...
-    int length = 0;        // bytes
+    int xtype = 0;   // 56 int, 167 varchar, 175 char, 35 text, 61 datetime, 108 numeric ...
+    int length = 0;  // bytes
     int prec = 0;
     int scale = 0;
     bool nullable = false;

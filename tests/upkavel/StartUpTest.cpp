@@ -6,11 +6,11 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QLabel>
-#include <functional>
-#include <utility>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <utility>
 
 #include "RecordingPresenter.h"
 #include "Screenshots.h"
@@ -120,13 +120,19 @@ TEST_F(StartUpTest, RegistrySettingsAreTrimmedDecodedAndReplaceTheDesignTimeOnes
         std::string alias;
         std::vector<std::string> params;
     } cases[] = {
-        {"all three", "\"ODBCNAME\"=\"  NoSuchDsn\t\"\r\n\"USERNAME\"=\" 240224042406 \"\r\n"
-                      "\"PASSWORD\"=\"351335153517\"\r\n",
-         "NoSuchDsn", {"USER NAME=abc", "PASSWORD=abc"}},
-        {"length not a multiple of four", "\"ODBCNAME\"=\"NoSuchDsn\"\r\n\"USERNAME\"=\"240224\"\r\n",
-         "NoSuchDsn", {"USER NAME=", "PASSWORD="}},
+        {"all three",
+         "\"ODBCNAME\"=\"  NoSuchDsn\t\"\r\n\"USERNAME\"=\" 240224042406 \"\r\n"
+         "\"PASSWORD\"=\"351335153517\"\r\n",
+         "NoSuchDsn",
+         {"USER NAME=abc", "PASSWORD=abc"}},
+        {"length not a multiple of four",
+         "\"ODBCNAME\"=\"NoSuchDsn\"\r\n\"USERNAME\"=\"240224\"\r\n",
+         "NoSuchDsn",
+         {"USER NAME=", "PASSWORD="}},
         {"values missing", "\"Other\"=\"x\"\r\n", "", {"USER NAME=", "PASSWORD="}},
-        {"expandable text", "\"ODBCNAME\"=hex(2):4e,00,6f,00,44,00,73,00,6e,00,00,00\r\n", "NoDsn",
+        {"expandable text",
+         "\"ODBCNAME\"=hex(2):4e,00,6f,00,44,00,73,00,6e,00,00,00\r\n",
+         "NoDsn",
          {"USER NAME=", "PASSWORD="}},
     };
     for (const auto& c : cases) {
@@ -172,7 +178,8 @@ protected:
             if (!saPassword.empty()) options.saPassword = saPassword;
             server = std::make_unique<standin::test::StandinServer>(options);
         } catch (const std::exception& e) {
-            SKIP_OR_FAIL_UNDER_CI(std::string("the stand-in server cannot start here: ") + e.what());
+            SKIP_OR_FAIL_UNDER_CI(std::string("the stand-in server cannot start here: ") +
+                                  e.what());
         }
     }
     void WriteSettings(const std::string& password) {
@@ -212,13 +219,14 @@ TEST_F(StartUpWithServerTest, AWrongPasswordOrAServerThatIsDownGivesOneBox) {
 
 // Any four digits are a valid code, also when the bytes they give are no GBK text: "7777" is the
 // byte 0xFF. Such a password reaches the login byte for byte (the stray byte as the private-use
-// character U+F7FF), so the right one connects and a wrong one gets the usual box behind the splash.
+// character U+F7FF), so the right one connects and a wrong one gets the usual box behind the
+// splash.
 TEST_F(StartUpWithServerTest, APasswordWhoseBytesAreNoGbkTextIsPassedToTheLoginUnchanged) {
     StartServer("\uF7FFpw");
     if (IsSkipped()) return;
     const auto settings = [&](const std::string& passwordDigits) {
-        return "\"ODBCNAME\"=\"" + server->DsnName() + "\"\r\n\"USERNAME\"=\"" + EncodeDigits("sa") +
-               "\"\r\n\"PASSWORD\"=\"" + passwordDigits + "\"\r\n";
+        return "\"ODBCNAME\"=\"" + server->DsnName() + "\"\r\n\"USERNAME\"=\"" +
+               EncodeDigits("sa") + "\"\r\n\"PASSWORD\"=\"" + passwordDigits + "\"\r\n";
     };
 
     WriteRegistry(settings("7777" + EncodeDigits("pw")));
@@ -226,7 +234,8 @@ TEST_F(StartUpWithServerTest, APasswordWhoseBytesAreNoGbkTextIsPassedToTheLoginU
     EXPECT_TRUE(right.formCreated);
     EXPECT_TRUE(right.boxes.empty());
     ASSERT_NE(dbToolsMain, nullptr);
-    EXPECT_EQ(dbToolsMain->LibDB.Params, (std::vector<std::string>{"USER NAME=sa", "PASSWORD=\uF7FFpw"}));
+    EXPECT_EQ(dbToolsMain->LibDB.Params,
+              (std::vector<std::string>{"USER NAME=sa", "PASSWORD=\uF7FFpw"}));
     Application.DestroyComponents();
 
     WriteRegistry(settings("7775" + EncodeDigits("pw")));  // 0xFE: one bit off

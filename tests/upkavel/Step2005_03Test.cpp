@@ -104,20 +104,28 @@ TEST_F(Step2005_03Test, AddsEveryColumnAndTable) {
         std::vector<ColumnInfo> columns;  // the whole table, or its last columns for a table
         bool whole;                       // that the step only adds to
     } cases[] = {
-        {"lib_bianma", {Char("bm_bookno", 22), Char("bm_link", 128), Char("bm_noorder", 26)}, false},
-        {"lib_issncode", {Char("ic_cnno", 12), Char("ic_phttp", 128), Char("ic_fenlei", 20)}, false},
+        {"lib_bianma",
+         {Char("bm_bookno", 22), Char("bm_link", 128), Char("bm_noorder", 26)},
+         false},
+        {"lib_issncode",
+         {Char("ic_cnno", 12), Char("ic_phttp", 128), Char("ic_fenlei", 20)},
+         false},
         {"lib_bkzd", {Char("zd_issn", 13), Int("zd_inlib"), Char("zd_otheraddr", 128)}, false},
         {"lib_bkzdls", {Char("zd_issn", 13), Int("zd_inlib"), Char("zd_otheraddr", 128)}, false},
-        {"lib_bkzdtmp", {Char("zd_order", 10, false, false), Int("zd_inlib"), Char("zd_otheraddr", 128)}, false},
+        {"lib_bkzdtmp",
+         {Char("zd_order", 10, false, false), Int("zd_inlib"), Char("zd_otheraddr", 128)},
+         false},
         {"lib_canshub", {Numeric("cs_toudilv", 5, 2), Int("cs_inlibsign")}, false},
         {"lib_duzhe", {Numeric("dz_booknum", 2, 0), Numeric("dz_fakuan", 6, 2)}, false},
         {"lib_prttab4new", CounterColumns(31), true},
         {"lib_prttab4anew", CounterColumns(12), true},
-        {"lib_curtermno", {Char("ct_termno", 8, false, false), Char("ct_date", 10, false, false)}, true},
+        {"lib_curtermno",
+         {Char("ct_termno", 8, false, false), Char("ct_date", 10, false, false)},
+         true},
         {"lib_fakuan",
          {Int("fk_no", false, false), Char("fk_id", 9, false, false), DateTime("fk_date"),
-          Numeric("fk_amount", 6, 2), Char("fk_why", 80), Char("fk_operator", 6), Char("fk_name", 8),
-          Char("fk_deptment", 40), Int("fk_type"), Char("fk_optname", 20)},
+          Numeric("fk_amount", 6, 2), Char("fk_why", 80), Char("fk_operator", 6),
+          Char("fk_name", 8), Char("fk_deptment", 40), Int("fk_type"), Char("fk_optname", 20)},
          true},
         {"lib_jieyueorder",
          {Char("jy_code", 10, false, false), Char("jy_name", 40), Char("jy_issn", 13),
@@ -127,21 +135,30 @@ TEST_F(Step2005_03Test, AddsEveryColumnAndTable) {
     for (const auto& c : cases) {
         auto columns = ColumnsOf(c.table);
         if (!c.whole && columns.size() > c.columns.size())
-            columns.erase(columns.begin(), columns.end() - static_cast<std::ptrdiff_t>(c.columns.size()));
+            columns.erase(columns.begin(),
+                          columns.end() - static_cast<std::ptrdiff_t>(c.columns.size()));
         EXPECT_EQ(columns, c.columns) << c.table;
     }
 
     // Keys: only lib_fakuan has one; the counter, terminal and lending-order tables none.
-    EXPECT_EQ(Column("select name from sysobjects where xtype='PK' and parent_obj in (select id from "
-                     "sysobjects where name in ('lib_fakuan','lib_prttab4new','lib_prttab4anew',"
-                     "'lib_curtermno','lib_jieyueorder'))"),
-              std::vector<std::string>{"PK_lib_fakuan"});
+    EXPECT_EQ(
+        Column("select name from sysobjects where xtype='PK' and parent_obj in (select id from "
+               "sysobjects where name in ('lib_fakuan','lib_prttab4new','lib_prttab4anew',"
+               "'lib_curtermno','lib_jieyueorder'))"),
+        std::vector<std::string>{"PK_lib_fakuan"});
     // Rows already there carry the UPDATE's values, not NULL; the new tables start as stated.
     EXPECT_EQ(Count("select count(*) from lib_bianma where bm_link <> '' or bm_link is null"), 0u);
-    EXPECT_EQ(Count("select count(*) from lib_issncode where ic_phttp is null or ic_fenlei is null"), 0u);
-    EXPECT_EQ(Count("select count(*) from lib_bkzd where zd_inlib <> 0 or zd_inlib is null or zd_otheraddr is null"), 0u);
-    EXPECT_EQ(Count("select count(*) from lib_bkzdls where zd_inlib is null or zd_otheraddr is null"), 0u);
-    EXPECT_EQ(Count("select count(*) from lib_canshub where cs_inlibsign is null or cs_inlibsign <> 0"), 0u);
+    EXPECT_EQ(
+        Count("select count(*) from lib_issncode where ic_phttp is null or ic_fenlei is null"), 0u);
+    EXPECT_EQ(Count("select count(*) from lib_bkzd where zd_inlib <> 0 or zd_inlib is null or "
+                    "zd_otheraddr is null"),
+              0u);
+    EXPECT_EQ(
+        Count("select count(*) from lib_bkzdls where zd_inlib is null or zd_otheraddr is null"),
+        0u);
+    EXPECT_EQ(
+        Count("select count(*) from lib_canshub where cs_inlibsign is null or cs_inlibsign <> 0"),
+        0u);
     EXPECT_EQ(Rows("select '[' + ct_termno + ct_date + ']' from lib_curtermno"),
               (std::vector<std::vector<std::string>>{{"[" + std::string(18, ' ') + "]"}}));
     EXPECT_EQ(Count("select count(*) from lib_prttab4new"), 0u);
@@ -153,20 +170,42 @@ TEST_F(Step2005_03Test, StoresTheSortKeyOfEveryCallNumber) {
     // Call numbers as the test writes them (UTF-8); each stored key must be MakeNoOrder of the
     // GBK bytes, trimmed. Quotes, blanks, small letters and double-byte characters included.
     const std::string bookNos[] = {
-        "2005-3/4", "TP312.8/15", "I247.5/123:2", "TP3/15=1", "TP3/15:12", "A/1:23=4", "G4/5a:3",
-        "A/12/3", "K(2)=3", "A/B", "/12", "abc/7", "  H31 / 2 ", "ABCDEFGHIJKLMNOP/123",
-        "ABCDEFGHIJKLMNOPQRS/12", "O'K/7", "''/'", "中文/12", "丄/1", "G25/中文:5",
-        "期刊期刊期刊期刊期刊/9", "Ｉ２４７/１", "€/5", "",
+        "2005-3/4",
+        "TP312.8/15",
+        "I247.5/123:2",
+        "TP3/15=1",
+        "TP3/15:12",
+        "A/1:23=4",
+        "G4/5a:3",
+        "A/12/3",
+        "K(2)=3",
+        "A/B",
+        "/12",
+        "abc/7",
+        "  H31 / 2 ",
+        "ABCDEFGHIJKLMNOP/123",
+        "ABCDEFGHIJKLMNOPQRS/12",
+        "O'K/7",
+        "''/'",
+        "中文/12",
+        "丄/1",
+        "G25/中文:5",
+        "期刊期刊期刊期刊期刊/9",
+        "Ｉ２４７/１",
+        "€/5",
+        "",
     };
     std::string inserts = "delete from lib_bianma\nGO\n";
     for (const auto& bookNo : bookNos)
         inserts += "insert into lib_bianma (bm_code, bm_order, bm_bookno) values ('X', 'X', N" +
                    Quoted(bookNo) + ")\nGO\n";
-    Start(inserts + "insert into lib_bianma (bm_code, bm_order, bm_bookno) values ('X', 'X', NULL)\nGO\n");
+    Start(inserts +
+          "insert into lib_bianma (bm_code, bm_order, bm_bookno) values ('X', 'X', NULL)\nGO\n");
     if (IsSkipped()) return;
     ExpectSuccess(RunUpgrade());
 
-    const auto rows = Rows("select bm_noorder, datalength(bm_noorder) as bytes from lib_bianma order by bm_no");
+    const auto rows =
+        Rows("select bm_noorder, datalength(bm_noorder) as bytes from lib_bianma order by bm_no");
     ASSERT_EQ(rows.size(), std::size(bookNos) + 1);
     for (std::size_t i = 0; i < std::size(bookNos); ++i) {
         EXPECT_EQ(rows[i][0], Trim(MakeNoOrder(Utf8ToCp936(bookNos[i])))) << bookNos[i];
@@ -219,7 +258,8 @@ TEST_F(Step2005_03Test, FinesAre0_1ForReadersThereBeforeAnd0ForNewOnes) {
     // A second run does not reset them.
     Exec("update lib_duzhe set dz_fakuan = 2.5 where dz_id = 1");
     ExpectSuccess(RunUpgrade());
-    EXPECT_EQ(Column("select dz_fakuan from lib_duzhe where dz_id = 1"), std::vector<std::string>{"2.50"});
+    EXPECT_EQ(Column("select dz_fakuan from lib_duzhe where dz_id = 1"),
+              std::vector<std::string>{"2.50"});
 }
 
 // lib_gongneng without a key on the code, and with one.
@@ -233,8 +273,9 @@ TEST_P(Step2005_03MenuKeyTest, MenuRowsAreAddedOnce) {
     const auto mark = TraceMark();
     runner->Do2005_03();
     // Its probes and nothing else.
-    EXPECT_EQ(test::MatchTrace(TracedSince(mark), test::ExpectedTrace("step2005_03_second_run.trace")),
-              "");
+    EXPECT_EQ(
+        test::MatchTrace(TracedSince(mark), test::ExpectedTrace("step2005_03_second_run.trace")),
+        "");
     ExpectSuccess(RunUpgrade());
 
     EXPECT_EQ(Rows("select gn_menucode, gn_menuitem from lib_gongneng where gn_menucode in "
@@ -250,19 +291,24 @@ INSTANTIATE_TEST_SUITE_P(, Step2005_03MenuKeyTest,
                          testing::Values("",
                                          "alter table lib_gongneng add constraint PK_lib_gongneng "
                                          "primary key nonclustered (gn_menucode)\nGO\n"),
-                         [](const auto& info) { return info.param.empty() ? "NoKey" : "UniqueKey"; });
+                         [](const auto& info) {
+                             return info.param.empty() ? "NoKey" : "UniqueKey";
+                         });
 
 TEST_F(Step2005_03Test, ExistingMenuRowsAreNotInsertedAgain) {
-    Start("insert into lib_gongneng values (391, '旧义工'), (392, '旧签到'), (901, '旧一卡通')\nGO\n");
+    Start(
+        "insert into lib_gongneng values (391, '旧义工'), (392, '旧签到'), (901, "
+        "'旧一卡通')\nGO\n");
     if (IsSkipped()) return;
     const auto mark = TraceMark();
     ExpectSuccess(RunUpgrade());
     EXPECT_EQ(SentSince(mark, "INSERT INTO lib_gongneng"),
               std::vector<std::string>{"INSERT INTO lib_gongneng VALUES(399,'阅览室管理')\r\n"});
-    EXPECT_EQ(Rows("select gn_menucode, gn_menuitem from lib_gongneng where gn_menucode in "
-                   "(391, 392, 399, 901) order by gn_menucode"),
-              (std::vector<std::vector<std::string>>{
-                  {"391", "旧义工"}, {"392", "旧签到"}, {"399", "阅览室管理"}, {"901", "旧一卡通"}}));
+    EXPECT_EQ(
+        Rows("select gn_menucode, gn_menuitem from lib_gongneng where gn_menucode in "
+             "(391, 392, 399, 901) order by gn_menucode"),
+        (std::vector<std::vector<std::string>>{
+            {"391", "旧义工"}, {"392", "旧签到"}, {"399", "阅览室管理"}, {"901", "旧一卡通"}}));
 }
 
 TEST_F(Step2005_03Test, AnActionThatFailedHalfWayIsNotResumed) {
@@ -272,8 +318,9 @@ TEST_F(Step2005_03Test, AnActionThatFailedHalfWayIsNotResumed) {
     if (IsSkipped()) return;
     const auto failed = RunUpgrade();
     EXPECT_TRUE(failed.boxes.empty());
-    EXPECT_EQ(failed.failure, "Column names in each table must be unique. Column name 'ic_fenlei' in "
-                              "table 'lib_issncode' is specified more than once.");
+    EXPECT_EQ(failed.failure,
+              "Column names in each table must be unique. Column name 'ic_fenlei' in "
+              "table 'lib_issncode' is specified more than once.");
     const auto issn = ColumnsOf("lib_issncode");
     ASSERT_FALSE(issn.empty());
     EXPECT_EQ(issn.back().name, "ic_phttp");
@@ -285,21 +332,25 @@ TEST_F(Step2005_03Test, AnActionThatFailedHalfWayIsNotResumed) {
 
 TEST_F(Step2005_03Test, AFailedKeyOfTheFinesTableIsNotRetried) {
     // Another object already holds the name of the key: the ALTER fails after the CREATE.
-    Start("create table lib_other (ot_id int NOT NULL)\nGO\n"
-              "alter table lib_other add constraint PK_lib_fakuan primary key nonclustered (ot_id)\nGO\n");
+    Start(
+        "create table lib_other (ot_id int NOT NULL)\nGO\n"
+        "alter table lib_other add constraint PK_lib_fakuan primary key nonclustered "
+        "(ot_id)\nGO\n");
     if (IsSkipped()) return;
     const auto failed = RunUpgrade();
     EXPECT_TRUE(failed.boxes.empty());
     EXPECT_NE(failed.failure.find("PK_lib_fakuan"), std::string::npos) << failed.failure;
     EXPECT_EQ(ColumnsOf("lib_fakuan").size(), 10u);
-    EXPECT_EQ(Column("select dz_bdays from lib_duzhe where dz_id = 1"), std::vector<std::string>{"60"});
+    EXPECT_EQ(Column("select dz_bdays from lib_duzhe where dz_id = 1"),
+              std::vector<std::string>{"60"});
 
     const auto mark = TraceMark();
     ExpectSuccess(RunUpgrade());
     EXPECT_TRUE(SentSince(mark, "ALTER TABLE lib_fakuan").empty());
     EXPECT_TRUE(SentSince(mark, "update lib_duzhe set dz_bdays").empty());
     EXPECT_TRUE(SentSince(mark, "update lib_jieshu").empty());
-    EXPECT_EQ(Column("select dz_bdays from lib_duzhe where dz_id = 1"), std::vector<std::string>{"60"});
+    EXPECT_EQ(Column("select dz_bdays from lib_duzhe where dz_id = 1"),
+              std::vector<std::string>{"60"});
     EXPECT_EQ(Column("select name from sysobjects where parent_obj in "
                      "(select id from sysobjects where name = 'lib_fakuan') and xtype = 'PK'"),
               std::vector<std::string>{});
@@ -311,8 +362,9 @@ TEST_F(Step2005_03Test, AFirstRunSendsExactlyTheseStatements) {
     const auto mark = TraceMark();
     runner->Do2005_03();
     // The exact statements of a first run on the baseline-level database, in order.
-    EXPECT_EQ(test::MatchTrace(TracedSince(mark), test::ExpectedTrace("step2005_03_first_run.trace")),
-              "");
+    EXPECT_EQ(
+        test::MatchTrace(TracedSince(mark), test::ExpectedTrace("step2005_03_first_run.trace")),
+        "");
 }
 
 }  // namespace

@@ -14,7 +14,8 @@ TEST(TableDeclTest, ColumnLinesCarryOnlyTheClausesDeclared) {
     };
     const Case cases[] = {
         {{"vm_mess", "char(40)", "", "''"}, "\t\tvm_mess \tchar(40) default('')"},
-        {{"bp_id", "int", "NOT NULL IDENTITY (1, 1)", ""}, "\t\tbp_id \tint NOT NULL IDENTITY (1, 1)"},
+        {{"bp_id", "int", "NOT NULL IDENTITY (1, 1)", ""},
+         "\t\tbp_id \tint NOT NULL IDENTITY (1, 1)"},
         {{"bp_sign", "int", "NOT NULL", ""}, "\t\tbp_sign \tint NOT NULL"},
         {{"pe_code", "char(6)", "NOT NULL", "''"}, "\t\tpe_code \tchar(6) NOT NULL default('')"},
         {{"np_text", "text", "", ""}, "\t\tnp_text \ttext"},

@@ -44,7 +44,8 @@ public:
         auto display = std::unique_ptr<VirtualDisplay>(new VirtualDisplay(xdotool));
         // -noreset: a server that resets when its last client (an xdotool call) leaves drops a
         // client connecting meanwhile, and UpKavel would abort with "could not connect to display".
-        display->server_.start(xvfb, {"-displayfd", "1", "-noreset", "-screen", "0", "800x600x24", "-nolisten", "tcp"});
+        display->server_.start(xvfb, {"-displayfd", "1", "-noreset", "-screen", "0", "800x600x24",
+                                      "-nolisten", "tcp"});
         QString number;
         if (display->server_.waitForStarted(10000))
             for (int i = 0; i < 100 && number.isEmpty(); ++i) {
@@ -72,7 +73,8 @@ public:
     // empty when none appeared within `seconds`.
     QString WaitForWindow(const QString& title, const QProcess& program, int seconds) const {
         QString window;
-        for (int i = 0; i < seconds * 10 && window.isEmpty() && program.state() == QProcess::Running; ++i) {
+        for (int i = 0;
+             i < seconds * 10 && window.isEmpty() && program.state() == QProcess::Running; ++i) {
             window = Xdotool({"search", "--onlyvisible", "--name", title}).section('\n', 0, 0);
             if (window.isEmpty()) QThread::msleep(100);
         }
@@ -89,7 +91,8 @@ public:
     }
 
 private:
-    explicit VirtualDisplay(QString xdotool) : xdotool_(std::move(xdotool)), env_(QProcessEnvironment::systemEnvironment()) {}
+    explicit VirtualDisplay(QString xdotool)
+        : xdotool_(std::move(xdotool)), env_(QProcessEnvironment::systemEnvironment()) {}
     QString Xdotool(const QStringList& args) const { return RunHelper(xdotool_, args, env_); }
 
     QString xdotool_;
@@ -123,9 +126,10 @@ void Finish(QProcess& program, bool ended) {
 QString WriteRegistry(const QTemporaryDir& folder, const QByteArray& values) {
     QFile reg(folder.filePath("HKLM.reg"));
     reg.open(QIODevice::WriteOnly);
-    reg.write("Windows Registry Editor Version 5.00\r\n\r\n"
-              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\KorvenSoft\\Kavel]\r\n" +
-              values);
+    reg.write(
+        "Windows Registry Editor Version 5.00\r\n\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\KorvenSoft\\Kavel]\r\n" +
+        values);
     return reg.fileName();
 }
 
@@ -137,7 +141,9 @@ TEST(UpKavelBinaryTest, AFailedConnectionShowsTheBoxAndEndsWithExitCodeZero) {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     QProcessEnvironment& env = display->Environment();
-    env.insert("KAVEL_HKLM", WriteRegistry(folder, "\"ODBCNAME\"=\"NoSuchDsn\"\r\n\"USERNAME\"=\"24020202\"\r\n"));
+    env.insert(
+        "KAVEL_HKLM",
+        WriteRegistry(folder, "\"ODBCNAME\"=\"NoSuchDsn\"\r\n\"USERNAME\"=\"24020202\"\r\n"));
     QFile(folder.filePath("odbc.ini")).open(QIODevice::WriteOnly);
     QFile(folder.filePath("odbcinst.ini")).open(QIODevice::WriteOnly);
     env.insert("ODBCSYSINI", folder.path());
@@ -166,18 +172,22 @@ TEST(UpKavelBinaryTest, ASuccessfulUpgradeClosedWithExitEndsWithExitCodeZero) {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     QProcessEnvironment env = display->Environment();
-    for (const char* name : {"ODBCSYSINI", "ODBCINI", "FREETDSCONF", "FREETDS"}) env.insert(name, QString::fromLocal8Bit(qgetenv(name)));
+    for (const char* name : {"ODBCSYSINI", "ODBCINI", "FREETDSCONF", "FREETDS"})
+        env.insert(name, QString::fromLocal8Bit(qgetenv(name)));
     // User "sa" and password "pw" in the digit code.
-    env.insert("KAVEL_HKLM", WriteRegistry(folder, "\"ODBCNAME\"=\"" + QByteArray::fromStdString(server->DsnName()) +
-                                                       "\"\r\n\"USERNAME\"=\"26062402\"\r\n"
-                                                       "\"PASSWORD\"=\"26002626\"\r\n"));
+    env.insert(
+        "KAVEL_HKLM",
+        WriteRegistry(folder, "\"ODBCNAME\"=\"" + QByteArray::fromStdString(server->DsnName()) +
+                                  "\"\r\n\"USERNAME\"=\"26062402\"\r\n"
+                                  "\"PASSWORD\"=\"26002626\"\r\n"));
 
     QProcess program;
     program.setProcessEnvironment(env);
     program.start(QStringLiteral(KAVEL_UPKAVEL_PATH), {});
     ASSERT_TRUE(program.waitForStarted(10000));
     const QString form = display->WaitForWindow("Kavel升级", program, kStartSeconds);
-    ASSERT_FALSE(form.isEmpty()) << "no upgrade form appeared: " << program.readAllStandardError().toStdString();
+    ASSERT_FALSE(form.isEmpty()) << "no upgrade form appeared: "
+                                 << program.readAllStandardError().toStdString();
 
     display->Click(form, 150, 221);  // cbBackup: enables btUp
     display->Click(form, 88, 220);   // btUp: runs the upgrade
@@ -192,7 +202,9 @@ TEST(UpKavelBinaryTest, ASuccessfulUpgradeClosedWithExitEndsWithExitCodeZero) {
     Finish(program, ended);
     bool lastMarkerRecorded = false;
     for (const std::string& line : server->TraceLines())
-        lastMarkerRecorded |= line.find("insert into ver_manage(vm_mess)values('ZZ20170109.SFZ')") != std::string::npos;
+        lastMarkerRecorded |=
+            line.find("insert into ver_manage(vm_mess)values('ZZ20170109.SFZ')") !=
+            std::string::npos;
     EXPECT_TRUE(lastMarkerRecorded) << "the upgrade did not run to its end";
 }
 

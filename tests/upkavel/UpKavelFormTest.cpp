@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QEvent>
@@ -12,6 +10,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <vector>
 
 #include "RecordingPresenter.h"
 #include "Screenshots.h"
@@ -44,14 +43,39 @@ TEST_F(UpKavelFormTest, ControlsStartWithTheirGeometryCaptionsAndStates) {
         bool enabled;
     };
     const Control controls[] = {
-        {form->Label1, "Label1", {40, 16, 276, 12}, "本次升级，增加很多实用功能及对现有功能的改善。", true, true},
+        {form->Label1,
+         "Label1",
+         {40, 16, 276, 12},
+         "本次升级，增加很多实用功能及对现有功能的改善。",
+         true,
+         true},
         {form->Label5, "Label5", {40, 32, 132, 12}, "以及包含以前所有升级。", true, true},
         {form->btDo, "btDo", {288, 40, 75, 25}, "处理ISSN", false, true},
-        {form->Label2, "Label2", {40, 56, 288, 12}, "本程序可以运行多次，但不能在两台终端上同时运行。", true, true},
+        {form->Label2,
+         "Label2",
+         {40, 56, 288, 12},
+         "本程序可以运行多次，但不能在两台终端上同时运行。",
+         true,
+         true},
         {form->btDownload, "btDownload", {288, 64, 75, 25}, "下载ISSN", false, true},
-        {form->Label3, "Label3", {40, 72, 216, 12}, "运行此程序后，必须升级新的 Kavel.exe", true, true},
-        {form->Label4, "Label4", {40, 96, 264, 12}, "注意：升级后要求《Morlin》也已经升级。", true, true},
-        {form->Label8, "Label8", {40, 132, 276, 12}, "注意：运行过程中绝对不能强行终止本程序的运行！", true, true},
+        {form->Label3,
+         "Label3",
+         {40, 72, 216, 12},
+         "运行此程序后，必须升级新的 Kavel.exe",
+         true,
+         true},
+        {form->Label4,
+         "Label4",
+         {40, 96, 264, 12},
+         "注意：升级后要求《Morlin》也已经升级。",
+         true,
+         true},
+        {form->Label8,
+         "Label8",
+         {40, 132, 276, 12},
+         "注意：运行过程中绝对不能强行终止本程序的运行！",
+         true,
+         true},
         {form->pgbBar, "pgbBar", {40, 152, 304, 17}, "", false, true},
         {form->ckBefore, "ckBefore", {40, 184, 185, 17}, "同时升级以前所有的系统升级", true, true},
         {form->lbWorking, "lbWorking", {264, 184, 84, 12}, "正在处理......", false, true},
@@ -76,7 +100,8 @@ TEST_F(UpKavelFormTest, ControlsStartWithTheirGeometryCaptionsAndStates) {
     EXPECT_EQ(form->windowTitle(), "Kavel升级 V6.2017.1(32位)");
     EXPECT_EQ(form->size(), QSize(368, 248));
     EXPECT_EQ(form->minimumSize(), form->maximumSize());  // no resizing
-    EXPECT_FALSE(form->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    EXPECT_FALSE(form->windowFlags() &
+                 (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     EXPECT_FALSE(form->ckBefore->isChecked());
     EXPECT_FALSE(form->cbBackup->isChecked());
     EXPECT_EQ(form->pgbBar->minimum(), 0);
@@ -92,8 +117,8 @@ TEST_F(UpKavelFormTest, TabMovesThroughTheControlsInTheirOrder) {
     form->cbBackup->setChecked(true);
     form->btDo->show();
     form->btDownload->show();
-    const QWidget* expected[] = {form->btUp, form->btDo, form->btDownload, form->ckBefore,
-                                 form->cbBackup, form->btExit};
+    const QWidget* expected[] = {form->btUp,     form->btDo,     form->btDownload,
+                                 form->ckBefore, form->cbBackup, form->btExit};
     for (const QWidget* next : expected) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();

@@ -19,8 +19,8 @@
 namespace kavel {
 namespace {
 
-const std::vector<std::string> kDriverMarkers = {
-    "ZZ20130901.VERUP", "ZZ20150325.YIGONG", "ZZ20170109.SFZ"};
+const std::vector<std::string> kDriverMarkers = {"ZZ20130901.VERUP", "ZZ20150325.YIGONG",
+                                                 "ZZ20170109.SFZ"};
 
 // Recorded by the dated steps on a database where the baseline and 2005-03 are in.
 const std::vector<std::string> kStepMarkers = {
@@ -34,7 +34,7 @@ struct LockState {
 };
 
 LockState StateOf(const TUpKavelMain& f) {
-    return {f.btUp->isEnabled(),    f.btExit->isEnabled(), f.ckBefore->isEnabled(),
+    return {f.btUp->isEnabled(),     f.btExit->isEnabled(), f.ckBefore->isEnabled(),
             f.cbBackup->isEnabled(), f.btDo->isEnabled(),   f.btDownload->isEnabled(),
             f.lbWorking->isVisible()};
 }
@@ -118,9 +118,8 @@ TEST_F(UpgradeRunTest, ClosingIsRefusedWhileARunIsGoing) {
     StartForm();
     if (IsSkipped()) return;
     bool closedDuringRun = true;
-    test::RecordingPresenter boxes([&](const test::RecordedBox&) {
-        closedDuringRun = form->close();
-    });
+    test::RecordingPresenter boxes(
+        [&](const test::RecordedBox&) { closedDuringRun = form->close(); });
     QTest::mouseClick(form->btUp, Qt::LeftButton);
     EXPECT_FALSE(closedDuringRun);
     EXPECT_TRUE(form->isVisible());

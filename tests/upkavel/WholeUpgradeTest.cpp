@@ -56,7 +56,8 @@ protected:
         const auto started = std::chrono::steady_clock::now();
         Run run;
         run.failure = RunUpgradeFailure(GetParam());
-        run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        run.seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         run.boxes = recorder.boxes;
         run.statements = TracedSince(mark);
         return run;
@@ -86,7 +87,8 @@ TEST_P(WholeUpgradeTest, TheOldestLayoutEndsWithTheFinalSchemaAndTheNineMarkers)
 
     const std::string expectedFile = KAVEL_EXPECTED_DIR "/upgraded_oldest_layout.schema";
     const std::string schema = Schema();
-    if (std::getenv("KAVEL_WRITE_EXPECTED")) std::ofstream(expectedFile, std::ios::binary) << schema;
+    if (std::getenv("KAVEL_WRITE_EXPECTED"))
+        std::ofstream(expectedFile, std::ios::binary) << schema;
     EXPECT_EQ(schema, ReadFile(expectedFile));
 
     // Data the upgrade must carry over: operators under their wider key, prices and counts of the
@@ -141,9 +143,8 @@ TEST_P(WholeUpgradeTest, ASecondRunOnlyLooksApartFromTheUnguardedStatements) {
     for (const auto& s : second.statements) {
         if (s.rfind("select ", 0) == 0) continue;
         const bool allowed =
-            GetParam() && std::any_of(unguarded.begin(), unguarded.end(), [&](const std::string& p) {
-                return s.rfind(p, 0) == 0;
-            });
+            GetParam() && std::any_of(unguarded.begin(), unguarded.end(),
+                                      [&](const std::string& p) { return s.rfind(p, 0) == 0; });
         EXPECT_TRUE(allowed) << s;
     }
 }

@@ -44,24 +44,29 @@ std::string Schema(TDatabase& db) {
         const std::string& table = t[0];
         const std::string ofTable = "(select id from sysobjects where name='" + table + "')";
         out += "table " + table + "\n";
-        for (const auto& c : Query(db, "select name, xtype, length, isnull(prec,0) as prec, "
-                                       "isnull(scale,0) as scale, isnullable, cdefault from "
-                                       "syscolumns where id in " +
-                                           ofTable + " order by colid")) {
+        for (const auto& c : Query(db,
+                                   "select name, xtype, length, isnull(prec,0) as prec, "
+                                   "isnull(scale,0) as scale, isnullable, cdefault from "
+                                   "syscolumns where id in " +
+                                       ofTable + " order by colid")) {
             out += "  {" + c[0] + " xtype " + std::to_string(std::stoi(c[1])) + " length " +
                    std::to_string(std::stoi(c[2])) + " prec " + std::to_string(std::stoi(c[3])) +
                    " scale " + std::to_string(std::stoi(c[4])) +
                    (c[5] == "1" ? " NULL" : " NOT NULL") + (c[6] != "0" ? " default" : "") + "}\n";
         }
-        for (const auto& k : Query(db, "select name from sysobjects where xtype='PK' and "
-                                       "parent_obj in " + ofTable))
+        for (const auto& k : Query(db,
+                                   "select name from sysobjects where xtype='PK' and "
+                                   "parent_obj in " +
+                                       ofTable))
             out += "  primary key " + k[0] + "\n";
-        for (const auto& ix : Query(db, "select name, status, OrigFillFactor from sysindexes "
-                                        "where id in " + ofTable +
-                                            " and name is not null and name not like "
-                                            "'[_]WA[_]Sys%' order by name"))
-            out += "  index " + ix[0] + ((std::stoi(ix[1]) & 2) ? " unique" : "") +
-                   " fillfactor " + ix[2] + "\n";
+        for (const auto& ix : Query(db,
+                                    "select name, status, OrigFillFactor from sysindexes "
+                                    "where id in " +
+                                        ofTable +
+                                        " and name is not null and name not like "
+                                        "'[_]WA[_]Sys%' order by name"))
+            out += "  index " + ix[0] + ((std::stoi(ix[1]) & 2) ? " unique" : "") + " fillfactor " +
+                   ix[2] + "\n";
     }
     return out;
 }

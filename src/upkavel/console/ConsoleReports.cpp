@@ -59,8 +59,8 @@ void ConsoleReports::PumpMessages() {
     if (done_ == 0 && total_ == 0) loopStart_ = lastPrinted_ = Clock::now();
     ++done_;
     const Clock::time_point now = Clock::now();
-    if (now - lastPrinted_ >= (terminal_ ? Clock::duration(kTerminalInterval)
-                                         : Clock::duration(kLogInterval)) ||
+    if (now - lastPrinted_ >=
+            (terminal_ ? Clock::duration(kTerminalInterval) : Clock::duration(kLogInterval)) ||
         (terminal_ && done_ == total_))
         PrintProgress(now);
 }
@@ -71,7 +71,8 @@ void ConsoleReports::PrintProgress(Clock::time_point now) {
     const double rate = elapsed > 0 ? static_cast<double>(done_) / elapsed : 0;
     if (terminal_) std::fputs("\r\033[K", out_);
     if (total_ > 0)
-        std::fprintf(out_, "  %s: %zu of %zu rows, %.0f rows/s", step_.c_str(), done_, total_, rate);
+        std::fprintf(out_, "  %s: %zu of %zu rows, %.0f rows/s", step_.c_str(), done_, total_,
+                     rate);
     else
         std::fprintf(out_, "  %s: %zu rows, %.0f rows/s", step_.c_str(), done_, rate);
     if (terminal_) {

@@ -2,7 +2,8 @@
 // the window (registry, or the .reg file named by KAVEL_HKLM), the same runner and statements;
 // --backed-up stands for the window's backup box, --with-earlier for "同时升级以前所有的系统升级".
 //
-// Every run is appended to the journal UpKavel.log (RunJournal.h), whose path is printed at the end.
+// Every run is appended to the journal UpKavel.log (RunJournal.h), whose path is printed at the
+// end.
 //
 // Exit codes: 0 the upgrade succeeded; 1 it failed (the server's message, the step and the
 // statement are printed); 2 bad options, or no --backed-up; 3 no connection to the database.

@@ -60,13 +60,10 @@ void TUpgradeRunner::DoCodeIssnWork() {
 
     // 2. The code table and its nonclustered key, when missing.
     if (!TableExists("lib_issncode")) {
-        RunSql({"create table lib_issncode ( ",
-                "\t\tic_code \tchar(10) not null,",
-                "\t\tic_issn \tchar(13) DEFAULT(''),",
-                "\t\tic_cnno \tchar(12) DEFAULT(''))"});
+        RunSql({"create table lib_issncode ( ", "\t\tic_code \tchar(10) not null,",
+                "\t\tic_issn \tchar(13) DEFAULT(''),", "\t\tic_cnno \tchar(12) DEFAULT(''))"});
         RunSql({"ALTER TABLE lib_issncode ADD CONSTRAINT ",
-                "PK_lib_issncode PRIMARY KEY NONCLUSTERED",
-                "(ic_code)"});
+                "PK_lib_issncode PRIMARY KEY NONCLUSTERED", "(ic_code)"});
     }
 
     // 3. The bar starts at 10.
@@ -92,32 +89,26 @@ void TUpgradeRunner::DoCodeIssnWork() {
         // The numbers already stored for the code; NULL reads as empty.
         std::string storedIssn;
         std::string storedCn;
-        const bool found = LookUp(qrTmp,
-                                  {"select * from lib_issncode ",
-                                   "where ic_code=" + Quoted(record.code)},
-                                  [&] {
-                                      storedIssn = TrimmedField(qrTmp, "ic_issn");
-                                      storedCn = TrimmedField(qrTmp, "ic_cnno");
-                                  });
+        const bool found = LookUp(
+            qrTmp, {"select * from lib_issncode ", "where ic_code=" + Quoted(record.code)}, [&] {
+                storedIssn = TrimmedField(qrTmp, "ic_issn");
+                storedCn = TrimmedField(qrTmp, "ic_cnno");
+            });
 
         // Insert the code, or fill in only what is still empty; a failure skips the line.
         if (!found) {
             RunSqlProtected({"insert into lib_issncode(ic_code,ic_issn,ic_cnno) values( ",
-                             Quoted(record.code) + ",",
-                             Quoted(record.issn) + ",",
+                             Quoted(record.code) + ",", Quoted(record.issn) + ",",
                              Quoted(record.cn) + ")"});
         } else if (storedIssn.empty() && storedCn.empty()) {
-            RunSqlProtected({"update lib_issncode set ",
-                             "ic_issn=" + Quoted(record.issn) + ",",
+            RunSqlProtected({"update lib_issncode set ", "ic_issn=" + Quoted(record.issn) + ",",
                              "ic_cnno=" + Quoted(record.cn) + " ",
                              "where ic_code=" + Quoted(record.code)});
         } else if (storedIssn.empty()) {
-            RunSqlProtected({"update lib_issncode set ",
-                             "ic_issn=" + Quoted(record.issn) + " ",
+            RunSqlProtected({"update lib_issncode set ", "ic_issn=" + Quoted(record.issn) + " ",
                              "where ic_code=" + Quoted(record.code)});
         } else if (storedCn.empty()) {
-            RunSqlProtected({"update lib_issncode set ",
-                             "ic_cnno=" + Quoted(record.cn) + " ",
+            RunSqlProtected({"update lib_issncode set ", "ic_cnno=" + Quoted(record.cn) + " ",
                              "where ic_code=" + Quoted(record.code)});
         }
         AdvanceBar();

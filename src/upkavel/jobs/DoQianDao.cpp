@@ -34,9 +34,7 @@ void TUpgradeRunner::DoQianDao() {
 
     // 2. Guard: a register row in the new layout means the conversion was done.
     int formatRows = 0;
-    LookUp(qrTmp1,
-           {"select count(*) as iCount from lib_bkqs ",
-            "where qs_notice like 'FORMAT%'"},
+    LookUp(qrTmp1, {"select count(*) as iCount from lib_bkqs ", "where qs_notice like 'FORMAT%'"},
            [&] { formatRows = qrTmp1.FieldByName("iCount").AsInteger(); });
     if (formatRows > 0) {
         HideBar();
@@ -45,8 +43,7 @@ void TUpgradeRunner::DoQianDao() {
 
     // 3. Every distinct pair once, by code, then mark.
     Walk(qrTmp,
-         {"select zd_code,zd_mark from lib_bkzd ",
-          "group by zd_code,zd_mark",
+         {"select zd_code,zd_mark from lib_bkzd ", "group by zd_code,zd_mark",
           "order by zd_code,zd_mark"},
          [&] {
              // 4.1 The window stays responsive.
@@ -60,8 +57,7 @@ void TUpgradeRunner::DoQianDao() {
              std::string period;
              int year = 0;
              LookUp(qrTmp1,
-                    {"select zd_bdate,zd_period from lib_bkzd ",
-                     "where zd_code=" + Quoted(code),
+                    {"select zd_bdate,zd_period from lib_bkzd ", "where zd_code=" + Quoted(code),
                      "  and zd_mark=" + Quoted(mark)},
                     [&] {
                         period = TrimmedField(qrTmp1, "zd_period");
@@ -69,10 +65,8 @@ void TUpgradeRunner::DoQianDao() {
                     });
 
              // 4.3 The pair's old register rows go, whatever its period.
-             RunSql(qrTmp1,
-                    {"delete from lib_bkqs ",
-                     "where qs_code=" + Quoted(code),
-                     "  and qs_mark=" + Quoted(mark)});
+             RunSql(qrTmp1, {"delete from lib_bkqs ", "where qs_code=" + Quoted(code),
+                             "  and qs_mark=" + Quoted(mark)});
 
              // 4.4 - 4.7 The schedule text, counting the copies at each issue's check date.
              const int issues = year > 0 ? IssueCount(period) : 0;
@@ -81,10 +75,8 @@ void TUpgradeRunner::DoQianDao() {
                  long long copies = 0;
                  LookUp(qrTmp1,
                         {"select sum(zd_number) as iCount from lib_bkzd ",
-                         "where zd_code=" + Quoted(code),
-                         "  and zd_mark=" + Quoted(mark),
-                         "  and zd_bdate<=" + Quoted(day),
-                         "  and zd_edate>=" + Quoted(day)},
+                         "where zd_code=" + Quoted(code), "  and zd_mark=" + Quoted(mark),
+                         "  and zd_bdate<=" + Quoted(day), "  and zd_edate>=" + Quoted(day)},
                         [&] { copies = qrTmp1.FieldByName("iCount").AsInteger(); });
                  return copies;
              });
@@ -93,9 +85,7 @@ void TUpgradeRunner::DoQianDao() {
              if (notice != "FORMAT") {
                  RunSql(qrTmp1,
                         {"insert into lib_bkqs(qs_code,qs_mark,qs_notice)values( ",
-                         Quoted(code) + ",",
-                         Quoted(mark) + ",",
-                         Quoted(Trim(notice)) + ")"});
+                         Quoted(code) + ",", Quoted(mark) + ",", Quoted(Trim(notice)) + ")"});
              }
 
              // 4.9 One step of the bar per pair.

@@ -41,13 +41,19 @@ std::string Native(std::string folder) {
 // since they may tell what a translation would lose.
 std::string Reason(int error) {
     switch (error) {
-        case ENOENT: return "文件或文件夹不存在";
+        case ENOENT:
+            return "文件或文件夹不存在";
         case EACCES:
-        case EPERM: return "没有权限";
-        case EISDIR: return "这是一个文件夹，不是文件";
-        case ENOSPC: return "磁盘已满";
-        case EROFS: return "磁盘只读";
-        default: return std::generic_category().message(error);
+        case EPERM:
+            return "没有权限";
+        case EISDIR:
+            return "这是一个文件夹，不是文件";
+        case ENOSPC:
+            return "磁盘已满";
+        case EROFS:
+            return "磁盘只读";
+        default:
+            return std::generic_category().message(error);
     }
 }
 

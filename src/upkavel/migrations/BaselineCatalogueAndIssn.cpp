@@ -10,35 +10,28 @@ namespace kavel {
 namespace {
 
 // Catalogue records, one row per periodical item. Actions 18 and 20 add six more columns.
-const TableDecl kBianma{"lib_bianma",
-                        {Column("bm_no", "int").Identity(),
-                         Column("bm_code", "char(10)").NotNull(),
-                         Column("bm_year", "numeric(4,0)").Default("0"),
-                         Column("bm_month", "numeric(4,0)").Default("0"),
-                         Column("bm_order", "char(10)").NotNull(),
-                         Column("bm_name", "char(40)").Default("''"),
-                         Column("bm_number", "numeric(4,0)").Default("0"),
-                         Column("bm_pages", "numeric(4,0)").Default("0"),
-                         Column("bm_type", "char(2)").Default("''"),
-                         Column("bm_mark", "char(2)").Default("''"),
-                         Column("bm_degree", "char(4)").Default("''"),
-                         Column("bm_publish", "char(12)").Default("''"),
-                         Column("bm_period", "char(4)").Default("''"),
-                         Column("bm_pdate", "char(10)").Default("''"),
-                         Column("bm_price", "numeric(5,2)").Default("0.00"),
-                         Column("bm_scope", "char(4)").Default("''"),
-                         Column("bm_user", "char(6)").Default("'system'"),
-                         Column("bm_logdate", "datetime").Default("getdate()"),
-                         Column("bm_remark", "varchar(256)").Default("''")},
-                        "bm_no"};
+const TableDecl kBianma{
+    "lib_bianma",
+    {Column("bm_no", "int").Identity(), Column("bm_code", "char(10)").NotNull(),
+     Column("bm_year", "numeric(4,0)").Default("0"),
+     Column("bm_month", "numeric(4,0)").Default("0"), Column("bm_order", "char(10)").NotNull(),
+     Column("bm_name", "char(40)").Default("''"), Column("bm_number", "numeric(4,0)").Default("0"),
+     Column("bm_pages", "numeric(4,0)").Default("0"), Column("bm_type", "char(2)").Default("''"),
+     Column("bm_mark", "char(2)").Default("''"), Column("bm_degree", "char(4)").Default("''"),
+     Column("bm_publish", "char(12)").Default("''"), Column("bm_period", "char(4)").Default("''"),
+     Column("bm_pdate", "char(10)").Default("''"),
+     Column("bm_price", "numeric(5,2)").Default("0.00"),
+     Column("bm_scope", "char(4)").Default("''"), Column("bm_user", "char(6)").Default("'system'"),
+     Column("bm_logdate", "datetime").Default("getdate()"),
+     Column("bm_remark", "varchar(256)").Default("''")},
+    "bm_no"};
 
 // Barcodes. Action 22 adds tm_enddate.
-const TableDecl kTiaoma{"lib_tiaoma",
-                        {Column("tm_barcode", "char(9)").NotNull(),
-                         Column("tm_mark", "char(1)").Default("'0'"),
-                         Column("tm_no", "int").NotNull(),
-                         Column("tm_logdate", "datetime").Default("getdate()")},
-                        "tm_barcode"};
+const TableDecl kTiaoma{
+    "lib_tiaoma",
+    {Column("tm_barcode", "char(9)").NotNull(), Column("tm_mark", "char(1)").Default("'0'"),
+     Column("tm_no", "int").NotNull(), Column("tm_logdate", "datetime").Default("getdate()")},
+    "tm_barcode"};
 
 }  // namespace
 
@@ -60,12 +53,8 @@ void TUpgradeRunner::BaselineCatalogueAndIssn() {
         RunSql("alter table lib_bianma add bm_index text default('')");
         RunSql({"update lib_bkzd set", "zd_issn='' "});
         RunSql({"update lib_bkzdls set", "zd_issn='' "});
-        RunSql({"update lib_bianma set",
-                     "bm_nowsign='0',",
-                     "bm_issn='',",
-                     "bm_cnno='',",
-                     "bm_namesec='',",
-                     "bm_index='' "});
+        RunSql({"update lib_bianma set", "bm_nowsign='0',", "bm_issn='',", "bm_cnno='',",
+                "bm_namesec='',", "bm_index='' "});
     }
 
     // 19. No guard: copy each code's ISSN (and CN) from lib_issncode. qrTmp holds the code rows
@@ -77,18 +66,14 @@ void TUpgradeRunner::BaselineCatalogueAndIssn() {
         const std::string cnno = TrimmedField(qrTmp, "ic_cnno");
         const std::string code = TrimmedField(qrTmp, "ic_code");
         if (newColumns) {
-            RunSql(qrTmp1, {"update lib_bianma set",
-                                      "bm_issn=" + Quoted(issn) + ",",
-                                      "bm_cnno=" + Quoted(cnno) + " ",
-                                      "where bm_code=" + Quoted(code)});
+            RunSql(qrTmp1, {"update lib_bianma set", "bm_issn=" + Quoted(issn) + ",",
+                            "bm_cnno=" + Quoted(cnno) + " ", "where bm_code=" + Quoted(code)});
         }
-        RunSql(qrTmp1, {"update lib_bkzd set",
-                                  "zd_issn=" + Quoted(issn) + " ",
-                                  "where zd_code=" + Quoted(code)});
+        RunSql(qrTmp1, {"update lib_bkzd set", "zd_issn=" + Quoted(issn) + " ",
+                        "where zd_code=" + Quoted(code)});
         if (newColumns) {
-            RunSql(qrTmp1, {"update lib_bkzdls set",
-                                      "zd_issn=" + Quoted(issn) + " ",
-                                      "where zd_code=" + Quoted(code)});
+            RunSql(qrTmp1, {"update lib_bkzdls set", "zd_issn=" + Quoted(issn) + " ",
+                            "where zd_code=" + Quoted(code)});
         }
         AdvanceBar();
     });

@@ -35,36 +35,31 @@ const TableDecl kBkzdtmp{"lib_bkzdtmp",
 // One-row flag table.
 const TableDecl kTmpsign{"lib_tmpsign", {Column("ts_sign", "int").Default("0")}, ""};
 
-const TableDecl kQstmp{"lib_qstmp",
-                       {Column("qt_code", "char(10)").NotNull(),
-                        Column("qt_mark", "char(2)").Default("''"),
-                        Column("qt_name", "char(40)").Default("''"),
-                        Column("qt_order", "char(10)").Default("''"),
-                        Column("qt_month", "int").Default("0"),
-                        Column("qt_ydnum", "int").Default("0"),
-                        Column("qt_sdnum", "int").Default("0"),
-                        Column("qt_user", "char(6)").Default("''")},
-                       ""};
+const TableDecl kQstmp{
+    "lib_qstmp",
+    {Column("qt_code", "char(10)").NotNull(), Column("qt_mark", "char(2)").Default("''"),
+     Column("qt_name", "char(40)").Default("''"), Column("qt_order", "char(10)").Default("''"),
+     Column("qt_month", "int").Default("0"), Column("qt_ydnum", "int").Default("0"),
+     Column("qt_sdnum", "int").Default("0"), Column("qt_user", "char(6)").Default("''")},
+    ""};
 
 // Reading-room entry records.
-const TableDecl kEnterpeople{"lib_enterpeople",
-                             {Column("ep_no", "int").Identity(),
-                              Column("ep_people", "char(9)").NotNull(),
-                              Column("ep_name", "char(8)").Default("''"),
-                              Column("ep_dzlx", "char(20)").Default("''"),
-                              Column("ep_deptment", "char(40)").Default("''"),
-                              Column("ep_bdate", "datetime").Default("getdate()"),
-                              Column("ep_edate", "datetime").Default("getdate()")},
-                             "ep_no"};
+const TableDecl kEnterpeople{
+    "lib_enterpeople",
+    {Column("ep_no", "int").Identity(), Column("ep_people", "char(9)").NotNull(),
+     Column("ep_name", "char(8)").Default("''"), Column("ep_dzlx", "char(20)").Default("''"),
+     Column("ep_deptment", "char(40)").Default("''"),
+     Column("ep_bdate", "datetime").Default("getdate()"),
+     Column("ep_edate", "datetime").Default("getdate()")},
+    "ep_no"};
 
 // Companion of the entry records, created only together with lib_enterpeople.
-const TableDecl kEnterpeoplep{"lib_enterpeoplep",
-                              {Column("ep_name", "char(40)").Default("''"),
-                               Column("ep_pnumber", "int").NotNull(),
-                               Column("ep_enumber", "int").NotNull(),
-                               Column("ep_bilv", "int").NotNull(),
-                               Column("ep_user", "char(6)").Default("''")},
-                              ""};
+const TableDecl kEnterpeoplep{
+    "lib_enterpeoplep",
+    {Column("ep_name", "char(40)").Default("''"), Column("ep_pnumber", "int").NotNull(),
+     Column("ep_enumber", "int").NotNull(), Column("ep_bilv", "int").NotNull(),
+     Column("ep_user", "char(6)").Default("''")},
+    ""};
 
 }  // namespace
 

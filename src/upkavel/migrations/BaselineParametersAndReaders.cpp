@@ -15,22 +15,20 @@ const TableDecl kPeopletmp = PeopleTable("lib_peopletmp", "char(6)", false);
 const TableDecl kPeople = PeopleTable("lib_people", "char(9)", true);
 
 // Reader types, keyed by a two-digit number: loan days and number of items.
-const TableDecl kDuzhe{"lib_duzhe",
-                       {Column("dz_id", "numeric(2,0)").NotNull(),
-                        Column("dz_bdays", "numeric(3,0)").Default("0"),
-                        Column("dz_booknum", "numeric(2,0)").Default("0")},
-                       "dz_id"};
+const TableDecl kDuzhe{
+    "lib_duzhe",
+    {Column("dz_id", "numeric(2,0)").NotNull(), Column("dz_bdays", "numeric(3,0)").Default("0"),
+     Column("dz_booknum", "numeric(2,0)").Default("0")},
+    "dz_id"};
 
-const TableDecl kJieshu{"lib_jieshu",
-                        {Column("js_no", "int").Identity(),
-                         Column("js_libcard", "char(9)").NotNull(),
-                         Column("js_mark", "char(2)").Default("' '"),
-                         Column("js_barcode", "char(9)").NotNull(),
-                         Column("js_bdate", "datetime").NotNull().Default("getdate()"),
-                         Column("js_edate", "datetime").NotNull().Default("getdate()"),
-                         Column("js_sign", "char(1)").Default("'0'"),
-                         Column("js_user", "char(6)").Default("''")},
-                        "js_no"};
+const TableDecl kJieshu{
+    "lib_jieshu",
+    {Column("js_no", "int").Identity(), Column("js_libcard", "char(9)").NotNull(),
+     Column("js_mark", "char(2)").Default("' '"), Column("js_barcode", "char(9)").NotNull(),
+     Column("js_bdate", "datetime").NotNull().Default("getdate()"),
+     Column("js_edate", "datetime").NotNull().Default("getdate()"),
+     Column("js_sign", "char(1)").Default("'0'"), Column("js_user", "char(6)").Default("''")},
+    "js_no"};
 
 }  // namespace
 

@@ -10,18 +10,14 @@ namespace kavel {
 namespace {
 
 // Three font slots of the label printer, each a name, a size and a bold flag.
-const TableDecl kLabelFonts{"lib_biaoqianfont",
-                            {Column("bq_sign", "int").Default("0"),
-                             Column("bq_font1", "char(32)").Default("'Arial'"),
-                             Column("bq_size1", "int").Default("14"),
-                             Column("bq_bold1", "int").Default("1"),
-                             Column("bq_font2", "char(32)").Default("'宋体'"),
-                             Column("bq_size2", "int").Default("14"),
-                             Column("bq_bold2", "int").Default("1"),
-                             Column("bq_font3", "char(32)").Default("'宋体'"),
-                             Column("bq_size3", "int").Default("14"),
-                             Column("bq_bold3", "int").Default("1")},
-                            ""};
+const TableDecl kLabelFonts{
+    "lib_biaoqianfont",
+    {Column("bq_sign", "int").Default("0"), Column("bq_font1", "char(32)").Default("'Arial'"),
+     Column("bq_size1", "int").Default("14"), Column("bq_bold1", "int").Default("1"),
+     Column("bq_font2", "char(32)").Default("'宋体'"), Column("bq_size2", "int").Default("14"),
+     Column("bq_bold2", "int").Default("1"), Column("bq_font3", "char(32)").Default("'宋体'"),
+     Column("bq_size3", "int").Default("14"), Column("bq_bold3", "int").Default("1")},
+    ""};
 
 // The work copy keeps the old width; the new register has the wide one.
 const TableDecl kBarcodesTmp = BarcodeTable("lib_tiaoma_tmp", "9");
@@ -31,7 +27,8 @@ const TableDecl kBarcodes = BarcodeTable("lib_tiaoma", "12");
 
 void TUpgradeRunner::Do2007_12_03() {
     // Label fonts: created and seeded with one row of defaults wherever the table is missing.
-    if (CreateTableIfMissing(kLabelFonts)) RunSql("insert into lib_biaoqianfont(bq_sign) values(0)");
+    if (CreateTableIfMissing(kLabelFonts))
+        RunSql("insert into lib_biaoqianfont(bq_sign) values(0)");
 
     // Recorded before any barcode table changes: a failure below is not retried by a later run.
     if (!CheckVerSign("ZZ20071203.BOOKBAR_LEN_12")) return;

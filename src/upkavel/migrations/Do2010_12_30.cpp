@@ -8,10 +8,10 @@
 namespace kavel {
 namespace {
 
-const TableDecl kReadingRooms{
-    "lib_YlsName",
-    {Column("yn_id", "int").NotNull().Default("0"), Column("yn_name", "char(40)").Default("'默认阅览室'")},
-    "yn_id"};
+const TableDecl kReadingRooms{"lib_YlsName",
+                              {Column("yn_id", "int").NotNull().Default("0"),
+                               Column("yn_name", "char(40)").Default("'默认阅览室'")},
+                              "yn_id"};
 
 }  // namespace
 

@@ -4,15 +4,15 @@ namespace kavel {
 
 TableDecl PeopleTable(const std::string& name, const std::string& codeType, bool keyed) {
     return {name,
-            {Column("pe_code", codeType).NotNull().Default("''"), Column("pe_name", "char(40)").Default("''")},
+            {Column("pe_code", codeType).NotNull().Default("''"),
+             Column("pe_name", "char(40)").Default("''")},
             keyed ? "pe_code" : ""};
 }
 
 TableDecl BarcodeTable(const std::string& name, const std::string& width) {
     return {name,
             {Column("tm_barcode", "char(" + width + ")").NotNull(),
-             Column("tm_mark", "char(1)").Default("'0'"),
-             Column("tm_no", "int").NotNull(),
+             Column("tm_mark", "char(1)").Default("'0'"), Column("tm_no", "int").NotNull(),
              Column("tm_logdate", "datetime").Default("getdate()"),
              Column("tm_enddate", "datetime").Default("getdate()")},
             ""};

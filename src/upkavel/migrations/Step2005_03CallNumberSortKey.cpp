@@ -19,7 +19,7 @@ void TUpgradeRunner::CallNumberSortKey2005_03() {
         const std::string key = NoOrderOfText(qrTmp.FieldByName("bm_bookno").AsString());
         const int bookNo = qrTmp.FieldByName("bm_no").AsInteger();
         RunSql(qrTmp1, {"update lib_bianma set", "  bm_noorder=" + Quoted(key),
-                                  "where bm_no=" + std::to_string(bookNo)});
+                        "where bm_no=" + std::to_string(bookNo)});
     });
 }
 

@@ -12,32 +12,28 @@
 namespace kavel {
 namespace {
 
-const TableDecl kCurTermNo{"lib_curtermno",
-                           {Column("ct_termno", "char(8)").NotNull(),
-                            Column("ct_date", "char(10)").NotNull()},
-                           ""};
+const TableDecl kCurTermNo{
+    "lib_curtermno",
+    {Column("ct_termno", "char(8)").NotNull(), Column("ct_date", "char(10)").NotNull()},
+    ""};
 
-const TableDecl kFaKuan{"lib_fakuan",
-                        {Column("fk_no", "int").Identity(),
-                         Column("fk_id", "char(9)").NotNull(),
-                         Column("fk_date", "datetime").Default("getdate()"),
-                         Column("fk_amount", "numeric(6,2)").Default("0"),
-                         Column("fk_why", "char(80)").Default("''"),
-                         Column("fk_operator", "char(6)").Default("''"),
-                         Column("fk_name", "char(8)").Default("''"),
-                         Column("fk_deptment", "char(40)").Default("''"),
-                         Column("fk_type", "int").Default("0"),
-                         Column("fk_optname", "char(20)").Default("''")},
-                        "fk_no"};
+const TableDecl kFaKuan{
+    "lib_fakuan",
+    {Column("fk_no", "int").Identity(), Column("fk_id", "char(9)").NotNull(),
+     Column("fk_date", "datetime").Default("getdate()"),
+     Column("fk_amount", "numeric(6,2)").Default("0"), Column("fk_why", "char(80)").Default("''"),
+     Column("fk_operator", "char(6)").Default("''"), Column("fk_name", "char(8)").Default("''"),
+     Column("fk_deptment", "char(40)").Default("''"), Column("fk_type", "int").Default("0"),
+     Column("fk_optname", "char(20)").Default("''")},
+    "fk_no"};
 
-const TableDecl kJieYueOrder{"lib_jieyueorder",
-                             {Column("jy_code", "char(10)").NotNull(),
-                              Column("jy_name", "char(40)").Default("''"),
-                              Column("jy_issn", "char(13)").Default("''"),
-                              Column("jy_price", "numeric(5,2)").Default("0.00"),
-                              Column("jy_number", "int").Default("0"),
-                              Column("jy_user", "char(6)").Default("''")},
-                             ""};
+const TableDecl kJieYueOrder{
+    "lib_jieyueorder",
+    {Column("jy_code", "char(10)").NotNull(), Column("jy_name", "char(40)").Default("''"),
+     Column("jy_issn", "char(13)").Default("''"),
+     Column("jy_price", "numeric(5,2)").Default("0.00"), Column("jy_number", "int").Default("0"),
+     Column("jy_user", "char(6)").Default("''")},
+    ""};
 
 }  // namespace
 

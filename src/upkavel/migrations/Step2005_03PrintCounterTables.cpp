@@ -11,9 +11,10 @@ namespace {
 
 // p4_id, p4_dzlx, the counters p4_1 .. p4_<counters>, p4_total.
 TableDecl PrintCounterTable(const std::string& name, int counters) {
-    TableDecl table{name,
-                    {Column("p4_id", "numeric(2,0)").NotNull(), Column("p4_dzlx", "char(10)").Default("''")},
-                    ""};
+    TableDecl table{
+        name,
+        {Column("p4_id", "numeric(2,0)").NotNull(), Column("p4_dzlx", "char(10)").Default("''")},
+        ""};
     for (int i = 1; i <= counters; ++i)
         table.columns.push_back({"p4_" + std::to_string(i), "numeric(6,0)", "", "0"});
     table.columns.push_back(Column("p4_total", "numeric(6,0)").Default("0"));

@@ -22,8 +22,8 @@ void Journal(QPainter& p, QRectF r, QColor cover) {
     p.setBrush(cover);
     p.drawRoundedRect(r, 2, 2);
     p.setBrush(cover.lighter(150));
-    p.drawRect(QRectF(r.left() + r.width() * 0.14, r.top() + r.height() * 0.18,
-                      r.width() * 0.72, r.height() * 0.16));
+    p.drawRect(QRectF(r.left() + r.width() * 0.14, r.top() + r.height() * 0.18, r.width() * 0.72,
+                      r.height() * 0.16));
     p.setBrush(cover.darker(130));
     p.drawRect(QRectF(r.left(), r.top(), r.width() * 0.07, r.height()));
 }

@@ -22,7 +22,9 @@ namespace fs = std::filesystem;
 
 constexpr std::uintmax_t kRotateAboveBytes = 10u * 1024 * 1024;
 
-fs::path Utf8Path(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+fs::path Utf8Path(const std::string& utf8) {
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
 
 std::string Utf8Of(const fs::path& path) {
     const std::u8string text = path.u8string();
@@ -51,7 +53,9 @@ std::string HostName() {
 std::string Now() {
     const auto now = std::chrono::system_clock::now();
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+    const auto millis =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
+        1000;
     std::tm local{};
 #ifdef _WIN32
     localtime_s(&local, &seconds);
@@ -107,7 +111,8 @@ RunJournal::RunJournal(const std::string& folder) {
 #else
     file_ = std::fopen(log.c_str(), "ab");
 #endif
-    if (file_ == nullptr) Fail("cannot open " + path_ + ": " + std::generic_category().message(errno));
+    if (file_ == nullptr)
+        Fail("cannot open " + path_ + ": " + std::generic_category().message(errno));
 }
 
 RunJournal::~RunJournal() {
@@ -126,7 +131,8 @@ void RunJournal::Header(const std::string& program, const TDatabase& libDB,
                         std::optional<bool> withEarlier) {
     std::string boxes;
     if (withEarlier)
-        boxes = std::string("; backup confirmed, earlier upgrades ") + (*withEarlier ? "ticked" : "unticked");
+        boxes = std::string("; backup confirmed, earlier upgrades ") +
+                (*withEarlier ? "ticked" : "unticked");
     Line("== " + program + " " + KAVEL_VERSION + ", data source " + libDB.AliasName + ", user " +
          libDB.ParamValue("USER NAME") + ", host " + HostName() + boxes);
 }

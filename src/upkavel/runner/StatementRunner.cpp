@@ -2,6 +2,8 @@
 // operation clears the query's lines (which also closes it) before adding its own, and closes the
 // query before returning; only a walk keeps its result open until its last row.
 
+#include <cassert>
+
 #include "DatabaseError.h"
 #include "DoubleQuotes.h"
 #include "TableDecl.h"
@@ -15,6 +17,8 @@ TUpgradeRunner::TUpgradeRunner(TDatabase& libDB, UpgradeProgress& progress,
     : qrTmp(libDB), qrTmp1(libDB), progress_(progress), messages_(messages) {}
 
 void TUpgradeRunner::Send(TQuery& query, const SqlText& statement, Returns returns) {
+    // A walk's per-row work runs on the other query; clearing the walked one would end the walk.
+    assert(&query != walked_);
     failedStatement_.clear();
     query.ClearSql();
     for (const auto& line : statement.Lines()) query.AddSql(line);
@@ -61,9 +65,9 @@ bool TUpgradeRunner::TableExists(const std::string& table) {
 }
 
 bool TUpgradeRunner::ColumnExists(const std::string& table, const std::string& column) {
-    return OpenAndTest(qrTmp, ("select name from syscolumns where name=" + Quoted(column) +
-                                     " and id in (select id from sysobjects where name = " +
-                                     Quoted(table) + ")"));
+    return OpenAndTest(
+        qrTmp, ("select name from syscolumns where name=" + Quoted(column) +
+                " and id in (select id from sysobjects where name = " + Quoted(table) + ")"));
 }
 
 void TUpgradeRunner::CreateTable(const TableDecl& table) {
@@ -83,10 +87,17 @@ void TUpgradeRunner::Walk(TQuery& query, const SqlText& statement,
     const LoopTally tally = BeginLoop();
     const std::size_t rows = query.RecordCount();
     progress_.LoopStarted(rows);
+    struct Walking {  // marks `query` as walked until the walk ends, also by an error
+        const TQuery*& walked;
+        const TQuery* enclosing;
+        ~Walking() { walked = enclosing; }
+    } walking{walked_, walked_};
+    walked_ = &query;
     while (!query.Eof()) {
         perRow();
         query.Next();
     }
+    walked_ = walking.enclosing;
     query.Close();
     EndLoop(tally, "over " + statement.Lines().front(), static_cast<long long>(rows));
 }

@@ -38,8 +38,8 @@ void TUpgradeRunner::RunUpgrade(bool withEarlier) {
     const auto start = std::chrono::steady_clock::now();
     const long long statementsBefore = statements_;
     const auto totals = [&] {
-        return "after " + Seconds(start) + " and " + std::to_string(statements_ - statementsBefore) +
-               " statements";
+        return "after " + Seconds(start) + " and " +
+               std::to_string(statements_ - statementsBefore) + " statements";
     };
     try {
         EnsureLedger();

@@ -122,7 +122,7 @@ public:
 
 private:
     // The baseline step's pieces, in run order.
-    void BaselinePrintTables();          // actions 1-8: print, notes and reminder tables
+    void BaselinePrintTables();           // actions 1-8: print, notes and reminder tables
     void BaselineParametersAndReaders();  // actions 9-15: parameters, prices, people, loans
     void BaselineCatalogueAndIssn();      // actions 16-22: ISSN import, catalogue, barcodes
     void BaselineMenusAndWorkTables();    // actions 23-36: menus, work tables, schedules
@@ -173,8 +173,9 @@ private:
     UpgradeProgress& progress_;
     UpgradeMessages& messages_;
     RunJournal* journal_ = nullptr;
-    long long statements_ = 0;  // sent in the life of the runner
-    long long discarded_ = 0;   // errors of protected statements
+    const TQuery* walked_ = nullptr;  // the query a walk is on, while its per-row work runs
+    long long statements_ = 0;        // sent in the life of the runner
+    long long discarded_ = 0;         // errors of protected statements
     int barPosition_ = 0;
     std::string currentStep_;
     std::string failedStatement_;

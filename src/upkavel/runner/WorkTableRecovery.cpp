@@ -42,8 +42,8 @@ void TUpgradeRunner::RecoverRebuild(const std::string& table, const std::string&
                                  std::to_string(saved) + " 行，而 " + table + " 只有 " +
                                  std::to_string(kept) + " 行。两个表都未改动，请核对后再升级。");
         RunSql("drop table " + workTable);
-        Recovered(workTable + " left by an interrupted rebuild dropped: " + table +
-                            " holds its " + std::to_string(kept) + " rows");
+        Recovered(workTable + " left by an interrupted rebuild dropped: " + table + " holds its " +
+                  std::to_string(kept) + " rows");
         return;
     }
     if (present) RunSql("drop table " + table);
@@ -51,14 +51,13 @@ void TUpgradeRunner::RecoverRebuild(const std::string& table, const std::string&
     try {
         RunSql(copyBack);
     } catch (const EDatabaseError& e) {
-        throw EDatabaseError(std::string(e.what()) + "\n" + table + " 的 " +
-                                 std::to_string(saved) + " 行仍保存在 " + workTable +
-                                 " 中，未被删除。",
+        throw EDatabaseError(std::string(e.what()) + "\n" + table + " 的 " + std::to_string(saved) +
+                                 " 行仍保存在 " + workTable + " 中，未被删除。",
                              e.Diagnostics());
     }
     RunSql("drop table " + workTable);
     Recovered(table + " rebuilt after an interrupted rebuild: " + std::to_string(saved) +
-                        " rows copied back from " + workTable);
+              " rows copied back from " + workTable);
 }
 
 void TUpgradeRunner::Recovered(const std::string& what) {
@@ -71,8 +70,8 @@ void TUpgradeRunner::RecoverWorkTables() {
         "lib_people", "lib_peopletmp",
         [this] {
             // The 2007-03-12 rebuild records its marker first; without it, the baseline's.
-            const bool wide = RowExists({"select vm_mess from ver_manage",
-                                         "where vm_mess=" + Quoted("PEOPLE_LEN_12")});
+            const bool wide = RowExists(
+                {"select vm_mess from ver_manage", "where vm_mess=" + Quoted("PEOPLE_LEN_12")});
             CreateTable(PeopleTable("lib_people", wide ? "char(12)" : "char(9)", true));
         },
         kPeopleCopyBack);

@@ -39,8 +39,7 @@ void FitWidth(QLabel& label, int width) {
 
 }  // namespace
 
-TFlashTools::TFlashTools(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+TFlashTools::TFlashTools(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
     setObjectName("FlashTools");
     setWindowTitle("Korven软件");
     setFixedSize(306, 206);

@@ -25,9 +25,12 @@ constexpr int kVkF12 = 123;
 // Windows virtual-key code of a Qt key, for the keys the form reacts to; 0 for the others.
 int VirtualKeyOf(int qtKey) {
     switch (qtKey) {
-        case Qt::Key_F11: return kVkF11;
-        case Qt::Key_F12: return kVkF12;
-        default: return 0;
+        case Qt::Key_F11:
+            return kVkF11;
+        case Qt::Key_F12:
+            return kVkF12;
+        default:
+            return 0;
     }
 }
 
@@ -44,9 +47,8 @@ QPalette WithTextColour(QPalette palette, const QColor& colour) {
 class TUpKavelMain::RunLock {
 public:
     explicit RunLock(TUpKavelMain& form)
-        : form_(form),
-          controls_{form.btUp, form.btExit, form.ckBefore, form.cbBackup, form.btDo,
-                    form.btDownload} {
+        : form_(form), controls_{form.btUp,     form.btExit, form.ckBefore,
+                                 form.cbBackup, form.btDo,   form.btDownload} {
         for (QWidget* control : controls_) {
             wasEnabled_.push_back(control->isEnabled());
             control->setEnabled(false);
@@ -156,8 +158,7 @@ void TUpKavelMain::ConnectHandlers() {
     connect(cbBackup, &QCheckBox::toggled, this, Application.Guard([this] { cbBackupClick(); }));
     connect(btUp, &QPushButton::clicked, this, Application.Guard([this] { btUpClick(); }));
     connect(btExit, &QPushButton::clicked, this, Application.Guard([this] { btExitClick(); }));
-    connect(btDo, &QPushButton::clicked, this,
-            Application.Guard([this] { btDoClick(); }));
+    connect(btDo, &QPushButton::clicked, this, Application.Guard([this] { btDoClick(); }));
     connect(btDownload, &QPushButton::clicked, this,
             Application.Guard([this] { btDownloadClick(); }));
 }

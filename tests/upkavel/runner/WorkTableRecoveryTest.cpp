@@ -58,11 +58,16 @@ const std::vector<Rebuild>& Rebuilds() {
         {"2007-03-12 lib_people", test::kLevel2005_03, "PEOPLE_LEN_12", false, "lib_people",
          "lib_peopletmp", "select pe_code, pe_name from lib_people order by pe_code", 9, 12,
          PeopleRebuild("char(12)", "char(12)")},
-        {"2007-12-03 lib_tiaoma", test::kLevel2005_03, "ZZ20071203.BOOKBAR_LEN_12", false,
-         "lib_tiaoma", "lib_tiaoma_tmp",
+        {"2007-12-03 lib_tiaoma",
+         test::kLevel2005_03,
+         "ZZ20071203.BOOKBAR_LEN_12",
+         false,
+         "lib_tiaoma",
+         "lib_tiaoma_tmp",
          "select tm_barcode, tm_mark, tm_no, tm_logdate, tm_enddate from lib_tiaoma order by "
          "tm_barcode",
-         9, 12,
+         9,
+         12,
          {CreateTableLines(BarcodeTable("lib_tiaoma_tmp", "9")), BarcodeCopyOut(),
           SqlLines{"drop table lib_tiaoma"}, CreateTableLines(BarcodeTable("lib_tiaoma", "12")),
           SqlLines{kBarcodeKey}, SqlLines{kBarcodeIndex}, BarcodeCopyBack()}},
@@ -74,7 +79,8 @@ const std::vector<Rebuild>& Rebuilds() {
 std::string CutAfter(const Rebuild& rebuild, std::size_t done) {
     std::string sql;
     if (*rebuild.marker != '\0')
-        sql += std::string("insert into ver_manage(vm_mess) values('") + rebuild.marker + "')\nGO\n";
+        sql +=
+            std::string("insert into ver_manage(vm_mess) values('") + rebuild.marker + "')\nGO\n";
     for (std::size_t i = 0; i < done; ++i) sql += Batch(rebuild.statements[i]);
     return sql;
 }
@@ -111,7 +117,9 @@ protected:
             return e.what();
         }
     }
-    int Count(const std::string& table) { return std::stoi(Column("select count(*) from " + table)[0]); }
+    int Count(const std::string& table) {
+        return std::stoi(Column("select count(*) from " + table)[0]);
+    }
     bool Exists(const std::string& name) {
         return !Column("select name from sysobjects where name = '" + name + "'").empty();
     }
@@ -133,7 +141,8 @@ TEST_F(WorkTableRecoveryTest, ARebuildCutAtAnyPointEndsWithEveryRowBack) {
         }
 
         for (std::size_t done = 1; done <= rebuild.statements.size(); ++done) {
-            SCOPED_TRACE(std::string(rebuild.name) + ", cut after statement " + std::to_string(done));
+            SCOPED_TRACE(std::string(rebuild.name) + ", cut after statement " +
+                         std::to_string(done));
             database.Close();
             StartStandinOn(rebuild.fixture, CutAfter(rebuild, done));
             reports = {};
@@ -144,10 +153,12 @@ TEST_F(WorkTableRecoveryTest, ARebuildCutAtAnyPointEndsWithEveryRowBack) {
             EXPECT_FALSE(Exists(rebuild.workTable));
             // The steps after the baseline widen lib_people again; under a marker recorded before
             // the cut, a table whose rows never left keeps the width the cut found.
-            EXPECT_EQ(ColumnsOf(rebuild.table)[0].length, done <= 2 ? rebuild.oldWidth : rebuild.newWidth);
+            EXPECT_EQ(ColumnsOf(rebuild.table)[0].length,
+                      done <= 2 ? rebuild.oldWidth : rebuild.newWidth);
             EXPECT_TRUE(Exists(std::string("PK_") + rebuild.table));
             if (std::string(rebuild.table) == "lib_tiaoma" && done > 2) {
-                EXPECT_NE(Schema().find("index PK_lib_tiaoma_code fillfactor 85"), std::string::npos);
+                EXPECT_NE(Schema().find("index PK_lib_tiaoma_code fillfactor 85"),
+                          std::string::npos);
             }
             if (!uninterrupted.empty()) {
                 EXPECT_EQ(Schema(), uninterrupted);
@@ -158,32 +169,37 @@ TEST_F(WorkTableRecoveryTest, ARebuildCutAtAnyPointEndsWithEveryRowBack) {
 
 TEST_F(WorkTableRecoveryTest, RowsInBothTablesAndFewerInTheTableStopTheRunBeforeAnyChange) {
     const Rebuild& barcodes = Rebuilds()[2];
-    StartStandinOn(barcodes.fixture,
-                   CutAfter(barcodes, 2) + "delete from lib_tiaoma where tm_barcode='B00000002'\nGO\n");
+    StartStandinOn(
+        barcodes.fixture,
+        CutAfter(barcodes, 2) + "delete from lib_tiaoma where tm_barcode='B00000002'\nGO\n");
     if (IsSkipped()) return;
     const std::size_t mark = TraceMark();
 
     const std::string error = Upgrade(false);
-    EXPECT_NE(error.find("lib_tiaoma_tmp 中留下 3 行，而 lib_tiaoma 只有 2 行"), std::string::npos) << error;
+    EXPECT_NE(error.find("lib_tiaoma_tmp 中留下 3 行，而 lib_tiaoma 只有 2 行"), std::string::npos)
+        << error;
     EXPECT_TRUE(reports.boxes.empty());
     EXPECT_EQ(Count("lib_tiaoma"), 2);
     EXPECT_EQ(Count("lib_tiaoma_tmp"), 3);
     for (const std::string& statement : TracedSince(mark)) {
         std::string head = statement.substr(0, 6);
-        std::transform(head.begin(), head.end(), head.begin(), [](unsigned char c) { return std::tolower(c); });
+        std::transform(head.begin(), head.end(), head.begin(),
+                       [](unsigned char c) { return std::tolower(c); });
         EXPECT_EQ(head, "select") << statement;
     }
 }
 
 TEST_F(WorkTableRecoveryTest, ACopyBackTheKeyRefusesKeepsTheWorkTableAndItsRows) {
     const Rebuild& barcodes = Rebuilds()[2];
-    StartStandinOn(barcodes.fixture,
-                   CutAfter(barcodes, 3) +
-                       "insert into lib_tiaoma_tmp(tm_barcode,tm_mark,tm_no) values('B00000001','0',9)\nGO\n");
+    StartStandinOn(
+        barcodes.fixture,
+        CutAfter(barcodes, 3) +
+            "insert into lib_tiaoma_tmp(tm_barcode,tm_mark,tm_no) values('B00000001','0',9)\nGO\n");
     if (IsSkipped()) return;
 
     const std::string error = Upgrade(false);
-    EXPECT_NE(error.find("lib_tiaoma 的 4 行仍保存在 lib_tiaoma_tmp 中"), std::string::npos) << error;
+    EXPECT_NE(error.find("lib_tiaoma 的 4 行仍保存在 lib_tiaoma_tmp 中"), std::string::npos)
+        << error;
     EXPECT_EQ(Count("lib_tiaoma_tmp"), 4);
     EXPECT_EQ(Count("lib_tiaoma"), 0);
 
