@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 #include "TApplication.h"
 
@@ -13,10 +15,13 @@ int main(int argc, char** argv) {
     // The journal every upgrade run appends to goes to a folder of this test process, never to
     // the user's own.
     char journalHome[] = "/tmp/upkavel-tests-XXXXXX";
-    if (mkdtemp(journalHome) != nullptr) setenv("XDG_DATA_HOME", journalHome, 1);
+    const bool ownJournalHome = mkdtemp(journalHome) != nullptr;
+    if (ownJournalHome) setenv("XDG_DATA_HOME", journalHome, 1);
     QApplication application(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
     kavel::Application.DestroyComponents();
+    std::error_code ignored;
+    if (ownJournalHome) std::filesystem::remove_all(journalHome, ignored);
     return result;
 }
