@@ -256,19 +256,10 @@ public:
         return rows;
     }
 
-    bool Exists(const std::string& object) {
-        return !Column("select name from sysobjects where name = '" + object + "'").empty();
-    }
-
-    std::optional<test::ColumnInfo> ColumnOf(const std::string& table, const std::string& column) {
-        for (const auto& c : ColumnsOf(table)) {
-            if (c.name == column) return c;
-        }
-        return std::nullopt;
-    }
-
     using StandinDatabaseTest::Column;
+    using StandinDatabaseTest::ColumnOf;
     using StandinDatabaseTest::ColumnsOf;
+    using StandinDatabaseTest::Exists;
     using StandinDatabaseTest::Rows;
 
     std::unique_ptr<TUpKavelMain> form;

@@ -166,6 +166,18 @@ std::vector<ColumnInfo> StandinDatabaseTest::ColumnsOf(const std::string& table)
     return kavel::test::ColumnsOf([this](const std::string& sql) { return Rows(sql); }, table);
 }
 
+std::optional<ColumnInfo> StandinDatabaseTest::ColumnOf(const std::string& table,
+                                                        const std::string& column) {
+    for (const auto& c : ColumnsOf(table)) {
+        if (c.name == column) return c;
+    }
+    return std::nullopt;
+}
+
+bool StandinDatabaseTest::Exists(const std::string& object) {
+    return !Column("select name from sysobjects where name = '" + object + "'").empty();
+}
+
 std::string StandinDatabaseTest::Schema() {
     return SchemaOf([this](const std::string& sql) { return Rows(sql); });
 }

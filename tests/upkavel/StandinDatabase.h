@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -71,6 +72,10 @@ protected:
     std::vector<std::vector<std::string>> Rows(const std::string& sql);
     // The columns of a table in column order; empty when there is no such table.
     std::vector<ColumnInfo> ColumnsOf(const std::string& table);
+    // One column of a table; nothing when the table or the column is missing.
+    std::optional<ColumnInfo> ColumnOf(const std::string& table, const std::string& column);
+    // Whether any catalogue object of that name exists.
+    bool Exists(const std::string& object);
     // Every user table with its columns, keys and indexes, one line each, in name order: the
     // form of tests/upkavel/expected/*.schema.
     std::string Schema();

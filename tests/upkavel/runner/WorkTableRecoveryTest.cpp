@@ -120,9 +120,6 @@ protected:
     int Count(const std::string& table) {
         return std::stoi(Column("select count(*) from " + table)[0]);
     }
-    bool Exists(const std::string& name) {
-        return !Column("select name from sysobjects where name = '" + name + "'").empty();
-    }
     Reports reports;
 };
 
