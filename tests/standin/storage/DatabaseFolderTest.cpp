@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <stdexcept>
-
-#include "StorageTestSupport.h"
+#include "TestSupport.h"
 #include "storage/DatabaseFolder.h"
 
 namespace standin {
@@ -11,22 +9,11 @@ namespace {
 using testing::TempDir;
 using testing::WriteBytes;
 
-std::string CreateError(const DatabaseFolder& folder) {
-    try {
-        folder.PrepareForCreate();
-    } catch (const std::runtime_error& e) {
-        return e.what();
-    }
-    return "";
+std::string CreateError(const DatabaseFolder& f) {
+    return testing::ErrorText([&] { f.PrepareForCreate(); });
 }
-
-std::string OpenError(const DatabaseFolder& folder) {
-    try {
-        folder.OpenAndLock();
-    } catch (const std::runtime_error& e) {
-        return e.what();
-    }
-    return "";
+std::string OpenError(const DatabaseFolder& f) {
+    return testing::ErrorText([&] { f.OpenAndLock(); });
 }
 
 // A folder with every file in place (contents of snapshot and log are checked elsewhere).

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "EngineTestSupport.h"
-#include "StorageTestSupport.h"
+#include "TestSupport.h"
 
 namespace standin {
 namespace {

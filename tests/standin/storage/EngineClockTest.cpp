@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 
 #include "EngineClock.h"
 
@@ -10,26 +11,19 @@ namespace {
 
 using namespace std::chrono;
 
+// The clock gives local time; the cases below hold in UTC, set for the test's length.
 class EngineClock : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* tz = std::getenv("TZ");
-        if (tz != nullptr) saved_ = tz;
-        hadTz_ = tz != nullptr;
+        if (const char* tz = std::getenv("TZ")) saved_ = tz;
         setenv("TZ", "UTC", 1);
         tzset();
     }
     void TearDown() override {
-        if (hadTz_)
-            setenv("TZ", saved_.c_str(), 1);
-        else
-            unsetenv("TZ");
+        saved_ ? setenv("TZ", saved_->c_str(), 1) : unsetenv("TZ");
         tzset();
     }
-
-private:
-    std::string saved_;
-    bool hadTz_ = false;
+    std::optional<std::string> saved_;
 };
 
 system_clock::time_point At(sys_days day, microseconds sinceMidnight) {

@@ -1,34 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <stdexcept>
-
-#include "StorageTestSupport.h"
+#include "TestSupport.h"
 #include "storage/SnapshotFile.h"
 
 namespace standin {
 namespace {
-
-std::string ErrorOf(std::string bytes) {
-    try {
-        DecodeSnapshot(std::move(bytes), "db/snapshot.bin");
-    } catch (const std::runtime_error& e) {
-        return e.what();
-    }
-    return "";
-}
-
-TEST(SnapshotFile, RoundTripThroughDisk) {
-    testing::TempDir dir;
-    const std::string payload = std::string("state\0with zero bytes\xFF", 23);
-    WriteSnapshotFile(dir / "snapshot.bin", 42, payload);
-    EXPECT_FALSE(std::filesystem::exists(dir / "snapshot.bin.tmp"));
-    const SnapshotContents read = ReadSnapshotFile(dir / "snapshot.bin");
-    EXPECT_EQ(read.generation, 42u);
-    EXPECT_EQ(read.payload, payload);
-
-    WriteSnapshotFile(dir / "snapshot.bin", 43, "newer");
-    EXPECT_EQ(ReadSnapshotFile(dir / "snapshot.bin").payload, "newer");
-}
 
 TEST(SnapshotFile, DamageIsNamed) {
     const std::string good = EncodeSnapshot(5, "0123456789abcdef");
@@ -50,7 +26,8 @@ TEST(SnapshotFile, DamageIsNamed) {
         {"header flipped", flippedHeader, "header is damaged"},
     };
     for (const auto& c : cases) {
-        const std::string error = ErrorOf(c.bytes);
+        const std::string error =
+            testing::ErrorText([&] { DecodeSnapshot(c.bytes, "db/snapshot.bin"); });
         EXPECT_NE(error.find(c.expect), std::string::npos) << c.name << ": " << error;
         EXPECT_NE(error.find("db/snapshot.bin"), std::string::npos) << c.name << ": " << error;
     }

@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "ChildProcess.h"
-#include "StorageTestSupport.h"
+#include "TestSupport.h"
 
 namespace standin {
 namespace {
@@ -43,153 +43,80 @@ RunResult Exec(const std::filesystem::path& dir, const std::string& sql) {
     return RunProgram({kProgram, "exec", dir.string(), sql});
 }
 
-bool IsEmptyFolder(const std::filesystem::path& dir) {
-    return std::filesystem::is_directory(dir) && std::filesystem::is_empty(dir);
-}
-
-TEST(SqlstandinInit, RunsScriptsSplitAtGoLines) {
+// A script that fails leaves no database and nothing else behind, whether the folder was absent
+// or empty; scripts that run are split at GO lines and run in order.
+TEST(SqlstandinInit, RunsScriptsOrLeavesNoDatabase) {
     TempDir tmp;
+    WriteBytes(tmp / "bad.sql", std::string(kCreate) + "\nGO\ninsert into nope values (1)\nGO\n");
     WriteBytes(tmp / "a.sql", std::string("\xEF\xBB\xBF") + kCreate +
                                   "\r\ngo\r\ninsert into t values (1, 'one')\r\n  GO  \r\n"
                                   "insert into t values (2, 'two')\n");
     WriteBytes(tmp / "b.sql", "update t set c='deux' where id=2\nGO\n\nGO\n");
-    const RunResult init = Init(tmp / "db", {tmp / "a.sql", tmp / "b.sql"});
-    ASSERT_EQ(init.status, 0) << init.err;
-
-    const RunResult select = Exec(tmp / "db", "select id, c from t order by id");
-    EXPECT_EQ(select.status, 0) << select.err;
-    EXPECT_TRUE(Contains(select.out, "1\tone\n2\tdeux\n")) << select.out;
-}
-
-TEST(SqlstandinInit, FailingScriptLeavesNoDatabase) {
-    TempDir tmp;
-    WriteBytes(tmp / "bad.sql", std::string(kCreate) + "\nGO\ninsert into nope values (1)\nGO\n");
-    WriteBytes(tmp / "good.sql",
-               std::string(kCreate) + "\nGO\ninsert into t values (7, 'seven')\n");
-
     for (const bool folderExists : {false, true}) {
         const auto dir = tmp / (folderExists ? "empty" : "absent");
         if (folderExists) std::filesystem::create_directory(dir);
         const RunResult init = Init(dir, {tmp / "bad.sql"});
         EXPECT_EQ(init.status, 1);
-        EXPECT_TRUE(Contains(init.err, "Invalid object name 'nope'.")) << init.err;
-        EXPECT_TRUE(Contains(init.err, "batch 2")) << init.err;
+        EXPECT_TRUE(Contains(init.err,
+                             "batch 2 failed:\nMsg 208, Level 16, State 1, Line 1\n"
+                             "Invalid object name 'nope'."))
+            << init.err;
         EXPECT_EQ(std::filesystem::exists(dir), folderExists);
-        if (folderExists) {
-            EXPECT_TRUE(IsEmptyFolder(dir));
-        }
+        EXPECT_TRUE(!folderExists || std::filesystem::is_empty(dir));
         EXPECT_TRUE(Contains(Exec(dir, "select 1").err,
                              folderExists ? "is not a sqlstandin database" : "does not exist"));
 
-        const RunResult again = Init(dir / ".", {tmp / "good.sql"});
+        const RunResult again = Init(dir / ".", {tmp / "a.sql", tmp / "b.sql"});
         ASSERT_EQ(again.status, 0) << again.err;
-        EXPECT_TRUE(Contains(Exec(dir, "select id, c from t").out, "7\tseven"))
-            << "the failed attempt left nothing behind";
+        EXPECT_TRUE(
+            Contains(Exec(dir, "select id, c from t order by id").out, "1\tone\n2\tdeux\n"));
         for (const auto& entry : std::filesystem::directory_iterator(dir))
             EXPECT_FALSE(Contains(entry.path().filename().string(), "sqlstandin-init"))
                 << entry.path();
     }
 }
 
-TEST(SqlstandinInit, RefusesAFolderInUse) {
+// Batches from the command line or standard input run one by one; errors are printed as sqlcmd
+// prints them, later batches still run, the status is 1, and --trace records each batch.
+TEST(SqlstandinExec, RunsBatchesReportsErrorsAndTraces) {
     TempDir tmp;
-    std::filesystem::create_directory(tmp / "mine");
-    WriteBytes(tmp / "mine" / "keep.txt", "data");
-    RunResult init = Init(tmp / "mine", {});
-    EXPECT_EQ(init.status, 1);
-    EXPECT_TRUE(Contains(init.err, "is not empty")) << init.err;
-    EXPECT_EQ(ReadBytes(tmp / "mine" / "keep.txt"), "data");
-
-    ASSERT_EQ(Init(tmp / "db", {}).status, 0);
-    ASSERT_EQ(Exec(tmp / "db", kCreate).status, 0);
-    init = Init(tmp / "db", {});
-    EXPECT_EQ(init.status, 1);
-    EXPECT_TRUE(Contains(init.err, "already holds a database")) << init.err;
-    EXPECT_EQ(Exec(tmp / "db", "insert into t values (1, 'still here')").status, 0);
-
-    init = RunProgram(
-        {kProgram, "init", (tmp / "other").string(), "--script", (tmp / "missing.sql").string()});
-    EXPECT_EQ(init.status, 1);
-    EXPECT_TRUE(Contains(init.err, "missing.sql")) << init.err;
-    EXPECT_FALSE(std::filesystem::exists(tmp / "other"));
-}
-
-TEST(SqlstandinExec, ReportsErrorsSqlcmdStyleAndExitsWithOne) {
-    TempDir tmp;
-    ASSERT_EQ(Init(tmp / "db", {}).status, 0);
-    const RunResult ok = Exec(tmp / "db", "-- a comment first\n" + std::string(kCreate) +
-                                              "\nGO\ninsert into t values (1, 'a')");
+    const std::string db = (tmp / "db").string();
+    ASSERT_EQ(Init(db, {}).status, 0);
+    const RunResult ok = Exec(
+        db, "-- a comment first\n" + std::string(kCreate) + "\nGO\ninsert into t values (1, 'a')");
     EXPECT_EQ(ok.status, 0) << ok.out << ok.err;
     EXPECT_TRUE(Contains(ok.out, std::string(kOneRowAffected) + "\n")) << ok.out;
-
     const RunResult bad =
-        Exec(tmp / "db", "insert into nope values (1)\nGO\ninsert into t values (2, 'b')");
+        Exec(db, "insert into nope values (1)\nGO\ninsert into t values (2, 'b')");
     EXPECT_EQ(bad.status, 1);
     EXPECT_TRUE(
         Contains(bad.out, "Msg 208, Level 16, State 1, Line 1\nInvalid object name 'nope'.\n"))
         << bad.out;
     EXPECT_TRUE(Contains(bad.out, kOneRowAffected)) << "later batches still run";
-}
 
-TEST(SqlstandinExec, RunsStandardInputAndTracesEachBatch) {
-    TempDir tmp;
-    ASSERT_EQ(Init(tmp / "db", {}).status, 0);
     const auto trace = tmp / "trace.jsonl";
     const RunResult run =
-        RunProgram({kProgram, "exec", (tmp / "db").string(), "--trace", trace.string(), "--fsync"},
-                   std::string(kCreate) + "\r\nGO\r\ninsert into nope values (1)\nGO\n");
+        RunProgram({kProgram, "exec", db, "--trace", trace.string(), "--fsync"},
+                   "create table u (a int)\r\nGO\r\ninsert into nope values (1)\nGO\n");
     EXPECT_EQ(run.status, 1);
     std::istringstream lines(ReadBytes(trace));
     std::string first, second, extra;
     std::getline(lines, first);
     std::getline(lines, second);
     EXPECT_FALSE(std::getline(lines, extra));
-    EXPECT_EQ(first, std::string(R"({"seq":1,"session":51,"text":")") + kCreate +
-                         R"(\r\n","error":null})");
+    EXPECT_EQ(first, R"({"seq":1,"session":51,"text":"create table u (a int)\r\n","error":null})");
     EXPECT_TRUE(
         Contains(second, R"("error":{"number":208,"message":"Invalid object name 'nope'."})"))
         << second;
 }
 
-TEST(SqlstandinExec, RefusesADatabaseThatAnotherProcessHasOpen) {
+// Each refusal gives its reason and status and changes nothing: an init on a database leaves it
+// working, and a missing script leaves no folder behind.
+TEST(SqlstandinProgram, RefusalsAreClearAndChangeNothing) {
     TempDir tmp;
-    ASSERT_EQ(Init(tmp / "db", {}).status, 0);
-    ChildProcess holder({kProgram, "exec", (tmp / "db").string()});
-    holder.Write(std::string(kCreate) + "\nGO\nselect 1 as up\nGO\n");
-    std::optional<std::string> line;
-    while ((line = holder.ReadLine(std::chrono::seconds(20))) && *line != "up") {
-    }
-    ASSERT_TRUE(line) << "the first exec did not start: " << holder.Stderr();
-
-    const RunResult second = Exec(tmp / "db", "insert into t values (1, 'x')");
-    EXPECT_EQ(second.status, 1);
-    EXPECT_TRUE(Contains(second.err, "is in use by another sqlstandin process")) << second.err;
-
-    holder.CloseInput();
-    EXPECT_EQ(holder.Wait(), 0);
-    EXPECT_EQ(Exec(tmp / "db", "insert into t values (1, 'x')").status, 0);
-}
-
-// A long script whose results are long too: both pipes fill while the script is still being
-// written, so the writer must take in output meanwhile instead of waiting for input room.
-TEST(SqlstandinExec, ALongScriptWithLongResultsRunsThroughFullPipes) {
-    TempDir tmp;
-    ASSERT_EQ(Init(tmp / "db", {}).status, 0);
-    const std::string wide(200, 'x');
-    const int batches = 1000;  // about 220 KB each way, several times a pipe's buffer
-    std::string script;
-    for (int i = 0; i < batches; ++i) script += "select '" + wide + "' as c\nGO\n";
-    const RunResult run = RunProgram({kProgram, "exec", (tmp / "db").string()}, script);
-    EXPECT_EQ(run.status, 0) << run.err;
-    int rows = 0;
-    for (std::size_t at = run.out.find(wide); at != std::string::npos;
-         at = run.out.find(wide, at + wide.size()))
-        ++rows;
-    EXPECT_EQ(rows, batches);
-}
-
-TEST(SqlstandinProgram, UsageErrorsAreClear) {
-    TempDir tmp;
+    const std::string db = (tmp / "db").string(), other = (tmp / "other").string();
+    ASSERT_EQ(Init(db, {}).status, 0);
+    ASSERT_EQ(Exec(db, kCreate).status, 0);
     const struct {
         std::vector<std::string> args;
         int status;
@@ -205,6 +132,8 @@ TEST(SqlstandinProgram, UsageErrorsAreClear) {
          2,
          "needs a positive whole number of bytes, not 'lots'"},
         {{"exec", (tmp / "nothing").string(), "select 1"}, 1, "does not exist"},
+        {{"init", db}, 1, "already holds a database"},
+        {{"init", other, "--script", (tmp / "missing.sql").string()}, 1, "missing.sql"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args{kProgram};
@@ -213,6 +142,8 @@ TEST(SqlstandinProgram, UsageErrorsAreClear) {
         EXPECT_EQ(r.status, c.status) << c.expect;
         EXPECT_TRUE(Contains(r.err, c.expect)) << r.err;
     }
+    EXPECT_EQ(Exec(db, "insert into t values (1, 'still here')").status, 0);
+    EXPECT_FALSE(std::filesystem::exists(other));
     const RunResult help = RunProgram({kProgram, "--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(Contains(help.out, "defaults to StandIn.2016")) << help.out;

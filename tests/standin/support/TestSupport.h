@@ -1,11 +1,14 @@
 #pragma once
-// Helpers shared by the storage tests: a fresh temporary folder per test, and file bytes.
+// Helpers shared by the stand-in's tests: a fresh temporary folder per test, file bytes, and the
+// text of the error an action throws.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -16,7 +19,7 @@ public:
     TempDir() {
         std::random_device rd;
         path_ = std::filesystem::temp_directory_path() /
-                ("standin-storage-" + std::to_string(::getpid()) + "-" + std::to_string(rd()));
+                ("standin-test-" + std::to_string(::getpid()) + "-" + std::to_string(rd()));
         std::filesystem::create_directories(path_);
     }
     ~TempDir() {
@@ -42,6 +45,17 @@ inline void WriteBytes(const std::filesystem::path& file, std::string_view bytes
 inline std::string ReadBytes(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The message of the std::runtime_error `action` throws; empty when it throws none.
+template <class Action>
+std::string ErrorText(Action&& action) {
+    try {
+        action();
+    } catch (const std::runtime_error& e) {
+        return e.what();
+    }
+    return "";
 }
 
 }  // namespace standin::testing

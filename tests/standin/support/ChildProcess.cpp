@@ -34,7 +34,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& args) {
         std::vector<char*> argv;
         for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
-        ::execv(argv[0], argv.data());
+        ::execvp(argv[0], argv.data());
         ::_exit(127);
     }
     ::close(in[0]);

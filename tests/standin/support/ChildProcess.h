@@ -1,8 +1,9 @@
 #pragma once
-// Runs the sqlstandin program from tests: arguments, standard input and output through pipes,
-// SIGKILL on demand. Every read has a deadline so a hung child fails the test instead of hanging
-// it. Writing never waits on a child that is itself blocked writing: while standard input is full,
-// whatever the child has printed on standard output or error is read into buffers.
+// Runs a program from tests (a path, or a name looked up in PATH): arguments, standard input and
+// output through pipes, SIGKILL on demand. Every read has a deadline so a hung child fails the
+// test instead of hanging it. Writing never waits on a child that is itself blocked writing:
+// while standard input is full, whatever the child has printed on standard output or error is
+// read into buffers.
 
 #include <chrono>
 #include <optional>
