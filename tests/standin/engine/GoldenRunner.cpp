@@ -24,8 +24,8 @@
 #include <string>
 #include <vector>
 
-#include "Database.h"
-#include "exec/TextFormat.h"
+#include "TestDatabase.h"
+#include "sql/ScriptSplitter.h"
 #include "types/DateTimeOps.h"
 
 namespace {
@@ -116,28 +116,6 @@ std::string Nonconforming(const standin::ResultColumn& c, const standin::Value& 
     }
 }
 
-// Splits a script at lines that hold only GO.
-std::vector<std::string> SplitAtGo(const std::string& script) {
-    std::vector<std::string> batches(1);
-    std::istringstream in(script);
-    std::string line;
-    bool first = true;
-    while (std::getline(in, line)) {
-        std::string t = line;
-        while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.pop_back();
-        while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.erase(0, 1);
-        if (t == "GO" || t == "go" || t == "Go") {
-            batches.emplace_back();
-            first = true;
-            continue;
-        }
-        if (!first) batches.back() += "\n";
-        batches.back() += line;
-        first = false;
-    }
-    return batches;
-}
-
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> out;
     std::istringstream in(text);
@@ -145,12 +123,6 @@ std::vector<std::string> Lines(const std::string& text) {
     while (std::getline(in, line)) out.push_back(line);
     while (!out.empty() && out.back().empty()) out.pop_back();
     return out;
-}
-
-std::string Image(const standin::Database& db) {
-    std::ostringstream out;
-    db.Save(out);
-    return out.str();
 }
 
 }  // namespace
@@ -170,24 +142,18 @@ int main(int argc, char** argv) {
         std::cerr << argv[1] << ": no batches\n";
         return 1;
     }
-    standin::Database db;
-    standin::Session session;
-    std::vector<standin::AppliedStatement> applied;
-    standin::ExecContext ctx;
-    ctx.clock = [] {
-        standin::DateTime t;
-        t.days = standin::DaysFromCivil(2008, 1, 15);
-        t.ticks = (10 * 3600 + 30 * 60) * 300;
-        return t;
+    using standin::testing::Image;
+    standin::testing::TestDatabase db;
+    db.ctx.clock = [] {
+        return standin::DateTime{standin::DaysFromCivil(2008, 1, 15), (10 * 3600 + 30 * 60) * 300};
     };
-    ctx.applied = &applied;
     int failures = 0;
     std::map<std::string, std::string> vars;
     for (const Block& b : blocks) {
         std::string batch = Substitute(b.batch, vars);
         standin::BatchOutcome outcome;
-        for (const std::string& part : SplitAtGo(batch)) {
-            standin::BatchOutcome o = db.ExecuteBatch(session, part, ctx);
+        for (const std::string& part : standin::SplitScript(batch)) {
+            standin::BatchOutcome o = db.Execute(part);
             for (auto& st : o.statements) outcome.statements.push_back(std::move(st));
         }
         if (!b.capture.empty()) {
@@ -227,12 +193,12 @@ int main(int argc, char** argv) {
     // The log of applied statements must rebuild the same state.
     standin::Database replayed;
     try {
-        for (auto& a : applied) replayed.Replay(a);
+        for (auto& a : db.applied) replayed.Replay(a);
     } catch (const std::exception& e) {
         std::cerr << argv[1] << ": replay failed: " << e.what() << "\n";
         ++failures;
     }
-    std::string image = Image(db);
+    std::string image = Image(db.db);
     if (Image(replayed) != image) {
         std::cerr << argv[1] << ": replaying the applied statements gives a different state\n";
         ++failures;

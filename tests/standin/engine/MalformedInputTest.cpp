@@ -4,9 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <random>
-#include <sstream>
 
-#include "Database.h"
+#include "TestDatabase.h"
 
 namespace standin {
 namespace {
@@ -38,11 +37,7 @@ const char* const kCorpus[] = {
     "name = 'lib_bianma')",
 };
 
-std::string Image(const Database& db) {
-    std::ostringstream out;
-    db.Save(out);
-    return out.str();
-}
+using testing::Image;
 
 std::string Mutate(const std::string& s, std::mt19937& rng) {
     std::uniform_int_distribution<std::size_t> pos(0, s.empty() ? 0 : s.size() - 1);
@@ -71,17 +66,14 @@ TEST(MalformedInput, RefusedStatementsChangeNothing) {
     std::mt19937 rng(20071103);
     int refused = 0, ran = 0;
     for (int round = 0; round < 1000; ++round) {
-        Database db;
-        Session session;
-        ExecContext ctx;
-        ctx.clock = [] { return DateTime{39000, 0}; };
-        db.ExecuteBatch(session, kSetup, ctx);
+        testing::TestDatabase db;
+        db.Execute(kSetup);
         std::string text = Mutate(kCorpus[rng() % std::size(kCorpus)], rng);
         if (rng() % 3 == 0) text = Mutate(text, rng);
-        std::string before = Image(db);
-        BatchOutcome out = db.ExecuteBatch(session, text, ctx);
+        const std::string before = Image(db.db);
+        const BatchOutcome out = db.Execute(text);
         if (out.statements.empty()) {  // only blanks or comments left: nothing to run
-            EXPECT_EQ(Image(db), before) << text;
+            EXPECT_EQ(Image(db.db), before) << text;
             continue;
         }
         bool failed = false;
@@ -94,7 +86,7 @@ TEST(MalformedInput, RefusedStatementsChangeNothing) {
         }
         if (failed && out.statements.size() == 1) {
             ++refused;
-            EXPECT_EQ(Image(db), before) << "refused statement changed the state: " << text;
+            EXPECT_EQ(Image(db.db), before) << "refused statement changed the state: " << text;
         } else {
             ++ran;
         }
@@ -105,16 +97,11 @@ TEST(MalformedInput, RefusedStatementsChangeNothing) {
 }
 
 TEST(MalformedInput, DeepNestingIsRefusedNotFatal) {
-    Database db;
-    Session session;
-    ExecContext ctx;
-    std::string deep = "select " + std::string(5000, '(') + "1" + std::string(5000, ')');
-    BatchOutcome out = db.ExecuteBatch(session, deep, ctx);
-    ASSERT_EQ(out.statements.size(), 1u);
-    ASSERT_TRUE(out.statements[0].failed);
-    EXPECT_EQ(out.statements[0].messages[0].number, 191);
-    out = db.ExecuteBatch(session, "select " + std::string(3000, '-') + "1", ctx);
-    EXPECT_TRUE(out.statements[0].failed);
+    testing::TestDatabase db;
+    EXPECT_EQ(db.Run("select " + std::string(5000, '(') + "1" + std::string(5000, ')')),
+              "Msg 191, Level 15, State 1, Line 1\nSome part of your SQL statement is nested too "
+              "deeply. Rewrite the query or break it up into smaller queries.\n");
+    EXPECT_EQ(db.Run("select " + std::string(3000, '-') + "1").substr(0, 4), "Msg ");
 }
 
 }  // namespace
