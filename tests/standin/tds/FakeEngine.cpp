@@ -36,40 +36,6 @@ StatementOutcome Failure(std::vector<SqlMessage> messages) {
     return s;
 }
 
-StatementOutcome EveryType() {
-    ResultSet rs;
-    rs.columns = {
-        {"c_char", SqlType{TypeId::Char, 6}},
-        {"c_varchar", SqlType{TypeId::VarChar, 10}},
-        {"c_text", SqlType{TypeId::Text}},
-        {"c_int", SqlType{TypeId::Int}},
-        {"c_smallint", SqlType{TypeId::SmallInt}},
-        {"c_tinyint", SqlType{TypeId::TinyInt}},
-        {"c_bit", SqlType{TypeId::Bit}},
-        {"c_numeric", SqlType{TypeId::Numeric, 0, 10, 2}},
-        {"c_decimal", SqlType{TypeId::Decimal, 0, 38, 5}},
-        {"c_datetime", SqlType{TypeId::DateTime}},
-        {"c_long_text", SqlType{TypeId::Text}},
-    };
-    const Int128 big =
-        static_cast<Int128>(1234567890123456789LL) * 10000000000000000LL + 123456789012345LL;
-    rs.rows.push_back({
-        std::string("\xD6\xD0\xCE\xC4  "),        // 中文 + two blanks: char(6) counts bytes
-        std::string("\xC9\xFD\xBC\xB6"),          // 升级
-        std::string("\xB3\xA4\xCE\xC4\xB1\xBE"),  // 长文本
-        std::int64_t{-2147483647 - 1},
-        std::int64_t{-32768},
-        std::int64_t{255},
-        std::int64_t{1},
-        Decimal{-1234567890, 10, 2},  // -12345678.90
-        Decimal{big, 38, 5},          // 12345678901234567890123456789012345 / 10^5
-        DateTime{42427, (13 * 3600 + 45 * 60 + 30) * 300 + 299},  // 2016-02-29 13:45:30.997
-        std::string(20000, 'x'),
-    });
-    rs.rows.push_back(std::vector<Value>(rs.columns.size(), Value{}));
-    return Select(std::move(rs));
-}
-
 StatementOutcome Many(long n) {
     ResultSet rs;
     rs.columns = {{"id", SqlType{TypeId::Int}}, {"name", SqlType{TypeId::VarChar, 20}}};
@@ -87,9 +53,7 @@ bool FakeEngine::CheckLogin(std::string_view user, std::string_view password) co
 BatchOutcome FakeEngine::ExecuteBatch(Session&, std::string_view sqlUtf8) {
     const std::string_view sql = Trimmed(sqlUtf8);
     BatchOutcome out;
-    if (sql == "select types") {
-        out.statements.push_back(EveryType());
-    } else if (sql == "select 1") {
+    if (sql == "select 1") {
         out.statements.push_back(SelectOne());
     } else if (sql.starts_with("select many ")) {
         out.statements.push_back(Many(std::stol(std::string(sql.substr(12)))));

@@ -81,6 +81,13 @@ std::vector<TextRow> OdbcTestClient::Query(const std::string& sql) {
     return rows;
 }
 
+OdbcDiagnostic OdbcTestClient::FirstError(const std::string& sql) {
+    const SQLRETURN rc = Execute(sql);
+    std::vector<OdbcDiagnostic> d = StatementDiagnostics();
+    if (rc != SQL_ERROR || d.empty()) throw OdbcFailure("'" + sql + "' did not fail", d);
+    return d[0];
+}
+
 std::vector<OdbcColumn> OdbcTestClient::Describe() {
     SQLSMALLINT count = 0;
     SQLNumResultCols(stmt_, &count);

@@ -48,6 +48,8 @@ public:
     void Run(const std::string& sql);
     // Runs `sql` and returns every row of its first result set as text (nullopt for NULL).
     std::vector<TextRow> Query(const std::string& sql);
+    // Runs `sql`, which must fail (else OdbcFailure), and returns its first diagnostic.
+    OdbcDiagnostic FirstError(const std::string& sql);
 
     std::vector<OdbcColumn> Describe();
     bool Fetch();

@@ -68,16 +68,11 @@ void RawTdsClient::SendMessage(std::uint8_t type, const ByteVector& payload) {
     do {
         const std::size_t n = std::min(kBody, payload.size() - offset);
         const bool last = offset + n == payload.size();
-        ByteVector packet{type,
-                          static_cast<std::uint8_t>(last ? 1 : 0),
-                          static_cast<std::uint8_t>((n + 8) >> 8),
-                          static_cast<std::uint8_t>(n + 8),
-                          0,
-                          0,
-                          id++,
-                          0};
-        packet.insert(packet.end(), payload.begin() + static_cast<std::ptrdiff_t>(offset),
-                      payload.begin() + static_cast<std::ptrdiff_t>(offset + n));
+        const ByteVector packet =
+            Packet(type, last ? 1 : 0, n + 8,
+                   ByteVector(payload.begin() + static_cast<std::ptrdiff_t>(offset),
+                              payload.begin() + static_cast<std::ptrdiff_t>(offset + n)),
+                   id++);
         SendBytes(packet);
         offset += n;
     } while (offset < payload.size());
@@ -120,6 +115,18 @@ bool RawTdsClient::WaitForClose(int timeoutMs) {
         const ssize_t n = recv(fd_, buffer, sizeof buffer, 0);
         if (n <= 0) return true;
     }
+}
+
+ByteVector Packet(std::uint8_t type, std::uint8_t status, std::size_t length,
+                  const ByteVector& body, std::uint8_t id) {
+    ByteVector p(8 + body.size(), 0);
+    p[0] = type;
+    p[1] = status;
+    p[2] = static_cast<std::uint8_t>(length >> 8);
+    p[3] = static_cast<std::uint8_t>(length);
+    p[6] = id;
+    std::copy(body.begin(), body.end(), p.begin() + 8);
+    return p;
 }
 
 ByteVector BuildLogin7(std::string_view user, std::string_view password) {

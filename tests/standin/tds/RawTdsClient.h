@@ -32,6 +32,9 @@ private:
     int fd_ = -1;
 };
 
+// A packet header (length in big-endian, as sent; it may lie) followed by `body`.
+ByteVector Packet(std::uint8_t type, std::uint8_t status, std::size_t length,
+                  const ByteVector& body = {}, std::uint8_t id = 1);
 // A LOGIN7 record for TDS 7.4 (ASCII user and password).
 ByteVector BuildLogin7(std::string_view user, std::string_view password);
 // An SQLBatch payload: ALL_HEADERS with a transaction descriptor, then the text in UTF-16LE.
