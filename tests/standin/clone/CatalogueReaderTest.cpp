@@ -12,63 +12,48 @@
 namespace standin::clone {
 namespace {
 
-using Row = std::vector<std::optional<std::string>>;
-
-// Answers each catalogue query from a table of canned results, keyed by the query's start.
-class FakeSource {
-public:
-    void Answer(const std::string& queryStart, TextRows rows) {
-        answers_[queryStart] = std::move(rows);
-    }
-    QueryText Reader() {
-        return [this](const std::string& sql) {
-            for (const auto& [start, rows] : answers_)
-                if (sql.rfind(start, 0) == 0) return rows;
-            ADD_FAILURE() << "unexpected query: " << sql;
-            return TextRows{};
-        };
-    }
-
-private:
-    std::map<std::string, TextRows> answers_;
-};
+// Answers each catalogue query from canned results, keyed by the query's start.
+using Answers = std::map<std::string, TextRows>;
+QueryText Reader(const Answers& answers) {
+    return [&answers](const std::string& sql) {
+        for (const auto& [start, rows] : answers)
+            if (sql.rfind(start, 0) == 0) return rows;
+        ADD_FAILURE() << "unexpected query: " << sql;
+        return TextRows{};
+    };
+}
 
 // lib_people (an identity key, a named default on a char column), lib_notes with an nvarchar
 // column, and a site table site_log with a trigger; a view and a foreign key on lib_people; a
 // default bound with sp_bindefault.
-FakeSource SqlServerSource() {
-    FakeSource s;
-    s.Answer("select name, id, xtype, parent_obj from sysobjects",
-             {{"sysobjects", "1", "S ", "0"},
-              {"lib_people", "100", "U ", "0"},
-              {"PK_lib_people", "101", "PK", "100"},
-              {"DF_pe_name", "102", "D ", "100"},
-              {"lib_notes", "200", "U ", "0"},
-              {"site_log", "300", "U ", "0"},
-              {"tr_site_log", "301", "TR", "300"},
-              {"v_people", "400", "V ", "0"},
-              {"FK_people_site", "401", "F ", "100"},
-              {"df_bound", "500", "D ", "0"},
-              {"dtproperties", "600", "U ", "0"}});
-    s.Answer("select xusertype, name from systypes",
-             {{"56", "int"}, {"175", "char"}, {"231", "nvarchar"}, {"61", "datetime"}});
-    s.Answer("select id, colid, text from syscomments",
-             {{"102", "1", "('')"}, {"500", "1", "(0)"}});
-    s.Answer("select id, colid, name, xusertype",
-             {{"100", "1", "pe_no", "56", "4", "10", "0", "0", "0", "128", "0"},
-              {"100", "2", "pe_name", "175", "20", "20", std::nullopt, "1", "102", "8", "0"},
-              {"200", "1", "nt_text", "231", "100", "50", std::nullopt, "1", "0", "8", "0"},
-              {"300", "1", "sl_at", "61", "8", "23", "3", "1", "500", "8", "0"},
-              {"1", "1", "name", "175", "128", "128", std::nullopt, "0", "0", "0", "0"}});
-    s.Answer("select id, indid, colid, keyno from sysindexkeys", {{"100", "2", "1", "1"}});
-    s.Answer("select id, indid, name, status, OrigFillFactor from sysindexes",
-             {{"100", "0", std::nullopt, "0", "0"},
-              {"100", "2", "PK_lib_people", "2050", "0"},
-              {"100", "3", "_WA_Sys_pe_name_0AD2A005", "10485856", "0"}});
-    s.Answer("select count(*) from [lib_people]", {{"3"}});
-    s.Answer("select count(*) from [lib_notes]", {{"0"}});
-    s.Answer("select count(*) from [site_log]", {{"7"}});
-    s.Answer("select IDENT_SEED('lib_people')", {{"1", "1", "5"}});
+Answers SqlServerSource() {
+    Answers s;
+    s["select name, id, xtype, parent_obj from sysobjects"] =
+        TextRows{{"sysobjects", "1", "S ", "0"},         {"lib_people", "100", "U ", "0"},
+                 {"PK_lib_people", "101", "PK", "100"},  {"DF_pe_name", "102", "D ", "100"},
+                 {"lib_notes", "200", "U ", "0"},        {"site_log", "300", "U ", "0"},
+                 {"tr_site_log", "301", "TR", "300"},    {"v_people", "400", "V ", "0"},
+                 {"FK_people_site", "401", "F ", "100"}, {"df_bound", "500", "D ", "0"},
+                 {"dtproperties", "600", "U ", "0"}};
+    s["select xusertype, name from systypes"] =
+        TextRows{{"56", "int"}, {"175", "char"}, {"231", "nvarchar"}, {"61", "datetime"}};
+    s["select id, colid, text from syscomments"] =
+        TextRows{{"102", "1", "('')"}, {"500", "1", "(0)"}};
+    s["select id, colid, name, xusertype"] =
+        TextRows{{"100", "1", "pe_no", "56", "4", "10", "0", "0", "0", "128", "0"},
+                 {"100", "2", "pe_name", "175", "20", "20", std::nullopt, "1", "102", "8", "0"},
+                 {"200", "1", "nt_text", "231", "100", "50", std::nullopt, "1", "0", "8", "0"},
+                 {"300", "1", "sl_at", "61", "8", "23", "3", "1", "500", "8", "0"},
+                 {"1", "1", "name", "175", "128", "128", std::nullopt, "0", "0", "0", "0"}};
+    s["select id, indid, colid, keyno from sysindexkeys"] = TextRows{{"100", "2", "1", "1"}};
+    s["select id, indid, name, status, OrigFillFactor from sysindexes"] =
+        TextRows{{"100", "0", std::nullopt, "0", "0"},
+                 {"100", "2", "PK_lib_people", "2050", "0"},
+                 {"100", "3", "_WA_Sys_pe_name_0AD2A005", "10485856", "0"}};
+    s["select count(*) from [lib_people]"] = TextRows{{"3"}};
+    s["select count(*) from [lib_notes]"] = TextRows{{"0"}};
+    s["select count(*) from [site_log]"] = TextRows{{"7"}};
+    s["select IDENT_SEED('lib_people')"] = TextRows{{"1", "1", "5"}};
     return s;
 }
 
@@ -80,8 +65,8 @@ const Unreproduced* Find(const SourceCatalogue& c, const std::string& kind,
 }
 
 TEST(CatalogueReader, TablesColumnsKeysAndIdentityAsTheSourceHasThem) {
-    FakeSource source = SqlServerSource();
-    const SourceCatalogue c = ReadCatalogue(source.Reader());
+    Answers source = SqlServerSource();
+    const SourceCatalogue c = ReadCatalogue(Reader(source));
     ASSERT_EQ(c.tables.size(), 3u);  // not the system table, not SQL Server's own dtproperties
     const SourceTable* people = c.FindTable("lib_people");
     ASSERT_NE(people, nullptr);
@@ -101,8 +86,8 @@ TEST(CatalogueReader, TablesColumnsKeysAndIdentityAsTheSourceHasThem) {
 }
 
 TEST(CatalogueReader, WhatTheStandinCannotHoldIsListedWithItsEffectOnARehearsal) {
-    FakeSource source = SqlServerSource();
-    const SourceCatalogue c = ReadCatalogue(source.Reader());
+    Answers source = SqlServerSource();
+    const SourceCatalogue c = ReadCatalogue(Reader(source));
     struct Case {
         const char* kind;
         const char* name;
@@ -126,24 +111,24 @@ TEST(CatalogueReader, WhatTheStandinCannotHoldIsListedWithItsEffectOnARehearsal)
 }
 
 TEST(CatalogueReader, AnIdentityThatNeverHandedOutAValueHasNoCurrentValue) {
-    FakeSource source = SqlServerSource();
+    Answers source = SqlServerSource();
     // IDENT_CURRENT answers the seed both before the first value and after the first one was
     // deleted; with no rows the first is the likelier, and the copy starts at the seed.
-    source.Answer("select count(*) from [lib_people]", {{"0"}});
-    source.Answer("select IDENT_SEED('lib_people')", {{"1", "1", "1"}});
+    source["select count(*) from [lib_people]"] = TextRows{{"0"}};
+    source["select IDENT_SEED('lib_people')"] = TextRows{{"1", "1", "1"}};
     EXPECT_FALSE(
-        ReadCatalogue(source.Reader()).FindTable("lib_people")->identityCurrent.has_value());
-    source.Answer("select IDENT_SEED('lib_people')", {{"1", "1", "9"}});
-    EXPECT_EQ(ReadCatalogue(source.Reader()).FindTable("lib_people")->identityCurrent, 9);
+        ReadCatalogue(Reader(source)).FindTable("lib_people")->identityCurrent.has_value());
+    source["select IDENT_SEED('lib_people')"] = TextRows{{"1", "1", "9"}};
+    EXPECT_EQ(ReadCatalogue(Reader(source)).FindTable("lib_people")->identityCurrent, 9);
 }
 
 TEST(CatalogueReader, AnAnswerOfTheWrongShapeIsAnError) {
-    FakeSource source = SqlServerSource();
-    source.Answer("select xusertype, name from systypes", {{"56"}});
-    EXPECT_THROW(ReadCatalogue(source.Reader()), std::runtime_error);
+    Answers source = SqlServerSource();
+    source["select xusertype, name from systypes"] = TextRows{{"56"}};
+    EXPECT_THROW(ReadCatalogue(Reader(source)), std::runtime_error);
     source = SqlServerSource();
-    source.Answer("select count(*) from [site_log]", {{"many"}});
-    EXPECT_THROW(ReadCatalogue(source.Reader()), std::runtime_error);
+    source["select count(*) from [site_log]"] = TextRows{{"many"}};
+    EXPECT_THROW(ReadCatalogue(Reader(source)), std::runtime_error);
 }
 
 }  // namespace
