@@ -13,11 +13,6 @@ std::string Describe(const std::vector<OdbcDiagnostic>& diagnostics) {
 
 bool Ok(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
 
-}  // namespace
-
-OdbcFailure::OdbcFailure(const std::string& what, std::vector<OdbcDiagnostic> d)
-    : std::runtime_error(what + Describe(d)), diagnostics(std::move(d)) {}
-
 std::vector<OdbcDiagnostic> ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
     std::vector<OdbcDiagnostic> out;
     for (SQLSMALLINT i = 1;; ++i) {
@@ -31,6 +26,11 @@ std::vector<OdbcDiagnostic> ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE ha
     }
     return out;
 }
+
+}  // namespace
+
+OdbcFailure::OdbcFailure(const std::string& what, std::vector<OdbcDiagnostic> d)
+    : std::runtime_error(what + Describe(d)), diagnostics(std::move(d)) {}
 
 OdbcTestClient::OdbcTestClient(const std::string& connectionString) {
     SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env_);
@@ -143,8 +143,6 @@ SQLLEN OdbcTestClient::RowCount() {
 }
 
 SQLRETURN OdbcTestClient::MoreResults() { return SQLMoreResults(stmt_); }
-
-void OdbcTestClient::CloseCursor() { SQLFreeStmt(stmt_, SQL_CLOSE); }
 
 void OdbcTestClient::SetQueryTimeout(SQLULEN seconds) {
     SQLSetStmtAttr(stmt_, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(seconds), 0);

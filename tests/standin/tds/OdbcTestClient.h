@@ -56,18 +56,14 @@ public:
     std::optional<std::string> GetText(SQLUSMALLINT column);  // whole value, in parts if long
     SQLLEN RowCount();
     SQLRETURN MoreResults();
-    void CloseCursor();
     void SetQueryTimeout(SQLULEN seconds);
 
     std::vector<OdbcDiagnostic> StatementDiagnostics();
-    SQLHSTMT Statement() const { return stmt_; }
 
 private:
     SQLHENV env_ = SQL_NULL_HENV;
     SQLHDBC dbc_ = SQL_NULL_HDBC;
     SQLHSTMT stmt_ = SQL_NULL_HSTMT;
 };
-
-std::vector<OdbcDiagnostic> ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle);
 
 }  // namespace standin::test

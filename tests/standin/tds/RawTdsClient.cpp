@@ -62,44 +62,16 @@ bool RawTdsClient::SendBytes(const ByteVector& bytes) {
 }
 
 void RawTdsClient::SendMessage(std::uint8_t type, const ByteVector& payload) {
-    constexpr std::size_t kBody = 4096 - 8;
-    std::size_t offset = 0;
-    std::uint8_t id = 1;
-    do {
-        const std::size_t n = std::min(kBody, payload.size() - offset);
-        const bool last = offset + n == payload.size();
-        const ByteVector packet =
-            Packet(type, last ? 1 : 0, n + 8,
-                   ByteVector(payload.begin() + static_cast<std::ptrdiff_t>(offset),
-                              payload.begin() + static_cast<std::ptrdiff_t>(offset + n)),
-                   id++);
-        SendBytes(packet);
-        offset += n;
-    } while (offset < payload.size());
+    SendBytes(Packet(type, 1, payload.size() + 8, payload));
 }
 
-bool RawTdsClient::ReadExact(std::uint8_t* out, std::size_t n) {
-    std::size_t got = 0;
-    while (got < n) {
-        const ssize_t r = recv(fd_, out + got, n - got, 0);
-        if (r <= 0) return false;
-        got += static_cast<std::size_t>(r);
-    }
-    return true;
-}
-
-ByteVector RawTdsClient::ReadMessage() {
-    ByteVector message;
-    for (;;) {
-        std::uint8_t header[8];
-        if (!ReadExact(header, 8)) return {};
-        const std::size_t length = static_cast<std::size_t>((header[2] << 8) | header[3]);
-        if (length < 8) return {};
-        const std::size_t old = message.size();
-        message.resize(old + length - 8);
-        if (!ReadExact(message.data() + old, length - 8)) return {};
-        if (header[1] & 1) return message;
-    }
+bool RawTdsClient::ReadPacket() {
+    std::uint8_t header[8];
+    if (recv(fd_, header, 8, MSG_WAITALL) != 8) return false;
+    const std::size_t length = std::size_t{header[2]} << 8 | header[3];
+    std::vector<std::uint8_t> body(length < 8 ? 0 : length - 8);
+    return length >= 8 &&
+           recv(fd_, body.data(), body.size(), MSG_WAITALL) == static_cast<ssize_t>(body.size());
 }
 
 bool RawTdsClient::WaitForClose(int timeoutMs) {

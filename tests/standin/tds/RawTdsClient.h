@@ -19,16 +19,15 @@ public:
 
     // Writes bytes as they are; false when the server has already closed the connection.
     bool SendBytes(const ByteVector& bytes);
-    // Frames `payload` as one message of packets of at most 4096 bytes.
+    // Sends `payload` as a message of one packet (up to 4088 bytes).
     void SendMessage(std::uint8_t type, const ByteVector& payload);
-    // Reads one complete reply message (payload only); empty when the connection closed.
-    ByteVector ReadMessage();
+    // Reads one reply packet; false when the connection closed first.
+    bool ReadPacket();
     // Discards input until the server closes the connection; false on timeout.
     bool WaitForClose(int timeoutMs);
     void Close();
 
 private:
-    bool ReadExact(std::uint8_t* out, std::size_t n);
     int fd_ = -1;
 };
 

@@ -208,7 +208,7 @@ TEST_F(TdsProtocolTest, ClientHangingUpMidResultIsHarmless) {
     {
         RawTdsClient raw(server_->Port());
         raw.SendMessage(0x10, BuildLogin7("sa", server_->SaPassword()));
-        ASSERT_FALSE(raw.ReadMessage().empty());
+        ASSERT_TRUE(raw.ReadPacket());  // the login's answer
         raw.SendMessage(0x01, BuildSqlBatch("select many 200000"));
         raw.Close();  // without reading the result
     }
