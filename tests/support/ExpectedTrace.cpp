@@ -1,5 +1,6 @@
 #include "ExpectedTrace.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -21,6 +22,16 @@ std::string Unescape(const std::string& line) {
 }
 
 }  // namespace
+
+std::string ExpectedSchema(const std::string& actual) {
+    const std::string path = KAVEL_EXPECTED_DIR "/upgraded_oldest_layout.schema";
+    if (std::getenv("KAVEL_WRITE_EXPECTED")) std::ofstream(path, std::ios::binary) << actual;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
 
 std::vector<std::string> ExpectedTrace(const std::string& fileName) {
     const std::string path = std::string(KAVEL_EXPECTED_DIR "/") + fileName;

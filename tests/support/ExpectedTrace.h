@@ -21,6 +21,10 @@ inline const std::string kAnyStatements = "...";
 // missing or a statement line lacks its "$".
 std::vector<std::string> ExpectedTrace(const std::string& fileName);
 
+// The final schema every upgrade must end in (upgraded_oldest_layout.schema), in the form of
+// SchemaOf; with KAVEL_WRITE_EXPECTED set, `actual` is written there first.
+std::string ExpectedSchema(const std::string& actual);
+
 // Empty when `received` follows `expected`; otherwise the first difference, readable.
 std::string MatchTrace(const std::vector<std::string>& received,
                        const std::vector<std::string>& expected);

@@ -186,21 +186,5 @@ TEST_F(ArrivalScheduleTest, AnEmptySubscriptionTableLeavesTheRegisterAsItWas) {
     EXPECT_FALSE(recorder.barVisible);
 }
 
-TEST_F(ArrivalScheduleTest, TheBarStepsOnceAPairAndWrapsFromItsMaximumToOne) {
-    std::string pairs = "delete from lib_bkzd\n";
-    for (int i = 0; i < 95; ++i)
-        pairs += "insert into lib_bkzd (zd_code, zd_mark, zd_period) values ('P-" +
-                 std::to_string(100 + i) + "', '01', '')\n";
-    StartRunner(test::kOldestLayout, pairs);
-    if (IsSkipped()) return;
-    runner->DoQianDao();
-
-    std::vector<int> expected = {10};
-    for (int p = 11; p <= 100; ++p) expected.push_back(p);
-    for (int p = 1; p <= 5; ++p) expected.push_back(p);
-    EXPECT_EQ(recorder.barPositions, expected);
-    EXPECT_FALSE(recorder.barVisible);
-}
-
 }  // namespace
 }  // namespace kavel

@@ -161,21 +161,5 @@ TEST_F(IssnImportTest, LinesWithoutARecordAreSkippedAndBytesWithoutCp936TextArri
     EXPECT_EQ(recorder.barPositions.back(), 17);
 }
 
-TEST_F(IssnImportTest, TheBarCountsOneALineAndWrapsFromItsMaximumToOne) {
-    StartRunner(test::kOldestLayout);
-    if (IsSkipped()) return;
-    std::vector<std::string> lines;
-    for (int i = 0; i < 95; ++i) lines.push_back(Record("W-" + std::to_string(i), "1111-1111", ""));
-    WriteFile("issn.dat", IssnDat(lines));
-    runner->DoCodeIssnWork();
-
-    std::vector<int> expected = {10};
-    for (int p = 11; p <= 100; ++p) expected.push_back(p);
-    for (int p = 1; p <= 5; ++p) expected.push_back(p);
-    EXPECT_EQ(recorder.barPositions, expected);
-    EXPECT_EQ(Rows("select count(*) from lib_issncode"),
-              (std::vector<std::vector<std::string>>{{"95"}}));
-}
-
 }  // namespace
 }  // namespace kavel

@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <exception>
 #include <fstream>
 #include <system_error>
@@ -85,6 +86,20 @@ void RunnerTest::WriteFile(const char* name, const std::string& bytes) const {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();
     ASSERT_TRUE(out.good()) << (folder / name);
+}
+
+std::vector<std::string> RunnerTest::Ledger() {
+    auto rows = Column("select vm_mess from ver_manage");
+    for (auto& r : rows) r.erase(r.find_last_not_of(' ') + 1);
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+std::vector<std::string> RunnerTest::SentSince(std::size_t mark, const std::string& prefix) const {
+    std::vector<std::string> sent;
+    for (const auto& s : TracedSince(mark))
+        if (s.rfind(prefix, 0) == 0) sent.push_back(s);
+    return sent;
 }
 
 }  // namespace kavel::test

@@ -19,6 +19,9 @@
 
 namespace kavel::test {
 
+// The box of a run that went to the end.
+inline const std::string kSuccess = "Kavel升级成功，请更新Kavel.exe";
+
 struct ShownBox {
     std::string text;
     std::string caption;
@@ -79,6 +82,11 @@ protected:
 
     // Writes a file of that name into the program folder.
     void WriteFile(const char* name, const std::string& bytes) const;
+
+    // The markers of ver_manage, trimmed, in byte order.
+    std::vector<std::string> Ledger();
+    // The statements received since `mark` that begin with `prefix`.
+    std::vector<std::string> SentSince(std::size_t mark, const std::string& prefix) const;
 
     std::filesystem::path folder;  // empty until AttachRunner
     RecordingRunner recorder;

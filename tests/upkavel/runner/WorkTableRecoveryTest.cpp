@@ -13,7 +13,7 @@
 
 #include "DatabaseError.h"
 #include "RebuiltTables.h"
-#include "StandinDatabase.h"
+#include "RecordingRunner.h"
 #include "TableDecl.h"
 #include "UpgradeRunner.h"
 
@@ -85,25 +85,6 @@ std::string CutAfter(const Rebuild& rebuild, std::size_t done) {
     return sql;
 }
 
-// Boxes and recovery lines of a run; nothing is drawn.
-class Reports : public UpgradeProgress, public UpgradeMessages {
-public:
-    void ShowWorking() override {}
-    void HideWorking() override {}
-    void ShowBar() override {}
-    void SetBar(int) override {}
-    void AdvanceBar(int) override {}
-    void HideBar() override {}
-    void PumpMessages() override {}
-    void Recovered(const std::string& what) override { recovered.push_back(what); }
-    int Show(const std::string& text, const std::string&, unsigned) override {
-        boxes.push_back(text);
-        return mb::kIdOk;
-    }
-    std::vector<std::string> boxes;
-    std::vector<std::string> recovered;
-};
-
 class WorkTableRecoveryTest : public test::StandinDatabaseTest {
 protected:
     // Runs the upgrade; the error's text when it fails, empty when it succeeds.
@@ -120,7 +101,7 @@ protected:
     int Count(const std::string& table) {
         return std::stoi(Column("select count(*) from " + table)[0]);
     }
-    Reports reports;
+    test::RecordingRunner reports;
 };
 
 TEST_F(WorkTableRecoveryTest, ARebuildCutAtAnyPointEndsWithEveryRowBack) {
@@ -144,7 +125,8 @@ TEST_F(WorkTableRecoveryTest, ARebuildCutAtAnyPointEndsWithEveryRowBack) {
             StartStandinOn(rebuild.fixture, CutAfter(rebuild, done));
             reports = {};
             EXPECT_EQ(Upgrade(rebuild.withEarlier), "");
-            EXPECT_EQ(reports.boxes, std::vector<std::string>{"Kavel升级成功，请更新Kavel.exe"});
+            ASSERT_EQ(reports.boxes.size(), 1u);
+            EXPECT_EQ(reports.boxes[0].text, test::kSuccess);
             EXPECT_EQ(reports.recovered.size(), 1u);
             EXPECT_EQ(Rows(rebuild.rowsQuery), before);
             EXPECT_FALSE(Exists(rebuild.workTable));
