@@ -135,17 +135,9 @@ INSTANTIATE_TEST_SUITE_P(
         // In a leap year one weekly gap is 8 days: issue 26 on 24 June, 27 on 2 July.
         OneDayCase{"周", "2008", "2008-06-24", 52, 26, 26},
         OneDayCase{"周", "2008", "2008-07-02", 52, 27, 27},
-        OneDayCase{"周", "2007", "2007-06-25", 52, 26, 26},
-        OneDayCase{"周", "2008", "2008-12-24", 52, 52, 52},
-        OneDayCase{"每周", "2007", "2007-12-24", 52, 52, 52},
         OneDayCase{"双周", "2008", "2008-12-17", 26, 26, 26},
-        OneDayCase{"双周", "2007", "2007-12-17", 26, 26, 26},
-        OneDayCase{"双周", "2008", "2008-06-17", 26, 13, 13},
         OneDayCase{"旬", "2007", "2007-12-01", 36, 34, 36},
         OneDayCase{"半月", "2007", "2007-02-01", 24, 3, 4},
-        OneDayCase{"月", "2008", "2008-03-01", 12, 3, 3},
-        OneDayCase{"双月", "2007", "2007-11-01", 6, 6, 6},
-        OneDayCase{"季", "2007", "2007-10-01", 4, 4, 4},
         OneDayCase{"半年", "2007", "2007-07-01", 2, 2, 2}));
 
 TEST_F(ArrivalScheduleTest, HalfMonthlyIssuesShareTheFirstOfTheirMonth) {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "DatabaseError.h"
 #include "IssnLine.h"
 #include "RecordingRunner.h"
 
@@ -159,6 +160,29 @@ TEST_F(IssnImportTest, LinesWithoutARecordAreSkippedAndBytesWithoutCp936TextArri
                                                      {"中-1", "2222-2222", "22-2222/B"}}));
     // Seven lines processed, the empty and one-byte lines not.
     EXPECT_EQ(recorder.barPositions.back(), 17);
+}
+
+// A line the server refuses (here: an ISSN wider than the column) is passed over and the bar
+// still moves for it; a look-up that fails (the server gone) ends the run at once.
+TEST_F(IssnImportTest, ARefusedWriteIsPassedOverButAFailingLookUpEndsTheRun) {
+    StartRunner(test::kOldestLayout,
+                "create table lib_issncode (ic_code char(10) not null, ic_issn char(5), "
+                "ic_cnno char(12))\nGO\ninsert into lib_issncode values ('A-2', '', '')\nGO\n");
+    if (IsSkipped()) return;
+    WriteFile("issn.dat", IssnDat({Record("A-1", "1111-1111", "11-1111/A"),
+                                   Record("A-2", "2222-2222", "22-2222/B"),
+                                   Record("A-3", "333", "33-3333/C")}));
+    EXPECT_NO_THROW(runner->DoCodeIssnWork());
+    EXPECT_EQ(CodeTable(), (std::vector<std::vector<std::string>>{{"A-2", "", ""},
+                                                                  {"A-3", "333", "33-3333/C"}}));
+    EXPECT_EQ(recorder.barPositions, (std::vector<int>{10, 11, 12, 13}));
+
+    recorder.barPositions.clear();
+    recorder.onPump = [&, pumps = 0]() mutable {
+        if (++pumps == 2) server->Kill();
+    };
+    EXPECT_THROW(runner->DoCodeIssnWork(), EDatabaseError);
+    EXPECT_EQ(recorder.barPositions, (std::vector<int>{10, 11}));
 }
 
 }  // namespace
