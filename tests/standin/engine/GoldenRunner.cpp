@@ -89,26 +89,22 @@ std::vector<Block> ReadBlocks(std::istream& in) {
 std::string Nonconforming(const standin::ResultColumn& c, const standin::Value& v) {
     using standin::TypeId;
     if (standin::IsNull(v)) return c.nullable ? "" : "NULL in a NOT NULL column";
+    const auto* s = std::get_if<std::string>(&v);
+    const auto* d = std::get_if<standin::Decimal>(&v);
+    const auto width = static_cast<std::size_t>(c.type.length);
     switch (c.type.id) {
         case TypeId::Char:
+            return !s ? "not text" : s->size() != width ? "char of another width" : "";
         case TypeId::VarChar:
-        case TypeId::Text: {
-            auto* s = std::get_if<std::string>(&v);
-            if (!s) return "not text";
-            if (c.type.id == TypeId::Char && s->size() != static_cast<std::size_t>(c.type.length))
-                return "char of another width";
-            if (c.type.id == TypeId::VarChar && s->size() > static_cast<std::size_t>(c.type.length))
-                return "longer than its varchar";
-            return "";
-        }
+            return !s ? "not text" : s->size() > width ? "longer than its varchar" : "";
+        case TypeId::Text:
+            return s ? "" : "not text";
         case TypeId::Numeric:
-        case TypeId::Decimal: {
-            auto* d = std::get_if<standin::Decimal>(&v);
-            if (!d) return "not a decimal";
-            if (d->precision != c.type.precision || d->scale != c.type.scale)
-                return "decimal of another precision or scale";
-            return "";
-        }
+        case TypeId::Decimal:
+            return !d ? "not a decimal"
+                   : d->precision != c.type.precision || d->scale != c.type.scale
+                       ? "decimal of another precision or scale"
+                       : "";
         case TypeId::DateTime:
             return std::holds_alternative<standin::DateTime>(v) ? "" : "not a datetime";
         default:

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "ChildProcess.h"
 #include "OdbcTestClient.h"
+#include "Program.h"
 #include "StandinServer.h"
 
 namespace standin::test {

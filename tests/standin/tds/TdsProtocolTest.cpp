@@ -8,8 +8,8 @@
 #include <memory>
 #include <thread>
 
-#include "ChildProcess.h"
 #include "OdbcTestClient.h"
+#include "Program.h"
 #include "RawTdsClient.h"
 #include "StandinServer.h"
 
