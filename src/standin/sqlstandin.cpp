@@ -30,6 +30,7 @@
 #include "clone/CloneDatabase.h"
 #include "clone/CopyWriter.h"
 #include "clone/OdbcReader.h"
+#include "clone/RoundTrip.h"
 #include "exec/TextFormat.h"
 #include "sql/ScriptSplitter.h"
 #include "storage/DatabaseFolder.h"
@@ -57,6 +58,10 @@ constexpr const char* kUsage =
     "      identity, defaults, keys, indexes, rows) into a new database in DIR, reading the\n"
     "      source only. Lists what the copy lacks and says whether it can rehearse the upgrade;\n"
     "      exit status 3 when it cannot.\n"
+    "  sqlstandin round-trip --dsn NAME [--user U --password P]\n"
+    "      Times 300 round trips of `select 1` to the database behind the data source NAME\n"
+    "      through ODBC, one at a time as the upgrade sends its statements, and prints their\n"
+    "      median and spread (the clone prints the same line for the database it copies).\n"
     "  sqlstandin catalogue DIR | --dsn NAME [--user U --password P]\n"
     "      Prints the tables, columns, keys, indexes and row counts, one per line.\n"
     "  sqlstandin compare BEFORE AFTER\n"
@@ -261,6 +266,18 @@ int RunClone(int argc, char** argv) {
     return outcome.usable ? 0 : 3;
 }
 
+int RunRoundTrip(int argc, char** argv) {
+    const Arguments args = ParseArguments(argc, argv, {"--dsn", "--user", "--password"});
+    if (!args.positional.empty() || args.source.dsn.empty())
+        throw UsageError("round-trip needs --dsn NAME and nothing else");
+    kavel::TDatabase source;
+    standin::clone::ConnectSource(source, args.source);
+    std::fputs(
+        standin::clone::RoundTripLine(standin::clone::MeasureRoundTrips(source, 300)).c_str(),
+        stdout);
+    return 0;
+}
+
 int RunCatalogue(int argc, char** argv) {
     const Arguments args = ParseArguments(argc, argv, {"--dsn", "--user", "--password"});
     standin::clone::SourceCatalogue catalogue;
@@ -316,6 +333,7 @@ int main(int argc, char** argv) {
         if (command == "exec") return RunExec(argc - 2, argv + 2);
         if (command == "clone") return RunClone(argc - 2, argv + 2);
         if (command == "catalogue") return RunCatalogue(argc - 2, argv + 2);
+        if (command == "round-trip") return RunRoundTrip(argc - 2, argv + 2);
         if (command == "compare") return RunCompare(argc - 2, argv + 2);
         if (command == "--help" || command == "-h" || command == "help") {
             std::fputs(kUsage, stdout);

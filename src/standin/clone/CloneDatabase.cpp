@@ -8,12 +8,15 @@
 #include "clone/CatalogueReader.h"
 #include "clone/CopyProgress.h"
 #include "clone/CopyWriter.h"
+#include "clone/RoundTrip.h"
 #include "clone/TableScript.h"
 #include "storage/DatabaseFolder.h"
 
 namespace standin::clone {
 namespace fs = std::filesystem;
 namespace {
+
+constexpr int kRoundTripsPerMeasure = 100;
 
 // Copies one table: creates it, copies its rows, adds its keys and indexes, and checks that the
 // copy counts the rows and the current identity value the source had.
@@ -57,6 +60,13 @@ CloneOutcome CloneDatabase(const CloneOptions& options) {
     CloneOutcome outcome;
     kavel::TDatabase source;
     ConnectSource(source, options.source);
+    // The source's round trip, for the rehearsal's estimate of the live run, measured before,
+    // amid and after the copy so a busy moment of the server weighs less.
+    const auto measureRoundTrips = [&] {
+        const auto seconds = MeasureRoundTrips(source, kRoundTripsPerMeasure);
+        outcome.roundTrips.insert(outcome.roundTrips.end(), seconds.begin(), seconds.end());
+    };
+    measureRoundTrips();
     outcome.catalogue = ReadCatalogue(OdbcQueryText(source));
 
     const fs::path dir = options.dir.lexically_normal();
@@ -70,7 +80,10 @@ CloneOutcome CloneDatabase(const CloneOptions& options) {
         CopyProgress progress(options.progress);
         {
             CopyWriter copy(assembly.Dir());
-            for (const SourceTable& t : outcome.catalogue.tables) {
+            const std::size_t half = outcome.catalogue.tables.size() / 2;
+            for (std::size_t i = 0; i < outcome.catalogue.tables.size(); ++i) {
+                if (i == half) measureRoundTrips();
+                const SourceTable& t = outcome.catalogue.tables[i];
                 if (!t.problems.empty()) continue;
                 try {
                     CopyTable(source, t, copy, progress, options, outcome);
@@ -81,6 +94,7 @@ CloneOutcome CloneDatabase(const CloneOptions& options) {
             }
             copy.Checkpoint();
         }
+        measureRoundTrips();
         outcome.seconds = progress.TotalSeconds();
         target.MoveDatabaseFrom(assembly);
         fs::remove_all(assembly.Dir(), ec);
@@ -107,6 +121,7 @@ std::string CloneReport(const CloneOutcome& outcome, const fs::path& dir) {
                       std::to_string(cat.tables.size()) + " tables, " +
                       Grouped(outcome.rowsCopied) + " rows in " + seconds + " s (" + Grouped(rate) +
                       " rows/s) into " + dir.string() + "\n";
+    out += RoundTripLine(outcome.roundTrips);
     if (cat.unreproduced.empty()) {
         out += "The copy lacks nothing of the source.\n";
     } else {

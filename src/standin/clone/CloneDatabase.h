@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "clone/OdbcReader.h"
 #include "clone/RowCopier.h"
@@ -28,7 +29,8 @@ struct CloneOutcome {
     int tablesCopied = 0;
     std::int64_t rowsCopied = 0;
     double seconds = 0;
-    bool usable = true;  // for a rehearsal of the upgrade (SpoilsRehearsal)
+    bool usable = true;              // for a rehearsal of the upgrade (SpoilsRehearsal)
+    std::vector<double> roundTrips;  // seconds of the source's `select 1`, before, amid, after
 };
 
 CloneOutcome CloneDatabase(const CloneOptions& options);
