@@ -8,6 +8,7 @@
 #include <string>
 
 #include "clone/CatalogueReader.h"
+#include "clone/CatalogueText.h"
 
 namespace standin::clone {
 namespace {
@@ -57,55 +58,32 @@ Answers SqlServerSource() {
     return s;
 }
 
-const Unreproduced* Find(const SourceCatalogue& c, const std::string& kind,
-                         const std::string& name) {
+// Not the system table nor SQL Server's own dtproperties, nor the heap and statistics rows as
+// indexes; each object the stand-in cannot hold listed, spoiling a rehearsal only when it is or
+// acts on a table of the upgrade.
+TEST(CatalogueReader, ReadsTheSourceAndListsWhatTheStandinCannotHold) {
+    const Answers source = SqlServerSource();
+    const SourceCatalogue c = ReadCatalogue(Reader(source));
+    EXPECT_EQ(CatalogueText(c),
+              "table\tlib_notes\t200\trows 0\n"
+              "column\tlib_notes\tnt_text\tnvarchar NULL\n"
+              "table\tlib_people\t100\trows 3\n"
+              "column\tlib_people\tpe_no\tint NOT NULL IDENTITY(1,1)\n"
+              "column\tlib_people\tpe_name\tchar(20) NULL DEFAULT ('')\tDF_pe_name\n"
+              "index\tlib_people\tPK_lib_people\tPRIMARY KEY NONCLUSTERED (pe_no)\n"
+              "identity\tlib_people\tpe_no\tcurrent 5\n"
+              "table\tsite_log\t300\trows 7\n"
+              "column\tsite_log\tsl_at\tdatetime NULL\n"
+              "lacks\tsite_log\ttr_site_log\ttrigger: the stand-in has no such objects\n"
+              "lacks\t-\tv_people\tview: the stand-in has no such objects\n"
+              "lacks\tlib_people\tFK_people_site\tforeign key: the stand-in has no such objects\n"
+              "lacks\tsite_log\tdf_bound\tdefault: a default bound to column sl_at rather than "
+              "declared on it; the copy has none\n"
+              "lacks\t-\tlib_notes\ttable: column nt_text has the type nvarchar, which the "
+              "stand-in lacks\n");
     for (const Unreproduced& u : c.unreproduced)
-        if (u.kind == kind && u.name == name) return &u;
-    return nullptr;
-}
-
-TEST(CatalogueReader, TablesColumnsKeysAndIdentityAsTheSourceHasThem) {
-    Answers source = SqlServerSource();
-    const SourceCatalogue c = ReadCatalogue(Reader(source));
-    ASSERT_EQ(c.tables.size(), 3u);  // not the system table, not SQL Server's own dtproperties
-    const SourceTable* people = c.FindTable("lib_people");
-    ASSERT_NE(people, nullptr);
-    ASSERT_EQ(people->columns.size(), 2u);
-    EXPECT_TRUE(people->columns[0].identity);
-    EXPECT_FALSE(people->columns[0].nullable);
-    EXPECT_EQ(people->columns[1].TypeText(), "char(20)");
-    EXPECT_EQ(people->columns[1].defaultName, "DF_pe_name");
-    EXPECT_EQ(people->columns[1].defaultText, "('')");
-    ASSERT_EQ(people->identityCurrent, 5);
-    EXPECT_EQ(people->rows, 3);
-    // The heap row and the statistics row are not indexes.
-    ASSERT_EQ(people->indexes.size(), 1u);
-    EXPECT_TRUE(people->indexes[0].primaryKey);
-    EXPECT_FALSE(people->indexes[0].clustered);
-    EXPECT_EQ(people->indexes[0].columns, std::vector<std::string>{"pe_no"});
-}
-
-TEST(CatalogueReader, WhatTheStandinCannotHoldIsListedWithItsEffectOnARehearsal) {
-    Answers source = SqlServerSource();
-    const SourceCatalogue c = ReadCatalogue(Reader(source));
-    struct Case {
-        const char* kind;
-        const char* name;
-        bool spoils;
-    } cases[] = {
-        {"table", "lib_notes", true},             // a table of the upgrade that cannot be copied
-        {"foreign key", "FK_people_site", true},  // would act on a table of the upgrade
-        {"trigger", "tr_site_log", false},        // on a table of the site's own
-        {"view", "v_people", false},
-        {"default", "df_bound", false},  // bound to a column of site_log
-    };
-    for (const Case& k : cases) {
-        const Unreproduced* u = Find(c, k.kind, k.name);
-        ASSERT_NE(u, nullptr) << k.kind << " " << k.name << " is not reported";
-        EXPECT_EQ(SpoilsRehearsal(*u), k.spoils) << k.kind << " " << k.name;
-    }
-    EXPECT_NE(Find(c, "table", "lib_notes")->why.find("nvarchar"), std::string::npos);
-    EXPECT_EQ(c.unreproduced.size(), std::size(cases));
+        EXPECT_EQ(SpoilsRehearsal(u), u.name == "lib_notes" || u.name == "FK_people_site")
+            << u.name;
     EXPECT_FALSE(c.FindTable("lib_notes")->problems.empty());
     EXPECT_TRUE(c.FindTable("site_log")->problems.empty());
 }

@@ -9,13 +9,9 @@ namespace standin::test {
 namespace {
 
 std::string_view Trimmed(std::string_view s) {
-    while (!s.empty() &&
-           (s.front() == ' ' || s.front() == '\r' || s.front() == '\n' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() &&
-           (s.back() == ' ' || s.back() == '\r' || s.back() == '\n' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
+    const std::size_t first = s.find_first_not_of(" \r\n\t");
+    if (first == std::string_view::npos) return {};
+    return s.substr(first, s.find_last_not_of(" \r\n\t") - first + 1);
 }
 
 StatementOutcome Select(ResultSet rs) {

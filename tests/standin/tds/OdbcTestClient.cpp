@@ -142,12 +142,6 @@ SQLLEN OdbcTestClient::RowCount() {
     return n;
 }
 
-SQLRETURN OdbcTestClient::MoreResults() { return SQLMoreResults(stmt_); }
-
-void OdbcTestClient::SetQueryTimeout(SQLULEN seconds) {
-    SQLSetStmtAttr(stmt_, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(seconds), 0);
-}
-
 std::vector<OdbcDiagnostic> OdbcTestClient::StatementDiagnostics() {
     return ReadDiagnostics(SQL_HANDLE_STMT, stmt_);
 }

@@ -55,8 +55,10 @@ public:
     bool Fetch();
     std::optional<std::string> GetText(SQLUSMALLINT column);  // whole value, in parts if long
     SQLLEN RowCount();
-    SQLRETURN MoreResults();
-    void SetQueryTimeout(SQLULEN seconds);
+    SQLRETURN MoreResults() { return SQLMoreResults(stmt_); }
+    void SetQueryTimeout(SQLULEN seconds) {
+        SQLSetStmtAttr(stmt_, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(seconds), 0);
+    }
 
     std::vector<OdbcDiagnostic> StatementDiagnostics();
 
