@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <sstream>
 #include <string>
 
 #include "DatabaseError.h"
@@ -22,20 +21,6 @@ namespace standin::clone {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The catalogue as text without object ids, which a copy cannot and need not keep.
-std::string WithoutIds(const std::string& catalogue) {
-    std::istringstream in(catalogue);
-    std::string line, out;
-    while (std::getline(in, line)) {
-        if (line.rfind("table\t", 0) == 0) {
-            const auto a = line.find('\t', 6), b = line.find('\t', a + 1);
-            line.erase(a, b - a);
-        }
-        out += line + "\n";
-    }
-    return out;
-}
 
 // Every row of every table, each as its values' text, sorted.
 std::string AllRows(EngineReader& reader, const SourceCatalogue& catalogue) {
@@ -110,9 +95,11 @@ TEST_F(CloneTest, TheCopyHasTheSourcesCatalogueAndRowsAndTheSourceIsOnlyRead) {
     ASSERT_EQ(server_->Stop(), 0);
     EngineReader source(server_->DatabaseDir());
     EngineReader copy(dir);
-    const SourceCatalogue sourceCatalogue = ReadCatalogue(source.Reader());
-    const SourceCatalogue copyCatalogue = ReadCatalogue(copy.Reader());
-    EXPECT_EQ(WithoutIds(CatalogueText(copyCatalogue)), WithoutIds(CatalogueText(sourceCatalogue)));
+    SourceCatalogue sourceCatalogue = ReadCatalogue(source.Reader());
+    SourceCatalogue copyCatalogue = ReadCatalogue(copy.Reader());
+    for (SourceCatalogue* c : {&sourceCatalogue, &copyCatalogue})
+        for (SourceTable& t : c->tables) t.id = 0;  // an id a copy cannot and need not keep
+    EXPECT_EQ(CatalogueText(copyCatalogue), CatalogueText(sourceCatalogue));
     // The identity values the copy hands out next are the source's.
     EXPECT_NE(CatalogueText(copyCatalogue).find("identity\tlib_big\tbg_no\tcurrent 512090\n"),
               std::string::npos);

@@ -53,7 +53,8 @@ TEST(DatabaseState, FailedStatementsAreNotLoggedAndLeaveNoTrace) {
     f.Run("create table t (id int NOT NULL IDENTITY(1,1) PRIMARY KEY, v char(3) NOT NULL)");
     const std::string before = Image(f.db);
     const std::size_t logged = f.applied.size();
-    // 8152 on the second row: the first row and the identity value must not stay.
+    // 8152 on the second row: the first row and the identity value it took must not stay (the
+    // image holds the identity counters and the object id counter).
     EXPECT_NE(f.Run("insert into t(v) values('ab'),('abcd')").find("Msg 8152"), std::string::npos);
     // A failed CREATE TABLE gives back the object ids it took.
     EXPECT_NE(f.Run("create table u (a int default(1), b int default(2), PRIMARY KEY (zz))")
@@ -61,8 +62,6 @@ TEST(DatabaseState, FailedStatementsAreNotLoggedAndLeaveNoTrace) {
               std::string::npos);
     EXPECT_EQ(Image(f.db), before);
     EXPECT_EQ(f.applied.size(), logged);
-    f.Run("insert into t(v) values('ok')");
-    EXPECT_EQ(f.Run("select id from t"), "id\n1\n");
 }
 
 // The image's own round trip is checked after every golden file; here what only a loaded

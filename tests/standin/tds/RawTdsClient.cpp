@@ -15,14 +15,9 @@ namespace standin::test {
 
 namespace {
 
-void PutU16(ByteVector& v, std::size_t at, std::uint16_t x) {
-    v[at] = static_cast<std::uint8_t>(x);
-    v[at + 1] = static_cast<std::uint8_t>(x >> 8);
-}
-
-void PutU32(ByteVector& v, std::size_t at, std::uint32_t x) {
-    for (int i = 0; i < 4; ++i)
-        v[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(x >> (8 * i));
+// Little-endian, as TDS's own fields are (packet headers are big-endian).
+void Put(ByteVector& v, std::size_t at, std::uint32_t x, std::size_t bytes) {
+    for (std::size_t i = 0; i < bytes; ++i) v[at + i] = static_cast<std::uint8_t>(x >> (8 * i));
 }
 
 void AppendUcs2(ByteVector& v, std::string_view ascii) {
@@ -52,17 +47,9 @@ void RawTdsClient::Close() {
 }
 
 bool RawTdsClient::SendBytes(const ByteVector& bytes) {
-    std::size_t sent = 0;
-    while (sent < bytes.size()) {
-        const ssize_t n = send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0) return false;
-        sent += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-void RawTdsClient::SendMessage(std::uint8_t type, const ByteVector& payload) {
-    SendBytes(Packet(type, 1, payload.size() + 8, payload));
+    // A blocking socket sends everything, unless the other end has gone.
+    return send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
+           static_cast<ssize_t>(bytes.size());
 }
 
 bool RawTdsClient::ReadPacket() {
@@ -104,8 +91,8 @@ ByteVector Packet(std::uint8_t type, std::uint8_t status, std::size_t length,
 ByteVector BuildLogin7(std::string_view user, std::string_view password) {
     constexpr std::size_t kFixed = 94;
     ByteVector login(kFixed, 0);
-    PutU32(login, 4, 0x74000004);  // TDS 7.4
-    PutU32(login, 8, 4096);        // packet size
+    Put(login, 4, 0x74000004, 4);  // TDS 7.4
+    Put(login, 8, 4096, 4);        // packet size
     struct Field {
         std::size_t at;
         std::string_view text;
@@ -115,8 +102,8 @@ ByteVector BuildLogin7(std::string_view user, std::string_view password) {
         {36, "rawclient", false}, {40, user, false},  {44, password, true}, {48, "tests", false},
         {52, "127.0.0.1", false}, {60, "raw", false}, {64, "", false},      {68, "", false}};
     for (const Field& f : fields) {
-        PutU16(login, f.at, static_cast<std::uint16_t>(login.size()));
-        PutU16(login, f.at + 2, static_cast<std::uint16_t>(f.text.size()));
+        Put(login, f.at, static_cast<std::uint32_t>(login.size()), 2);
+        Put(login, f.at + 2, static_cast<std::uint32_t>(f.text.size()), 2);
         const std::size_t start = login.size();
         AppendUcs2(login, f.text);
         if (f.password)
@@ -125,7 +112,7 @@ ByteVector BuildLogin7(std::string_view user, std::string_view password) {
                 login[i] = static_cast<std::uint8_t>(((b << 4) | (b >> 4)) ^ 0xA5);
             }
     }
-    PutU32(login, 0, static_cast<std::uint32_t>(login.size()));
+    Put(login, 0, static_cast<std::uint32_t>(login.size()), 4);
     return login;
 }
 

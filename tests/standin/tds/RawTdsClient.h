@@ -19,8 +19,6 @@ public:
 
     // Writes bytes as they are; false when the server has already closed the connection.
     bool SendBytes(const ByteVector& bytes);
-    // Sends `payload` as a message of one packet (up to 4088 bytes).
-    void SendMessage(std::uint8_t type, const ByteVector& payload);
     // Reads one reply packet; false when the connection closed first.
     bool ReadPacket();
     // Discards input until the server closes the connection; false on timeout.

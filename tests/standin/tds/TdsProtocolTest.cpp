@@ -202,9 +202,11 @@ TEST_F(TdsProtocolTest, MalformedInputEndsOnlyThatSession) {
 TEST_F(TdsProtocolTest, ClientHangingUpMidResultIsHarmless) {
     {
         RawTdsClient raw(server_->Port());
-        raw.SendMessage(0x10, BuildLogin7("sa", server_->SaPassword()));
+        const ByteVector login = BuildLogin7("sa", server_->SaPassword());
+        raw.SendBytes(Packet(0x10, 1, 8 + login.size(), login));
         ASSERT_TRUE(raw.ReadPacket());  // the login's answer
-        raw.SendMessage(0x01, BuildSqlBatch("select many 200000"));
+        const ByteVector batch = BuildSqlBatch("select many 200000");
+        raw.SendBytes(Packet(0x01, 1, 8 + batch.size(), batch));
         raw.Close();  // without reading the result
     }
     // Generous: under the sanitizers on a loaded machine the server may take seconds to notice.
