@@ -17,11 +17,13 @@
 // checks that the statements the database reported as applied replay to the same state, and that
 // the state survives Save/Load unchanged.
 
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <map>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "TestDatabase.h"
@@ -57,14 +59,12 @@ std::vector<Block> ReadBlocks(std::istream& in) {
         ++n;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.rfind("> ", 0) == 0 || line == ">") {
-            std::string text = line.size() > 2 ? line.substr(2) : std::string();
-            if (!inBatch) {
-                blocks.push_back(Block{n, text, {}, pendingCapture});
-                pendingCapture.clear();
-                inBatch = true;
-            } else {
+            const std::string text = line.substr(std::min<std::size_t>(2, line.size()));
+            if (inBatch)
                 blocks.back().batch += "\n" + text;
-            }
+            else
+                blocks.push_back(Block{n, text, {}, std::exchange(pendingCapture, {})});
+            inBatch = true;
             continue;
         }
         inBatch = false;
@@ -156,8 +156,7 @@ int main(int argc, char** argv) {
             for (auto& st : outcome.statements) {
                 if (st.resultSet && !st.resultSet->rows.empty() && !st.resultSet->rows[0].empty()) {
                     std::string v = standin::FormatValue(st.resultSet->rows[0][0]);
-                    while (!v.empty() && v.back() == ' ') v.pop_back();
-                    vars[b.capture] = v;
+                    vars[b.capture] = v.erase(v.find_last_not_of(' ') + 1);
                     break;
                 }
             }

@@ -29,7 +29,6 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    const std::filesystem::path& Path() const { return path_; }
     std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
 
 private:
