@@ -28,12 +28,6 @@ standin::test::StandinServerOptions StandinOptions(const std::string& extraSql) 
     return OptionsOn(kSampleLibrary, extraSql);
 }
 
-std::ostream& operator<<(std::ostream& out, const ColumnInfo& c) {
-    return out << "{" << c.name << " xtype " << c.xtype << " length " << c.length << " prec "
-               << c.prec << " scale " << c.scale << (c.nullable ? " NULL" : " NOT NULL")
-               << (c.hasDefault ? " default" : "") << "}";
-}
-
 void StandinDatabaseTest::StartStandin(const std::string& extraSql) {
     StartStandinOn(kSampleLibrary, extraSql);
 }
@@ -107,63 +101,13 @@ void StandinDatabaseTest::OpenSecondConnection(TDatabase& second) const {
 std::vector<std::vector<std::string>> StandinDatabaseTest::Rows(const std::string& sql) {
     TDatabase second;
     OpenSecondConnection(second);
-    TQuery query(second);
-    query.AddSql(sql);
-    query.Open();
-    std::vector<std::vector<std::string>> rows;
-    for (; !query.Eof(); query.Next()) {
-        std::vector<std::string> row;
-        for (const auto& name : query.ColumnNames()) {
-            const TField field = query.FieldByName(name);
-            std::string value = field.IsNull() ? "NULL" : field.AsString();
-            value.erase(value.find_last_not_of(' ') + 1);
-            row.push_back(value);
-        }
-        rows.push_back(row);
-    }
-    return rows;
-}
-
-std::vector<ColumnInfo> ColumnsOf(const RowsQuery& rows, const std::string& table) {
-    std::vector<ColumnInfo> columns;
-    for (const auto& r :
-         rows("select name, xtype, length, isnull(prec,0) as prec, "
-              "isnull(scale,0) as scale, isnullable, cdefault from syscolumns where id in "
-              "(select id from sysobjects where name = '" +
-              table + "') order by colid")) {
-        columns.push_back({r[0], std::stoi(r[1]), std::stoi(r[2]), std::stoi(r[3]), std::stoi(r[4]),
-                           r[5] == "1", r[6] != "0"});
-    }
-    return columns;
-}
-
-std::string SchemaOf(const RowsQuery& rows) {
-    std::ostringstream out;
-    for (const auto& t : rows("select name from sysobjects where xtype='U' order by name")) {
-        const std::string& table = t[0];
-        out << "table " << table << "\n";
-        for (const auto& c : ColumnsOf(rows, table)) out << "  " << c << "\n";
-        for (const auto& k : rows("select name from sysobjects where xtype='PK' and parent_obj in "
-                                  "(select id from sysobjects where name='" +
-                                  table + "')")) {
-            out << "  primary key " << k[0] << "\n";
-        }
-        for (const auto& ix :
-             rows("select name, status, OrigFillFactor from sysindexes where id in "
-                  "(select id from sysobjects where name='" +
-                  table +
-                  "') "
-                  "and name is not null and name not like '[_]WA[_]Sys%' "
-                  "order by name")) {
-            out << "  index " << ix[0] << ((std::stoi(ix[1]) & 2) ? " unique" : "")
-                << " fillfactor " << ix[2] << "\n";
-        }
-    }
-    return out.str();
+    return QueryRows(second, sql);
 }
 
 std::vector<ColumnInfo> StandinDatabaseTest::ColumnsOf(const std::string& table) {
-    return kavel::test::ColumnsOf([this](const std::string& sql) { return Rows(sql); }, table);
+    TDatabase second;
+    OpenSecondConnection(second);
+    return kavel::test::ColumnsOf(second, table);
 }
 
 std::optional<ColumnInfo> StandinDatabaseTest::ColumnOf(const std::string& table,
@@ -179,7 +123,9 @@ bool StandinDatabaseTest::Exists(const std::string& object) {
 }
 
 std::string StandinDatabaseTest::Schema() {
-    return SchemaOf([this](const std::string& sql) { return Rows(sql); });
+    TDatabase second;
+    OpenSecondConnection(second);
+    return SchemaOf(second);
 }
 
 std::vector<std::string> StandinDatabaseTest::Column(const std::string& sql) {
@@ -189,10 +135,9 @@ std::vector<std::string> StandinDatabaseTest::Column(const std::string& sql) {
     query.AddSql(sql);
     query.Open();
     std::vector<std::string> values;
-    for (; !query.Eof(); query.Next()) {
-        // The first column, whatever its name: this helper is only used with one-column queries.
+    // The first column, whatever its name, untrimmed: a char column's blanks are part of it.
+    for (; !query.Eof(); query.Next())
         values.push_back(query.FieldByName(query.ColumnNames().front()).AsString());
-    }
     return values;
 }
 
@@ -237,6 +182,20 @@ std::string TraceText(const std::string& jsonLine) {
         }
     }
     return text;
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    EXPECT_TRUE(out.good()) << "cannot write " << path;
 }
 
 }  // namespace kavel::test

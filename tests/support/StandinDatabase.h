@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "SchemaText.h"
 #include "StandinServer.h"
 #include "TDatabase.h"
 
@@ -28,26 +30,6 @@ inline constexpr const char* kLevel2005_03 = "level_2005_03.sql";    // baseline
 inline constexpr const char* kBaselineLevel = "baseline_level.sql";  // as the baseline leaves it
 inline constexpr const char* kLevel2010 = "level_2010.sql";          // up to 2010-12-30 in
 inline constexpr const char* kUpgraded = "upgraded.sql";             // the whole upgrade in
-
-// One column of a table as syscolumns describes it.
-struct ColumnInfo {
-    std::string name;
-    int xtype = 0;   // 56 int, 167 varchar, 175 char, 35 text, 61 datetime, 108 numeric ...
-    int length = 0;  // bytes
-    int prec = 0;
-    int scale = 0;
-    bool nullable = false;
-    bool hasDefault = false;  // a default constraint is bound to it
-    bool operator==(const ColumnInfo&) const = default;
-};
-std::ostream& operator<<(std::ostream& out, const ColumnInfo& column);
-
-// Every column of every row of a query's result, NULL as "NULL", trailing blanks trimmed.
-using RowsQuery = std::function<std::vector<std::vector<std::string>>(const std::string& sql)>;
-// The columns of a table, and every user table with its columns, keys and indexes (the form of
-// tests/upkavel/expected/*.schema), read through `rows`.
-std::vector<ColumnInfo> ColumnsOf(const RowsQuery& rows, const std::string& table);
-std::string SchemaOf(const RowsQuery& rows);
 
 class StandinDatabaseTest : public testing::Test {
 protected:
@@ -94,5 +76,10 @@ protected:
 
 // The "text" member of one trace line, unescaped.
 std::string TraceText(const std::string& jsonLine);
+
+// The bytes of a file, all of them; empty when it cannot be read.
+std::string ReadFile(const std::filesystem::path& path);
+// Makes `path` a file of exactly `bytes`; fails the current test when it cannot.
+void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 
 }  // namespace kavel::test
