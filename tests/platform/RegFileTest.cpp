@@ -48,45 +48,43 @@ const char* const kSample =
 
 }  // namespace
 
-TEST(RegFile, ReadsTextValuesOfAVersion5File) {
-    RegFile reg = RegFile::Parse(kSample, "HKLM.reg");
-    const std::string key = "HKEY_LOCAL_MACHINE\\SOFTWARE\\KorvenSoft\\Kavel";
-    ASSERT_TRUE(reg.KeyExists(key));
-    struct Case {
-        const char* name;
-        const char* text;
-    } cases[] = {
-        {"ODBCNAME", "  KavelODBC "},  // stored as written; the caller trims
-        {"USERNAME", "240224042406"}, {"", "default text"},         {"Quoted", "a\\b\"c"},
-        {"Chinese", "期刊管理"},      {"Path", "%SystemRoot%\\本"},  // unexpanded, trailing NUL
-                                                                     // dropped
-    };
-    for (const auto& c : cases) {
-        const RegValue* v = reg.FindValue(key, c.name);
-        ASSERT_NE(v, nullptr) << c.name;
-        EXPECT_TRUE(v->IsText()) << c.name;
-        EXPECT_EQ(v->text, c.text) << c.name;
-    }
-    EXPECT_EQ(reg.FindValue(key, "Path")->kind, RegValue::Kind::ExpandString);
-    EXPECT_EQ(reg.FindValue(key, "Missing"), nullptr);
-    EXPECT_EQ(reg.FindValue("HKEY_LOCAL_MACHINE\\SOFTWARE\\Other", "Gone"), nullptr);
-}
-
-TEST(RegFile, ValuesOfOtherTypesAreNotText) {
-    RegFile reg = RegFile::Parse(kSample, "HKLM.reg");
+// Every value of the sample, read from the file as written, as UTF-16LE with a BOM and as UTF-8
+// with a BOM: text as stored, other types named with their line.
+TEST(RegFile, ReadsEveryValueInEachEncoding) {
     const std::string key = "HKEY_LOCAL_MACHINE\\SOFTWARE\\KorvenSoft\\Kavel";
     struct Case {
         const char* name;
+        const char* text;  // nullptr: not text
         const char* type;
         int line;
     } cases[] = {
-        {"Count", "REG_DWORD", 10}, {"Blob", "REG_BINARY", 11}, {"List", "REG_MULTI_SZ", 12}};
-    for (const auto& c : cases) {
-        const RegValue* v = reg.FindValue(key, c.name);
-        ASSERT_NE(v, nullptr) << c.name;
-        EXPECT_FALSE(v->IsText()) << c.name;
-        EXPECT_EQ(v->typeName, c.type);
-        EXPECT_EQ(v->line, c.line);
+        {"ODBCNAME", "  KavelODBC ", "REG_SZ", 5},  // stored as written; the caller trims
+        {"USERNAME", "240224042406", "REG_SZ", 6},
+        {"", "default text", "REG_SZ", 7},
+        {"Quoted", "a\\b\"c", "REG_SZ", 8},
+        {"Chinese", "期刊管理", "REG_SZ", 9},
+        {"Count", nullptr, "REG_DWORD", 10},
+        {"Blob", nullptr, "REG_BINARY", 11},
+        {"List", nullptr, "REG_MULTI_SZ", 12},
+        {"Path", "%SystemRoot%\\本", "REG_EXPAND_SZ", 13},  // unexpanded, trailing NUL dropped
+    };
+    for (const std::string& bytes :
+         {std::string(kSample), Utf16Le(kSample, true), "\xEF\xBB\xBF" + std::string(kSample)}) {
+        RegFile reg = RegFile::Parse(bytes, "HKLM.reg");
+        ASSERT_TRUE(reg.KeyExists(key));
+        for (const auto& c : cases) {
+            const RegValue* v = reg.FindValue(key, c.name);
+            ASSERT_NE(v, nullptr) << c.name;
+            EXPECT_EQ(v->IsText(), c.text != nullptr) << c.name;
+            if (c.text) {
+                EXPECT_EQ(v->text, c.text) << c.name;
+            }
+            EXPECT_EQ(v->typeName, c.type) << c.name;
+            EXPECT_EQ(v->line, c.line) << c.name;
+        }
+        EXPECT_EQ(reg.FindValue(key, "Path")->kind, RegValue::Kind::ExpandString);
+        EXPECT_EQ(reg.FindValue(key, "Missing"), nullptr);
+        EXPECT_EQ(reg.FindValue("HKEY_LOCAL_MACHINE\\SOFTWARE\\Other", "Gone"), nullptr);
     }
 }
 
@@ -101,19 +99,6 @@ TEST(RegFile, KeysAndValueNamesMatchWithoutRegardToCase) {
         reg.FindValue("HKEY_LOCAL_MACHINE\\software\\KORVENSOFT\\kavel", "odbcName");
     ASSERT_NE(v, nullptr);
     EXPECT_EQ(v->text, "  KavelODBC ");
-}
-
-TEST(RegFile, Utf16LeAndUtf8BomFilesReadAlike) {
-    std::string asUtf16 = Utf16Le(kSample, true);
-    std::string withUtf8Bom = std::string("\xEF\xBB\xBF") + kSample;
-    for (const std::string& bytes : {asUtf16, withUtf8Bom}) {
-        RegFile reg = RegFile::Parse(bytes, "HKLM.reg");
-        const std::string key = "HKEY_LOCAL_MACHINE\\SOFTWARE\\KorvenSoft\\Kavel";
-        ASSERT_NE(reg.FindValue(key, "Chinese"), nullptr);
-        EXPECT_EQ(reg.FindValue(key, "Chinese")->text, "期刊管理");
-        EXPECT_EQ(reg.FindValue(key, "Path")->text, "%SystemRoot%\\本");
-        EXPECT_EQ(reg.FindValue(key, "Count")->line, 10);
-    }
 }
 
 TEST(RegFile, Regedit4FileTakesExpandableStringsAsCodePage936) {
@@ -185,12 +170,10 @@ TEST(RegFile, MalformedFileNamesFileAndLine) {
     }
 }
 
-TEST(RegFile, LoadTreatsAMissingFileAsAnEmptyRegistry) {
-    RegFile reg = RegFile::Load("/nonexistent-kavel-dir/HKLM.reg");
-    EXPECT_FALSE(reg.KeyExists("HKEY_LOCAL_MACHINE"));
-}
-
-TEST(RegFile, LoadReadsAFileAndReportsOneItCannotRead) {
+// A missing file is an empty registry (a machine never set up); one that exists but cannot be
+// read is an error that names it.
+TEST(RegFile, LoadReadsAFileTakesAMissingOneAsEmptyAndReportsOneItCannotRead) {
+    EXPECT_FALSE(RegFile::Load("/nonexistent-kavel-dir/HKLM.reg").KeyExists("HKEY_LOCAL_MACHINE"));
     char dir[] = "/tmp/regfile-XXXXXX";
     ASSERT_NE(mkdtemp(dir), nullptr);
     std::string path = std::string(dir) + "/HKLM.reg";

@@ -44,39 +44,24 @@ const char* const kKey = "SOFTWARE\\KorvenSoft\\Kavel";
 
 }  // namespace
 
-TEST(TRegistry, ReadsTheSettingsKeyUnderLocalMachine) {
-    RegistryFile file(kSettings);
-    TRegistry reg;
-    reg.SetRootKey(0x80000002);
-    ASSERT_TRUE(reg.KeyExists(kKey));
-    ASSERT_TRUE(reg.OpenKeyReadOnly(kKey));
-    EXPECT_EQ(reg.ReadString("ODBCNAME"), " KavelODBC ");
-    EXPECT_EQ(reg.ReadString("username"), "240224042406");
-    EXPECT_EQ(reg.ReadString("NOSUCHVALUE"), "");
-    reg.CloseKey();
-    EXPECT_EQ(reg.ReadString("ODBCNAME"), "");  // the root key holds no such value
-}
-
-TEST(TRegistry, KeysMatchWithoutRegardToCaseAndRelativeToTheOpenKey) {
-    RegistryFile file(kSettings);
-    TRegistry reg;
-    reg.SetRootKey(RootKey::LocalMachine);
-    EXPECT_TRUE(reg.KeyExists("software\\KORVENSOFT\\kavel"));
-    ASSERT_TRUE(reg.OpenKeyReadOnly("Software"));
-    EXPECT_TRUE(reg.KeyExists("KorvenSoft\\Kavel"));
-    EXPECT_FALSE(reg.KeyExists("SOFTWARE\\KorvenSoft\\Kavel"));   // relative: SOFTWARE\SOFTWARE\...
-    EXPECT_TRUE(reg.KeyExists("\\SOFTWARE\\KorvenSoft\\Kavel"));  // absolute
-    EXPECT_FALSE(reg.OpenKeyReadOnly("Missing"));                 // the open key stays
-    ASSERT_TRUE(reg.OpenKeyReadOnly("KorvenSoft\\Kavel"));
-    EXPECT_EQ(reg.ReadString("USERNAME"), "240224042406");
-}
-
-TEST(TRegistry, OtherRootKeysDoNotSeeLocalMachine) {
+// Names and cases are the file's (RegFileTest); TRegistry adds the root, the open key and
+// paths relative to it.
+TEST(TRegistry, PathsResolveUnderTheRootAndRelativeToTheOpenKey) {
     RegistryFile file(kSettings);
     TRegistry reg;  // starts at HKEY_CURRENT_USER
     EXPECT_FALSE(reg.KeyExists(kKey));
     EXPECT_THROW(reg.SetRootKey(0x80000004), RegistryError);
-    reg.SetRootKey(RootKey::LocalMachine);
+    reg.SetRootKey(0x80000002);
+    ASSERT_TRUE(reg.OpenKeyReadOnly("SOFTWARE"));
+    EXPECT_TRUE(reg.KeyExists("KorvenSoft\\Kavel"));
+    EXPECT_FALSE(reg.KeyExists(kKey));                            // relative: SOFTWARE\SOFTWARE\...
+    EXPECT_TRUE(reg.KeyExists("\\SOFTWARE\\KorvenSoft\\Kavel"));  // absolute
+    EXPECT_FALSE(reg.OpenKeyReadOnly("Missing"));                 // the open key stays
+    ASSERT_TRUE(reg.OpenKeyReadOnly("KorvenSoft\\Kavel"));
+    EXPECT_EQ(reg.ReadString("ODBCNAME"), " KavelODBC ");
+    EXPECT_EQ(reg.ReadString("NOSUCHVALUE"), "");
+    reg.CloseKey();
+    EXPECT_EQ(reg.ReadString("ODBCNAME"), "");  // the root key holds no such value
     ASSERT_TRUE(reg.OpenKeyReadOnly(kKey));
     reg.SetRootKey(RootKey::LocalMachine);  // choosing a root closes the open key
     EXPECT_EQ(reg.ReadString("ODBCNAME"), "");
@@ -92,24 +77,20 @@ TEST(TRegistry, ValueOfAnotherTypeIsATypeError) {
         ADD_FAILURE() << "a dword was read as text";
     } catch (const RegistryError& e) {
         std::string msg = e.what();
-        EXPECT_NE(msg.find(file.Path() + ":6:"), std::string::npos) << msg;
-        EXPECT_NE(msg.find("'PASSWORD'"), std::string::npos) << msg;
-        EXPECT_NE(msg.find("REG_DWORD"), std::string::npos) << msg;
+        for (const std::string& part :
+             {file.Path() + ":6:", std::string("'PASSWORD'"), std::string("REG_DWORD")})
+            EXPECT_NE(msg.find(part), std::string::npos) << msg;
     }
 }
 
-TEST(TRegistry, MissingFileMeansNoKey) {
-    RegistryFile file("");  // the folder exists, the file does not
-    TRegistry reg;
-    reg.SetRootKey(RootKey::LocalMachine);
-    EXPECT_FALSE(reg.KeyExists(kKey));
-    EXPECT_FALSE(reg.OpenKeyReadOnly(kKey));
-    EXPECT_EQ(reg.ReadString("ODBCNAME"), "");
-}
-
-TEST(TRegistry, MalformedFileFailsAtTheFirstLookup) {
+// The file is the one KAVEL_HKLM names, read at the first look-up: creating a TRegistry never
+// fails, and a malformed file is not taken for an empty one. (A missing file is RegFile's.)
+TEST(TRegistry, TheFileNamedByTheEnvironmentIsReadAtTheFirstLookup) {
+    unsetenv("KAVEL_HKLM");
+    EXPECT_EQ(TRegistry::StorePath(), "/etc/korvensoft/HKLM.reg");
     RegistryFile file("Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\SOFTWARE\n");
-    TRegistry reg;  // creating it reads nothing yet
+    EXPECT_EQ(TRegistry::StorePath(), file.Path());
+    TRegistry reg;
     reg.SetRootKey(RootKey::LocalMachine);
     try {
         reg.KeyExists(kKey);
@@ -117,11 +98,4 @@ TEST(TRegistry, MalformedFileFailsAtTheFirstLookup) {
     } catch (const RegistryError& e) {
         EXPECT_NE(std::string(e.what()).find(file.Path() + ":2:"), std::string::npos) << e.what();
     }
-}
-
-TEST(TRegistry, StorePathComesFromTheEnvironment) {
-    unsetenv("KAVEL_HKLM");
-    EXPECT_EQ(TRegistry::StorePath(), "/etc/korvensoft/HKLM.reg");
-    RegistryFile file(kSettings);
-    EXPECT_EQ(TRegistry::StorePath(), file.Path());
 }
