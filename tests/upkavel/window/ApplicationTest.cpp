@@ -1,74 +1,46 @@
-// The application object: the default error box, the handler guard, the presenter, and the
-// ownership of forms.
+// What the window relies on from the application object and the program's message box beyond
+// the boxes every other test records: no exception escapes a guarded handler, also when the box
+// itself fails; each box the program shows has its icon and one OK button. (The real modal box,
+// answered with Return, is in UpKavelBinaryTest.)
 
 #include <gtest/gtest.h>
 
-#include <QPushButton>
-#include <QTest>
+#include <QAbstractButton>
 #include <stdexcept>
 
+#include "QtMessageBox.h"
 #include "RecordingPresenter.h"
 #include "TApplication.h"
 
 namespace kavel {
 namespace {
 
-using test::RecordingPresenter;
-
-TEST(ApplicationTest, GuardTurnsAnyExceptionIntoTheDefaultErrorBox) {
-    RecordingPresenter boxes;
-    Application.Guarded([] { throw std::runtime_error("Invalid object name 'lib_x'."); });
-    Application.Guarded([] { throw 42; });
-    ASSERT_EQ(boxes.Boxes().size(), 2u);
-    EXPECT_EQ(boxes.Boxes()[0].text, "Invalid object name 'lib_x'.");
-    EXPECT_EQ(boxes.Boxes()[0].caption, "UpKavel");
-    EXPECT_EQ(boxes.Boxes()[0].flags, 0x10u);
-    EXPECT_EQ(boxes.Boxes()[1].caption, "UpKavel");
-    EXPECT_FALSE(boxes.Boxes()[1].text.empty());
-}
-
-TEST(ApplicationTest, AFailingErrorBoxStillLetsNothingEscape) {
-    auto previous =
-        Application.SetPresenter([](const std::string&, const std::string&, unsigned) -> int {
-            throw std::runtime_error("no display");
-        });
+TEST(ApplicationTest, TheGuardLetsNoExceptionEscapeNotEvenFromAFailingBox) {
+    {
+        test::RecordingPresenter boxes;
+        Application.Guarded([] { throw 42; });
+        ASSERT_EQ(boxes.Boxes().size(), 1u);
+        EXPECT_EQ(boxes.Boxes()[0].caption, "UpKavel");
+        EXPECT_EQ(boxes.Boxes()[0].flags, 0x10u);
+    }
+    auto previous = Application.SetPresenter(
+        [](const std::string&, const std::string&, unsigned) -> int { throw std::bad_alloc(); });
     EXPECT_NO_THROW(Application.Guarded([] { throw std::runtime_error("first"); }));
     Application.SetPresenter(std::move(previous));
 }
 
-TEST(ApplicationTest, AGuardedButtonHandlerReportsAndTheButtonKeepsWorking) {
-    RecordingPresenter boxes;
-    QPushButton button("x");
-    int clicks = 0;
-    QObject::connect(&button, &QPushButton::clicked, Application.Guard([&clicks] {
-        if (++clicks == 1) throw std::runtime_error("lost connection");
-    }));
-    QTest::mouseClick(&button, Qt::LeftButton);
-    QTest::mouseClick(&button, Qt::LeftButton);
-    EXPECT_EQ(clicks, 2);
-    ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].text, "lost connection");
-}
-
-TEST(ApplicationTest, MessageBoxPassesTextCaptionAndFlagsAndReturnsTheAnswer) {
-    RecordingPresenter boxes;
-    EXPECT_EQ(Application.MessageBox("完成", "提示信息", mb::kOk | mb::kIconInformation),
-              mb::kIdOk);
-    ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].text, "完成");
-    EXPECT_EQ(boxes.Boxes()[0].caption, "提示信息");
-    EXPECT_EQ(boxes.Boxes()[0].flags, 0x40u);
-}
-
-TEST(ApplicationTest, TheFirstAdoptedWidgetIsTheMainFormAndAModuleDoesNotCount) {
-    Application.DestroyComponents();
-    auto* module = Application.Adopt(std::make_unique<QObject>());
-    auto* first = Application.Adopt(std::make_unique<QWidget>());
-    Application.Adopt(std::make_unique<QWidget>());
-    ASSERT_NE(module, nullptr);
-    EXPECT_EQ(Application.MainForm(), first);
-    Application.DestroyComponents();
-    EXPECT_EQ(Application.MainForm(), nullptr);
+TEST(QtMessageBoxTest, TheProgramsBoxesHaveTheirIconAndOneOkButton) {
+    const std::pair<unsigned, QMessageBox::Icon> cases[] = {
+        {mb::kOk | mb::kIconError, QMessageBox::Critical},           // the guard's error box
+        {mb::kOk | mb::kIconInformation, QMessageBox::Information},  // success, tools done
+        {mb::kOk, QMessageBox::NoIcon}};  // the connection error at start-up
+    for (const auto& [flags, icon] : cases) {
+        const auto box = BuildQtMessageBox("正文", "标题", flags, nullptr);
+        EXPECT_EQ(box->icon(), icon) << flags;
+        ASSERT_EQ(box->buttons().size(), 1) << flags;
+        EXPECT_EQ(box->buttons()[0]->text(), "确定");
+        EXPECT_EQ(ButtonIdOf(box->buttons()[0]), mb::kIdOk);
+    }
 }
 
 }  // namespace

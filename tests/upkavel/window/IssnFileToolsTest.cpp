@@ -1,246 +1,129 @@
-// The two ISSN file tools driven through their buttons: issnok.txt -> issn.dat, lib_issncode ->
-// issn.dat, the round trip through the import, and every failure leaving an earlier issn.dat
-// byte for byte as it was, with no temporary file left behind.
+// The two ISSN file tools through their buttons: issnok.txt -> issn.dat (btDo) and lib_issncode
+// -> issn.dat (btDownload). The new issn.dat replaces an earlier one only when complete: after a
+// failure the earlier file is there byte for byte and no temporary file is left.
 
-#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <QPushButton>
-#include <QTest>
-#include <algorithm>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <functional>
-#include <iterator>
+#include <sstream>
 
+#include "FormTest.h"
 #include "IssnLine.h"
-#include "JobFormTest.h"
-#include "RecordingPresenter.h"
 
 namespace kavel {
 namespace {
 
-// The lines of a file without their CR LF; every line must end with one.
-std::vector<std::string> CrLfLines(const std::string& bytes) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2)
-        lines.push_back(bytes.substr(start, end - start));
-    EXPECT_EQ(start, bytes.size()) << "the last line has no CR LF";
-    return lines;
-}
-
-// The records of an issn.dat as code|issn|cn, sorted.
-std::vector<std::string> RecordsOf(const std::string& issnDat) {
-    std::vector<std::string> records;
-    for (const auto& line : CrLfLines(issnDat))
-        if (const auto r = ReadIssnDatLine(line))
-            records.push_back(r->code + "|" + r->issn + "|" + r->cn);
-    std::sort(records.begin(), records.end());
-    return records;
-}
+namespace fs = std::filesystem;
 
 const std::string kEarlierIssnDat = EncodeIssnLine("1-001      1234-5679 11-1234/G4") + "\r\n";
+const std::string kIssnTable =
+    "create table lib_issncode (ic_code char(10) not null, ic_issn char(13) default(''), "
+    "ic_cnno char(12) default(''))\nGO\n";
 
-class IssnFileToolsTest : public test::JobFormTest {
-protected:
-    void StartTools(const std::string& extraSql = {}) {
-        StartForm(test::kOldestLayout, extraSql);
-        if (IsSkipped()) return;
-        form->show();
-        form->btDo->show();
-        form->btDownload->show();
-    }
-    void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
-};
-
-TEST_F(IssnFileToolsTest, TheSourceListBecomesIssnDatLineForLine) {
-    StartTools();
-    if (IsSkipped()) return;
-    WriteFile("issnok.txt",
-              "1-001     1234-5679    11-1234/G4\r\n"
-              "short line\r\n"                                 // under 20 bytes: skipped
-              "K-001     2049-3630   \r\n"                     // 20 bytes and more, no CN
-              "2-101     0317-8471    31-1001/F832X\r\n"       // CN cut at column 35
-              "\xD6\xD0-1      1111-1111    \xB1\xB1-1/G\n");  // GBK code, LF alone
-    test::RecordingPresenter boxes;
-    Click(form->btDo);
-
-    ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].text, "处理完成");
-    EXPECT_EQ(boxes.Boxes()[0].caption, "提示信息");
-    EXPECT_EQ(boxes.Boxes()[0].flags, 0x40u);
-    EXPECT_EQ(
-        CrLfLines(ReadFile("issn.dat")),
-        (std::vector<std::string>{EncodeIssnLine("1-001      1234-5679 11-1234/G4"),
-                                  EncodeIssnLine("K-001      2049-3630 "),
-                                  EncodeIssnLine("2-101      0317-8471 31-1001/F832"),
-                                  EncodeIssnLine("\xD6\xD0-1       1111-1111 \xB1\xB1-1/G")}));
-    EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"issn.dat", "issnok.txt"}));
+// Root writes into a read-only folder: as root, the case runs again in this program as the
+// ordinary user "nobody" (CI runs as root, so it would never run otherwise).
+void RunAsNobody() {
+    const auto* info = testing::UnitTest::GetInstance()->current_test_info();
+    const fs::path log = fs::temp_directory_path() / ("upkavel-nobody-" + std::to_string(getpid()));
+    const std::string command =
+        "setpriv --reuid=65534 --regid=65534 --clear-groups env HOME=/tmp '" +
+        fs::read_symlink("/proc/self/exe").string() +
+        "' '--gtest_filter=" + info->test_suite_name() + "." + info->name() + "' >'" +
+        log.string() + "' 2>&1";
+    const int status = std::system(command.c_str());
+    const std::string output = test::ReadFile(log);
+    fs::remove(log);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+    EXPECT_NE(output.find("[  PASSED  ] 1 test"), std::string::npos) << output;
 }
 
-TEST_F(IssnFileToolsTest, ARoundTripThroughTheImportAndTheExportGivesBackTheSameRecords) {
-    StartTools();
-    if (IsSkipped()) return;
-    WriteFile("issnok.txt",
-              "1-001     1234-5679    11-1234/G4\r\n"
-              "2-101     0317-8471    31-1001/F832\r\n"
-              "K-001     2049-3630    \r\n"
-              "9-9       1111-111X    44-4444/TP\r\n"
-              "\xD6\xD0-1      1111-1111    \xB1\xB1-1/G\r\n");
-    test::RecordingPresenter boxes;
-    Click(form->btDo);
-    const std::string first = ReadFile("issn.dat");
-    form->Runner.DoCodeIssnWork();
-    Click(form->btDownload);
-    const std::string second = ReadFile("issn.dat");
-
-    ASSERT_EQ(boxes.Boxes().size(), 2u);
-    EXPECT_EQ(boxes.Boxes()[1].text, "下载处理完成");
-    EXPECT_EQ(boxes.Boxes()[1].caption, "提示信息");
-    EXPECT_EQ(boxes.Boxes()[1].flags, 0x40u);
-    EXPECT_EQ(RecordsOf(second), RecordsOf(first));
-    EXPECT_EQ(RecordsOf(first).size(), 5u);
-    for (const auto& line : CrLfLines(second)) EXPECT_EQ(line.size(), 33u);
-}
-
-TEST_F(IssnFileToolsTest, TheExportWritesNullsAsBlanksAndAnEmptyTableAsAnEmptyFile) {
-    StartTools(
-        "create table lib_issncode (ic_code char(10) not null, ic_issn char(13) default(''), "
-        "ic_cnno char(12) default(''))\nGO\n"
-        "insert into lib_issncode values ('N-1', NULL, NULL)\n");
-    if (IsSkipped()) return;
-    test::RecordingPresenter boxes;
-    Click(form->btDownload);
-    EXPECT_EQ(ReadFile("issn.dat"), EncodeIssnLine("N-1" + std::string(30, ' ')) + "\r\n");
-
-    {
-        TQuery empty(database);
-        empty.AddSql("delete from lib_issncode");
-        empty.ExecSQL();
-    }
-    Click(form->btDownload);
-    EXPECT_EQ(ReadFile("issn.dat"), "");
-    ASSERT_EQ(boxes.Boxes().size(), 2u);
-    EXPECT_EQ(boxes.Boxes()[1].text, "下载处理完成");
-}
-
-// A failure of a tool: what to set up, which button, and a piece of the error text.
-struct ToolFailure {
+// A click on a tool's button. "{folder}" in the text stands for the program folder.
+struct ToolRun {
     const char* name;
-    std::function<void(test::JobFormTest&)> prepare;
-    bool download;  // btDownload, else btDo
-    const char* textPiece;
+    bool download = false;          // btDownload, else btDo
+    std::string sql = {};           // on the oldest layout
+    std::string issnok = {};        // issnok.txt, when not empty
+    std::string text = {};          // of the box; a piece of it when the tool fails
+    const char* records = nullptr;  // of the new issn.dat, one a line; none: the tool fails
+    bool readOnly = false;          // the program folder
+    bool fullDisk = false;          // issn.dat cannot grow past 1 kB: the loop fails half-way
 };
-void PrintTo(const ToolFailure& f, std::ostream* out) { *out << f.name; }
+void PrintTo(const ToolRun& c, std::ostream* out) { *out << c.name; }
 
-class IssnFileToolFailureTest : public IssnFileToolsTest,
-                                public testing::WithParamInterface<ToolFailure> {
-public:
-    // The fixture helpers, for the table of cases.
-    using JobFormTest::folder;
-    void Write(const char* name, const std::string& bytes) { WriteFile(name, bytes); }
-};
+class IssnFileToolsTest : public test::FormTest, public testing::WithParamInterface<ToolRun> {};
 
-TEST_P(IssnFileToolFailureTest, ShowsTheErrorAndKeepsTheEarlierIssnDat) {
-    const ToolFailure& failure = GetParam();
-    StartTools();
+TEST_P(IssnFileToolsTest, WritesAllOfIssnDatOrLeavesTheEarlierOne) {
+    const ToolRun& c = GetParam();
+    if (c.readOnly && geteuid() == 0) return RunAsNobody();
+    StartForm(test::kOldestLayout, c.sql);
     if (IsSkipped()) return;
-    WriteFile("issn.dat", kEarlierIssnDat);
-    failure.prepare(*this);
+    form->btDo->show();
+    form->btDownload->show();
+    test::WriteFile(dir / "issn.dat", kEarlierIssnDat);
+    if (!c.issnok.empty()) test::WriteFile(dir / "issnok.txt", c.issnok);
     const auto entriesBefore = FolderEntries();
     test::RecordingPresenter boxes;
-    Click(failure.download ? form->btDownload : form->btDo);
+    if (c.readOnly) fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
+    Click(c.download ? form->btDownload : form->btDo);
+    if (c.readOnly) fs::permissions(dir, fs::perms::owner_all);
 
     ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_NE(boxes.Boxes()[0].text.find(failure.textPiece), std::string::npos)
-        << boxes.Boxes()[0].text;
-    EXPECT_EQ(boxes.Boxes()[0].caption, "UpKavel");
-    EXPECT_EQ(boxes.Boxes()[0].flags, 0x10u);
-    EXPECT_EQ(ReadFile("issn.dat"), kEarlierIssnDat);
+    const test::RecordedBox& box = boxes.Boxes()[0];
+    std::string text = c.text;
+    if (const auto at = text.find("{folder}"); at != std::string::npos)
+        text.replace(at, 8, dir.string());
+    if (c.records) {
+        EXPECT_EQ(box.text, text);
+        EXPECT_EQ(box.flags, 0x40u);
+        std::string lines;
+        std::istringstream records(c.records);
+        for (std::string record; std::getline(records, record);)
+            lines += EncodeIssnLine(record) + "\r\n";
+        EXPECT_EQ(test::ReadFile(dir / "issn.dat"), lines);
+    } else {
+        EXPECT_NE(box.text.find(text), std::string::npos) << box.text;
+        EXPECT_EQ(box.flags, 0x10u);
+        EXPECT_EQ(test::ReadFile(dir / "issn.dat"), kEarlierIssnDat);
+    }
     EXPECT_EQ(FolderEntries(), entriesBefore);
-    // Every control usable again.
-    EXPECT_TRUE(form->btDo->isEnabled());
-    EXPECT_TRUE(form->btDownload->isEnabled());
+    EXPECT_EQ(test::EnabledControls(*form), test::kAllControls);
     EXPECT_FALSE(form->Running());
 }
 
+const std::string kSourceLine = "1-001     1234-5679    11-1234/G4\r\n";
+
 INSTANTIATE_TEST_SUITE_P(
-    Cases, IssnFileToolFailureTest,
-    testing::Values(ToolFailure{"SourceMissing", [](test::JobFormTest&) {}, false, "issnok.txt"},
-                    ToolFailure{"SourceIsAFolder",
-                                [](test::JobFormTest& t) {
-                                    auto& self = static_cast<IssnFileToolFailureTest&>(t);
-                                    ASSERT_TRUE(QDir(self.folder.path()).mkdir("issnok.txt"));
-                                },
-                                false, "issnok.txt"},
-                    ToolFailure{"SourceOfShortLinesOnly",
-                                [](test::JobFormTest& t) {
-                                    static_cast<IssnFileToolFailureTest&>(t).Write(
-                                        "issnok.txt", "1-001 1234-5679\r\n\r\nx\r\n\xFF\xFE\r\n");
-                                },
-                                false, "issnok.txt"},
-                    ToolFailure{"SourceEmpty",
-                                [](test::JobFormTest& t) {
-                                    static_cast<IssnFileToolFailureTest&>(t).Write("issnok.txt",
-                                                                                   "");
-                                },
-                                false, "issnok.txt"},
-                    ToolFailure{"CodeTableMissing", [](test::JobFormTest&) {}, true,
-                                "lib_issncode"}),
-    [](const testing::TestParamInfo<ToolFailure>& info) { return std::string(info.param.name); });
-
-TEST_F(IssnFileToolsTest, AFolderThatCannotBeWrittenKeepsTheEarlierIssnDat) {
-    if (geteuid() == 0) {
-        // Root writes into a read-only folder: the case runs again in this program as the
-        // ordinary user "nobody" (CI runs as root, so it would never run otherwise).
-        const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-        const std::string log = std::filesystem::temp_directory_path() /
-                                ("upkavel-nobody-" + std::to_string(getpid()) + ".log");
-        const std::string command =
-            "setpriv --reuid=65534 --regid=65534 --clear-groups env HOME=/tmp '" + self +
-            "' --gtest_filter=IssnFileToolsTest.AFolderThatCannotBeWrittenKeepsTheEarlierIssnDat "
-            ">'" +
-            log + "' 2>&1";
-        const int status = std::system(command.c_str());
-        std::ifstream in(log);
-        const std::string output((std::istreambuf_iterator<char>(in)),
-                                 std::istreambuf_iterator<char>());
-        std::filesystem::remove(log);
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
-        EXPECT_NE(output.find("[  PASSED  ] 1 test"), std::string::npos) << output;
-        return;
-    }
-    StartTools("create table lib_issncode (ic_code char(10) not null)\n");
-    if (IsSkipped()) return;
-    WriteFile("issn.dat", kEarlierIssnDat);
-    WriteFile("issnok.txt", "1-001     1234-5679    11-1234/G4\r\n");
-    ASSERT_TRUE(QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner));
-    test::RecordingPresenter boxes;
-    Click(form->btDo);
-    Click(form->btDownload);
-    QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-
-    ASSERT_EQ(boxes.Boxes().size(), 2u);
-    for (const auto& box : boxes.Boxes()) {
-        EXPECT_NE(box.text.find(folder.path().toStdString()), std::string::npos) << box.text;
-        EXPECT_EQ(box.flags, 0x10u);
-    }
-    EXPECT_EQ(ReadFile("issn.dat"), kEarlierIssnDat);
-}
-
-TEST_F(IssnFileToolsTest, AProgramFolderThatDoesNotExistGivesABoxNamingIt) {
-    StartTools();
-    if (IsSkipped()) return;
-    form->Runner.ProgramFolder = QString(folder.path() + "/gone").toStdString();
-    test::RecordingPresenter boxes;
-    Click(form->btDownload);
-    ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_NE(boxes.Boxes()[0].text.find("/gone"), std::string::npos) << boxes.Boxes()[0].text;
-    EXPECT_FALSE(QDir(folder.path() + "/gone").exists());
-}
+    , IssnFileToolsTest,
+    testing::Values(
+        ToolRun{.name = "TheListBecomesIssnDat",
+                .issnok = kSourceLine + "short line\r\n" +
+                          "\xD6\xD0-1      1111-1111    \xB1\xB1-1/G\n",  // GBK code, LF alone
+                .text = "处理完成",
+                .records = "1-001      1234-5679 11-1234/G4\n"
+                           "\xD6\xD0-1       1111-1111 \xB1\xB1-1/G"},
+        ToolRun{.name = "TheTableBecomesIssnDat",
+                .download = true,
+                .sql = kIssnTable + "insert into lib_issncode values ('2-101', '0317-8471', "
+                                    "'31-1001/F832'), ('N-1', NULL, NULL), ('中-1', '1111-1111', "
+                                    "'北-1/G')\nGO\n",
+                .text = "下载处理完成",
+                .records = "2-101      0317-8471 31-1001/F832\n"
+                           "N-1                              \n"
+                           "\xD6\xD0-1       1111-1111 \xB1\xB1-1/G      "},
+        ToolRun{.name = "AnEmptyTableGivesAnEmptyIssnDat",
+                .download = true,
+                .sql = kIssnTable,
+                .text = "下载处理完成",
+                .records = ""},
+        ToolRun{.name = "AListWithoutARecord",
+                .issnok = "1-001 1234-5679\r\n\r\nx\r\n",
+                .text = "issnok.txt（文件夹 {folder}）中没有可用的记录"},
+        ToolRun{.name = "AFolderThatCannotBeWritten",
+                .issnok = kSourceLine,
+                .text = "无法创建文件 issn.dat（文件夹 {folder}）：没有权限",
+                .readOnly = true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace kavel

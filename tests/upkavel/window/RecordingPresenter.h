@@ -19,8 +19,15 @@ struct RecordedBox {
 
 class RecordingPresenter {
 public:
-    explicit RecordingPresenter(std::function<void(const RecordedBox&)> whileOpen = {});
-    ~RecordingPresenter();
+    explicit RecordingPresenter(std::function<void(const RecordedBox&)> whileOpen = {})
+        : whileOpen_(std::move(whileOpen)),
+          previous_(Application.SetPresenter(
+              [this](const std::string& text, const std::string& caption, unsigned flags) {
+                  boxes_.push_back({text, caption, flags});
+                  if (whileOpen_) whileOpen_(boxes_.back());
+                  return mb::kIdOk;
+              })) {}
+    ~RecordingPresenter() { Application.SetPresenter(std::move(previous_)); }
     RecordingPresenter(const RecordingPresenter&) = delete;
     RecordingPresenter& operator=(const RecordingPresenter&) = delete;
 
