@@ -64,15 +64,22 @@ inline std::string EnabledControls(const TUpKavelMain& form) {
     return names;
 }
 
-// The form with a look into its working label: the moment it shows, while the run goes on.
+// The form with a look into its message pump and its working label: the moments a test can see
+// the window while the runner is in the middle of its work.
 class WatchedForm : public TUpKavelMain {
 public:
     using TUpKavelMain::TUpKavelMain;
+    void PumpMessages() override {
+        ++pumps;
+        if (whilePumping) whilePumping();
+        TUpKavelMain::PumpMessages();
+    }
     void ShowWorking() override {
         if (beforeWorkingShown) beforeWorkingShown();
         TUpKavelMain::ShowWorking();
     }
-    std::function<void()> beforeWorkingShown;
+    int pumps = 0;
+    std::function<void()> whilePumping, beforeWorkingShown;
 };
 
 class FormTest : public StandinDatabaseTest {

@@ -1,10 +1,13 @@
 // The two ISSN file tools through their buttons: issnok.txt -> issn.dat (btDo) and lib_issncode
 // -> issn.dat (btDownload). The new issn.dat replaces an earlier one only when complete: after a
-// failure the earlier file is there byte for byte and no temporary file is left.
+// failure, also one in the middle of the loop, the earlier file is there byte for byte and no
+// temporary file is left. While a tool's loop runs the window is locked and cannot be closed.
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <sstream>
 
@@ -20,6 +23,13 @@ const std::string kEarlierIssnDat = EncodeIssnLine("1-001      1234-5679 11-1234
 const std::string kIssnTable =
     "create table lib_issncode (ic_code char(10) not null, ic_issn char(13) default(''), "
     "ic_cnno char(12) default(''))\nGO\n";
+constexpr int kMany = 2000;  // records: 70 kB of issn.dat, past any write buffer
+
+std::string Repeated(const std::string& text, int times) {
+    std::string all;
+    while (times-- > 0) all += text;
+    return all;
+}
 
 // Root writes into a read-only folder: as root, the case runs again in this program as the
 // ordinary user "nobody" (CI runs as root, so it would never run otherwise).
@@ -63,9 +73,26 @@ TEST_P(IssnFileToolsTest, WritesAllOfIssnDatOrLeavesTheEarlierOne) {
     test::WriteFile(dir / "issn.dat", kEarlierIssnDat);
     if (!c.issnok.empty()) test::WriteFile(dir / "issnok.txt", c.issnok);
     const auto entriesBefore = FolderEntries();
+    std::string enabledAtPump = "(no pump)";
+    bool closedAtPump = true;
+    std::size_t entriesAtPump = 0;
+    form->whilePumping = [&] {  // the first item of the loop
+        if (form->pumps > 1) return;
+        enabledAtPump = test::EnabledControls(*form);
+        closedAtPump = form->close();
+        entriesAtPump = FolderEntries().size();
+    };
     test::RecordingPresenter boxes;
     if (c.readOnly) fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
+    rlimit fileSize{};
+    getrlimit(RLIMIT_FSIZE, &fileSize);
+    if (c.fullDisk) {  // writes past the first kilobyte of a file fail, as on a full disk
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit small{1024, fileSize.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
     Click(c.download ? form->btDownload : form->btDo);
+    setrlimit(RLIMIT_FSIZE, &fileSize);
     if (c.readOnly) fs::permissions(dir, fs::perms::owner_all);
 
     ASSERT_EQ(boxes.Boxes().size(), 1u);
@@ -89,6 +116,13 @@ TEST_P(IssnFileToolsTest, WritesAllOfIssnDatOrLeavesTheEarlierOne) {
     EXPECT_EQ(FolderEntries(), entriesBefore);
     EXPECT_EQ(test::EnabledControls(*form), test::kAllControls);
     EXPECT_FALSE(form->Running());
+    if (c.fullDisk) {
+        EXPECT_GT(form->pumps, 1);
+        EXPECT_LT(form->pumps, kMany) << "the write failed only after the loop";
+        EXPECT_EQ(enabledAtPump, "");
+        EXPECT_FALSE(closedAtPump);
+        EXPECT_EQ(entriesAtPump, entriesBefore.size() + 1) << "no new file beside issn.dat";
+    }
 }
 
 const std::string kSourceLine = "1-001     1234-5679    11-1234/G4\r\n";
@@ -122,7 +156,18 @@ INSTANTIATE_TEST_SUITE_P(
         ToolRun{.name = "AFolderThatCannotBeWritten",
                 .issnok = kSourceLine,
                 .text = "无法创建文件 issn.dat（文件夹 {folder}）：没有权限",
-                .readOnly = true}),
+                .readOnly = true},
+        ToolRun{.name = "ADiskThatFillsDuringTheList",
+                .issnok = Repeated(kSourceLine, kMany),
+                .text = "无法写入文件 issn.dat（文件夹 {folder}）",
+                .fullDisk = true},
+        ToolRun{.name = "ADiskThatFillsDuringTheTable",
+                .download = true,
+                .sql = kIssnTable + Repeated("insert into lib_issncode values ('1-001', "
+                                             "'1234-5679', '11-1234/G4')\n",
+                                             kMany),
+                .text = "无法写入文件 issn.dat（文件夹 {folder}）",
+                .fullDisk = true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
