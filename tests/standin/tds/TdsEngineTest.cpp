@@ -4,15 +4,40 @@
 
 #include <gtest/gtest.h>
 
-#include "OdbcTestClient.h"
+#include "OdbcSession.h"
 #include "Program.h"
 #include "StandinServer.h"
+#include "WideText.h"
 
 namespace standin::test {
 namespace {
 
 // Long enough to take several packets and several reads of the driver's buffer.
 const std::string kLongText = "长文本" + std::string(20000, 'x');
+
+// How the driver describes each result column (UpKavel's layer reads only names and text).
+struct Column {
+    std::string name, typeName;
+    SQLSMALLINT type = 0, digits = 0, nullable = 0;
+    SQLULEN size = 0;
+};
+std::vector<Column> Describe(const kavel::OdbcStatement& statement) {
+    std::vector<Column> columns(static_cast<std::size_t>(statement.ColumnCount()));
+    for (SQLUSMALLINT i = 1; i <= columns.size(); ++i) {
+        Column& c = columns[i - 1];
+        c.name = statement.ColumnName(i);
+        statement.Check(SQLDescribeColW(statement.get(), i, nullptr, 0, nullptr, &c.type, &c.size,
+                                        &c.digits, &c.nullable),
+                        "SQLDescribeColW");
+        SQLWCHAR typeName[64] = {};
+        SQLSMALLINT bytes = 0;
+        statement.Check(SQLColAttributeW(statement.get(), i, SQL_DESC_TYPE_NAME, typeName,
+                                         sizeof typeName, &bytes, nullptr),
+                        "SQLColAttributeW");
+        c.typeName = kavel::FromWide(typeName, static_cast<std::size_t>(bytes) / sizeof(SQLWCHAR));
+    }
+    return columns;
+}
 
 StandinServerOptions Options() {
     StandinServerOptions o;
@@ -23,8 +48,9 @@ StandinServerOptions Options() {
 
 TEST(TdsWithEngine, StoredColumnsArriveWithTheirTypesAndValues) {
     StandinServer server(Options());
-    OdbcTestClient client(server.ConnectionString());
-    client.Run("select * from every_type");
+    OdbcSession session(server);
+    kavel::OdbcStatement client(session.database.Handle());
+    client.Execute("select * from every_type");
     struct Expected {
         const char* name;
         const char* typeName;
@@ -47,7 +73,7 @@ TEST(TdsWithEngine, StoredColumnsArriveWithTheirTypesAndValues) {
         {"c_decimal", "decimal", SQL_NUMERIC, 38, 5, "123456789012345678901234567890.12345"},
         {"c_datetime", "datetime", SQL_TYPE_TIMESTAMP, 23, 3, "2016-02-29 13:45:30.997"},
     };
-    const auto columns = client.Describe();
+    const auto columns = Describe(client);
     ASSERT_EQ(columns.size(), std::size(expected));
     ASSERT_TRUE(client.Fetch());
     for (std::size_t i = 0; i < columns.size(); ++i) {
@@ -58,18 +84,18 @@ TEST(TdsWithEngine, StoredColumnsArriveWithTheirTypesAndValues) {
         EXPECT_EQ(columns[i].type, expected[i].type);
         EXPECT_EQ(columns[i].size, expected[i].size);
         EXPECT_EQ(columns[i].digits, expected[i].digits);
-        EXPECT_EQ(client.GetText(static_cast<SQLUSMALLINT>(i + 1)), expected[i].value);
+        EXPECT_EQ(client.Text(static_cast<SQLUSMALLINT>(i + 1)), expected[i].value);
     }
     ASSERT_TRUE(client.Fetch());
     for (std::size_t i = 0; i < columns.size(); ++i)
-        EXPECT_EQ(client.GetText(static_cast<SQLUSMALLINT>(i + 1)), std::nullopt)
-            << columns[i].name;
+        EXPECT_EQ(client.Text(static_cast<SQLUSMALLINT>(i + 1)), std::nullopt) << columns[i].name;
     EXPECT_FALSE(client.Fetch());
 
     // Computed columns: count(*) is int, sum of numeric(10,2) numeric(38,2), and numeric(10,2)
     // times 2 (numeric(1,0)) numeric(12,2).
-    client.Run("select count(*), sum(c_numeric), max(c_numeric * 2) from every_type");
-    const auto computed = client.Describe();
+    kavel::OdbcStatement computedQuery(session.database.Handle());
+    computedQuery.Execute("select count(*), sum(c_numeric), max(c_numeric * 2) from every_type");
+    const auto computed = Describe(computedQuery);
     ASSERT_EQ(computed.size(), 3u);
     EXPECT_EQ(computed[0].type, SQL_INTEGER);
     for (std::size_t i : {1, 2}) EXPECT_EQ(computed[i].typeName, "numeric");
@@ -77,17 +103,17 @@ TEST(TdsWithEngine, StoredColumnsArriveWithTheirTypesAndValues) {
     EXPECT_EQ(computed[2].size, 12u);
     EXPECT_EQ(computed[1].digits, 2);
     EXPECT_EQ(computed[2].digits, 2);
-    ASSERT_TRUE(client.Fetch());
-    EXPECT_EQ(client.GetText(1), "2");
-    EXPECT_EQ(client.GetText(2), "-12345678.90");
-    EXPECT_EQ(client.GetText(3), "-24691357.80");
+    ASSERT_TRUE(computedQuery.Fetch());
+    EXPECT_EQ(computedQuery.Text(1), "2");
+    EXPECT_EQ(computedQuery.Text(2), "-12345678.90");
+    EXPECT_EQ(computedQuery.Text(3), "-24691357.80");
 }
 
 // Text sent by the client is stored in code page 936 and read back unchanged (widths and
 // conversions as such are the golden files').
 TEST(TdsWithEngine, ChineseTextIsStoredInCodePage936AndReadBackUnchanged) {
     StandinServer server(Options());
-    OdbcTestClient client(server.ConnectionString());
+    OdbcSession client(server);
     // Two Chinese characters fill char(4); '中文a' fills varchar(5).
     client.Run("insert into words values (1, '中文', '中文a')");
     client.Run("insert into words values (2, '升', '期刊')");
@@ -95,7 +121,9 @@ TEST(TdsWithEngine, ChineseTextIsStoredInCodePage936AndReadBackUnchanged) {
               (std::vector<TextRow>{{"中文", "中文a"}, {"升  ", "期刊"}}));
     EXPECT_EQ(client.Query("select id from words where c4 = '中文'"),
               (std::vector<TextRow>{{"1"}}));
-    EXPECT_EQ(client.FirstError("insert into words values (3, '中文字', null)").native, 8152);
+    EXPECT_EQ(
+        client.Failure("insert into words values (3, '中文字', null)").Diagnostics()[0].nativeError,
+        8152);
     // A character outside code page 936 in a non-Unicode literal becomes '?', as on SQL Server.
     client.Run("insert into words values (4, 'aก', null)");
     EXPECT_EQ(client.Query("select c4 from words where id = 4"), (std::vector<TextRow>{{"a?  "}}));
@@ -103,11 +131,11 @@ TEST(TdsWithEngine, ChineseTextIsStoredInCodePage936AndReadBackUnchanged) {
 
 TEST(TdsWithEngine, ErrorsReachOdbcWithSqlServersNumberStateAndText) {
     StandinServer server(Options());
-    OdbcTestClient client(server.ConnectionString());
+    OdbcSession client(server);
     client.Run("insert into words values (1, 'a', 'b')");
     struct Case {
         const char* sql;
-        SQLINTEGER native;
+        long native;
         const char* state;
         const char* text;
     };
@@ -123,21 +151,21 @@ TEST(TdsWithEngine, ErrorsReachOdbcWithSqlServersNumberStateAndText) {
         {"select from where", 156, "42000", "Incorrect syntax near the keyword 'from'."},
     };
     for (const Case& c : cases) {
-        const OdbcDiagnostic d = client.FirstError(c.sql);
-        EXPECT_EQ(d.native, c.native) << c.sql;
-        EXPECT_EQ(d.state, c.state) << c.sql;
-        EXPECT_NE(d.message.find(std::string("[FreeTDS][SQL Server]") + c.text), std::string::npos)
-            << d.message;
+        // The message as UpKavel shows it is the server's text without the driver's prefixes.
+        const kavel::EDatabaseError e = client.Failure(c.sql);
+        EXPECT_EQ(e.Diagnostics()[0].nativeError, c.native) << c.sql;
+        EXPECT_EQ(e.Diagnostics()[0].sqlState, c.state) << c.sql;
+        EXPECT_EQ(std::string(e.what()).find(c.text), 0u) << e.what();
     }
     // Nothing above changed the data, as another session of the same database sees it.
-    EXPECT_EQ(OdbcTestClient(server.ConnectionString()).Query("select id, c4, v5 from words"),
+    EXPECT_EQ(OdbcSession(server).Query("select id, c4, v5 from words"),
               (std::vector<TextRow>{{"1", "a   ", "b"}}));
 }
 
 // The trace holds a batch as the client sent it (what it holds of a failing one is exec's test).
 TEST(TdsWithEngine, TraceRecordsEachBatchExactlyAsSent) {
     StandinServer server(Options());
-    OdbcTestClient(server.ConnectionString()).Run("select id\r\nfrom words\twhere c4 = '中文'\r\n");
+    OdbcSession(server).Run("select id\r\nfrom words\twhere c4 = '中文'\r\n");
     const auto lines = server.TraceLines();
     ASSERT_FALSE(lines.empty());
     EXPECT_NE(lines.back().find(
@@ -149,18 +177,18 @@ TEST(TdsWithEngine, TraceRecordsEachBatchExactlyAsSent) {
 // What was acknowledged survives a kill, and a stop that a session still open must not block.
 TEST(TdsWithEngine, AcknowledgedStatementsSurviveAKillAndACleanStop) {
     StandinServer server(Options());
-    OdbcTestClient(server.ConnectionString()).Run("insert into words values (7, 'kill', null)");
+    OdbcSession(server).Run("insert into words values (7, 'kill', null)");
     server.Kill();
     server.Start();
     {
-        OdbcTestClient client(server.ConnectionString());
+        OdbcSession client(server);
         EXPECT_EQ(client.Query("select c4 from words where id = 7"),
                   (std::vector<TextRow>{{"kill"}}));
         client.Run("insert into words values (8, 'stop', null)");
         EXPECT_EQ(server.Stop(), 0) << server.ServerLogText();
     }
     server.Start();
-    EXPECT_EQ(OdbcTestClient(server.ConnectionString()).Query("select id from words order by id"),
+    EXPECT_EQ(OdbcSession(server).Query("select id from words order by id"),
               (std::vector<TextRow>{{"7"}, {"8"}}));
 }
 
@@ -189,8 +217,8 @@ TEST(SqlstandinServe, RefusesBadCommandLinesWithAReason) {
         EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
     }
     // The running server was not disturbed.
-    OdbcTestClient client(server.ConnectionString());
-    EXPECT_EQ(client.Query("select count(*) from every_type"), (std::vector<TextRow>{{"2"}}));
+    EXPECT_EQ(OdbcSession(server).Query("select count(*) from every_type"),
+              (std::vector<TextRow>{{"2"}}));
 }
 
 }  // namespace

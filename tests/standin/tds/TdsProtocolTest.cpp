@@ -9,7 +9,7 @@
 #include <memory>
 #include <thread>
 
-#include "OdbcTestClient.h"
+#include "OdbcSession.h"
 #include "Program.h"
 #include "RawTdsClient.h"
 #include "StandinServer.h"
@@ -70,45 +70,50 @@ TEST_F(TdsProtocolTest, WrongPasswordOrUnknownUserIsRefused) {
         SCOPED_TRACE(c.user + "/" + c.password);
         const std::string failed = "Login failed for user '" + c.user + "'.";
         try {
-            OdbcTestClient client("DSN=" + server_->DsnName() + ";UID=" + c.user +
-                                  ";PWD=" + c.password);
+            OdbcSession session(*server_, c.user, c.password);
             ADD_FAILURE() << "login accepted";
-        } catch (const OdbcFailure& e) {
+        } catch (const kavel::EDatabaseError& e) {
             bool found = false;
-            for (const auto& d : e.diagnostics)
-                found |= d.native == 18456 && d.message.ends_with(failed);
+            for (const auto& d : e.Diagnostics())
+                found |= d.nativeError == 18456 && d.text.ends_with(failed);
             EXPECT_TRUE(found) << e.what();
         }
     }
 }
 
 TEST_F(TdsProtocolTest, EachStatementOfABatchReportsItsOwnOutcome) {
-    OdbcTestClient client(server_->ConnectionString());
-    ASSERT_EQ(client.Execute("multi"), SQL_SUCCESS);
-    EXPECT_EQ(client.RowCount(), 3);  // the update
+    OdbcSession session(*server_);
+    kavel::OdbcStatement statement(session.database.Handle());
+    statement.Execute("multi");
+    SQLLEN updated = -1;
+    SQLRowCount(statement.get(), &updated);
+    EXPECT_EQ(updated, 3);  // the update
 
-    ASSERT_EQ(client.MoreResults(), SQL_SUCCESS);
-    ASSERT_EQ(client.Describe().size(), 1u);
-    ASSERT_TRUE(client.Fetch());
-    EXPECT_EQ(client.GetText(1), "1");
-    EXPECT_FALSE(client.Fetch());
+    ASSERT_TRUE(statement.MoreResults());
+    ASSERT_EQ(statement.ColumnCount(), 1);
+    ASSERT_TRUE(statement.Fetch());
+    EXPECT_EQ(statement.Text(1), "1");
+    EXPECT_FALSE(statement.Fetch());
 
-    EXPECT_EQ(client.MoreResults(), SQL_ERROR);
-    const auto d = client.StatementDiagnostics();
-    ASSERT_EQ(d.size(), 2u);
-    EXPECT_EQ(d[0].native, 515);
-    EXPECT_EQ(d[0].state, "23000");
-    EXPECT_TRUE(d[0].message.ends_with("column does not allow nulls. INSERT fails."))
-        << d[0].message;
-    EXPECT_EQ(d[1].native, 3621);
-    EXPECT_TRUE(d[1].message.ends_with("The statement has been terminated.")) << d[1].message;
+    try {
+        statement.MoreResults();
+        ADD_FAILURE() << "the failing insert was not reported";
+    } catch (const kavel::EDatabaseError& e) {
+        const auto& d = e.Diagnostics();
+        ASSERT_EQ(d.size(), 2u);
+        EXPECT_EQ(d[0].nativeError, 515);
+        EXPECT_EQ(d[0].sqlState, "23000");
+        EXPECT_TRUE(d[0].text.ends_with("column does not allow nulls. INSERT fails.")) << d[0].text;
+        EXPECT_EQ(d[1].nativeError, 3621);
+        EXPECT_TRUE(d[1].text.ends_with("The statement has been terminated.")) << d[1].text;
+    }
 }
 
 TEST_F(TdsProtocolTest, ErrorsReachOdbcWithTheirNumberAndText) {
-    OdbcTestClient client(server_->ConnectionString());
+    OdbcSession session(*server_);
     struct Case {
         const char* sql;
-        SQLINTEGER native;
+        long native;
         const char* state;
         const char* text;
     };
@@ -117,19 +122,19 @@ TEST_F(TdsProtocolTest, ErrorsReachOdbcWithTheirNumberAndText) {
         {"throw", 50000, "42000", "sqlstandin could not run the batch: disk full"},
     };
     for (const Case& c : cases) {
-        const OdbcDiagnostic d = client.FirstError(c.sql);
-        EXPECT_EQ(d.native, c.native) << c.sql;
-        EXPECT_EQ(d.state, c.state) << c.sql;
-        EXPECT_EQ(d.message.find("[FreeTDS][SQL Server]"), 0u) << d.message;
-        EXPECT_NE(d.message.find(c.text), std::string::npos) << d.message;
+        const kavel::OdbcDiagnostic d = session.Failure(c.sql).Diagnostics().front();
+        EXPECT_EQ(d.nativeError, c.native) << c.sql;
+        EXPECT_EQ(d.sqlState, c.state) << c.sql;
+        EXPECT_EQ(d.text.find("[FreeTDS][SQL Server]"), 0u) << d.text;
+        EXPECT_NE(d.text.find(c.text), std::string::npos) << d.text;
         // The session carries on.
-        EXPECT_EQ(client.Query("select 1"), (std::vector<TextRow>{{"1"}}));
+        EXPECT_EQ(session.Query("select 1"), (std::vector<TextRow>{{"1"}}));
     }
 }
 
 TEST_F(TdsProtocolTest, TwoSessionsAreServedAtOnce) {
-    OdbcTestClient slow(server_->ConnectionString());
-    OdbcTestClient quick(server_->ConnectionString());
+    OdbcSession slow(*server_);
+    OdbcSession quick(*server_);
     std::atomic<bool> slowDone = false;
     std::vector<TextRow> slowRows;
     std::thread t([&] {
@@ -144,11 +149,18 @@ TEST_F(TdsProtocolTest, TwoSessionsAreServedAtOnce) {
 }
 
 TEST_F(TdsProtocolTest, QueryTimeoutCancelsAndTheSessionCarriesOn) {
-    OdbcTestClient client(server_->ConnectionString());
-    client.SetQueryTimeout(1);
-    EXPECT_EQ(client.FirstError("waitfor").state, "HYT00");
-    client.SetQueryTimeout(0);
-    EXPECT_EQ(client.Query("select many 2"),
+    OdbcSession session(*server_);
+    {
+        kavel::OdbcStatement statement(session.database.Handle());
+        SQLSetStmtAttr(statement.get(), SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(1), 0);
+        try {
+            statement.Execute("waitfor");
+            ADD_FAILURE() << "not cancelled";
+        } catch (const kavel::EDatabaseError& e) {
+            EXPECT_EQ(e.Diagnostics().at(0).sqlState, "HYT00") << e.what();
+        }
+    }
+    EXPECT_EQ(session.Query("select many 2"),
               (std::vector<TextRow>{{"0", "row 0"}, {"1", "row 1"}}));
 }
 
@@ -194,8 +206,7 @@ TEST_F(TdsProtocolTest, MalformedInputEndsOnlyThatSession) {
             EXPECT_TRUE(raw.WaitForClose(10000)) << "the server kept the connection open";
         // The reason reaches the log, and other sessions are unaffected.
         EXPECT_TRUE(LogShows(c.logged, 2)) << server_->ServerLogText();
-        OdbcTestClient client(server_->ConnectionString());
-        EXPECT_EQ(client.Query("select 1"), (std::vector<TextRow>{{"1"}}));
+        EXPECT_EQ(OdbcSession(*server_).Query("select 1"), (std::vector<TextRow>{{"1"}}));
     }
 }
 
@@ -211,8 +222,7 @@ TEST_F(TdsProtocolTest, ClientHangingUpMidResultIsHarmless) {
     }
     // Generous: under the sanitizers on a loaded machine the server may take seconds to notice.
     EXPECT_TRUE(LogShows("client went away", 30)) << server_->ServerLogText();
-    OdbcTestClient client(server_->ConnectionString());
-    EXPECT_EQ(client.Query("select 1"), (std::vector<TextRow>{{"1"}}));
+    EXPECT_EQ(OdbcSession(*server_).Query("select 1"), (std::vector<TextRow>{{"1"}}));
 }
 
 }  // namespace
