@@ -105,8 +105,8 @@ TEST(SqlstandinExec, RunsBatchesReportsErrorsAndTraces) {
         "\n");
 }
 
-// Each refusal gives its reason and status and changes nothing: an init on a database leaves it
-// working, and a missing script leaves no folder behind.
+// Each refusal gives its reason and status and changes nothing: an init or a serve on a
+// database leaves it working, and a missing script leaves no folder behind.
 TEST(SqlstandinProgram, RefusalsAreClearAndChangeNothing) {
     TempDir tmp;
     const std::string db = (tmp / "db").string(), other = (tmp / "other").string();
@@ -129,6 +129,12 @@ TEST(SqlstandinProgram, RefusalsAreClearAndChangeNothing) {
         {{"exec", (tmp / "nothing").string(), "select 1"}, 1, "does not exist"},
         {{"init", db}, 1, "already holds a database"},
         {{"init", other, "--script", (tmp / "missing.sql").string()}, 1, "missing.sql"},
+        {{"serve"}, 2, "no database folder given"},
+        {{"serve", db, "--listen"}, 2, "--listen needs HOST:PORT"},
+        {{"serve", db, "--listen", "127.0.0.1:70000"}, 2, "--listen needs HOST:PORT"},
+        {{"serve", db, "--listen", "nohost:1"}, 2, "--listen needs HOST:PORT"},
+        {{"serve", db, "--bogus"}, 2, "unknown option --bogus"},
+        {{"serve", (tmp / "nothing").string(), "--listen", "127.0.0.1:0"}, 1, "nothing"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args{kProgram};

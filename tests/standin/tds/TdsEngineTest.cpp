@@ -1,11 +1,10 @@
 // The whole stand-in, engine included, through the FreeTDS driver stack: column types as the
-// engine declares them, Chinese text as stored, SQL Server's errors, the statement trace, the
-// program's command line, and durability of what was acknowledged.
+// engine declares them, Chinese text as stored, SQL Server's errors, the statement trace, and
+// durability of what was acknowledged.
 
 #include <gtest/gtest.h>
 
 #include "OdbcSession.h"
-#include "Program.h"
 #include "StandinServer.h"
 #include "WideText.h"
 
@@ -190,35 +189,6 @@ TEST(TdsWithEngine, AcknowledgedStatementsSurviveAKillAndACleanStop) {
     server.Start();
     EXPECT_EQ(OdbcSession(server).Query("select id from words order by id"),
               (std::vector<TextRow>{{"7"}, {"8"}}));
-}
-
-TEST(SqlstandinServe, RefusesBadCommandLinesWithAReason) {
-    StandinServer server(Options());
-    const std::string dir = server.DatabaseDir().string();
-    const struct {
-        std::vector<std::string> arguments;
-        int status;
-        const char* says;
-    } cases[] = {
-        {{"serve"}, 2, "no database folder given"},
-        {{"serve", dir, "--listen"}, 2, "--listen needs HOST:PORT"},
-        {{"serve", dir, "--listen", "127.0.0.1:70000"}, 2, "--listen needs HOST:PORT"},
-        {{"serve", dir, "--listen", "nohost:1"}, 2, "--listen needs HOST:PORT"},
-        {{"serve", dir, "--bogus"}, 2, "unknown option --bogus"},
-        {{"serve", (server.Folder() / "nothing-here").string(), "--listen", "127.0.0.1:0"},
-         1,
-         "nothing-here"},
-    };
-    for (const auto& c : cases) {
-        std::vector<std::string> args{SQLSTANDIN_PATH};
-        args.insert(args.end(), c.arguments.begin(), c.arguments.end());
-        const testing::RunResult r = testing::RunProgram(args);
-        EXPECT_EQ(r.status, c.status) << c.says;
-        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
-    }
-    // The running server was not disturbed.
-    EXPECT_EQ(OdbcSession(server).Query("select count(*) from every_type"),
-              (std::vector<TextRow>{{"2"}}));
 }
 
 }  // namespace

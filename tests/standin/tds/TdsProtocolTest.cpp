@@ -40,25 +40,27 @@ protected:
 
 std::unique_ptr<StandinServer> TdsProtocolTest::server_;
 
-TEST_F(TdsProtocolTest, TsqlLogsInAndRunsBatches) {
-    const testing::RunResult r =
-        testing::RunProgram({"tsql", "-H", "127.0.0.1", "-p", std::to_string(server_->Port()), "-U",
-                             "sa", "-P", server_->SaPassword()},
-                            "select 1\ngo\nerror\ngo\nexit\n");
-    const std::string out = r.out + r.err;
-    EXPECT_EQ(r.status, 0) << out;
-    EXPECT_NE(out.find("(1 row affected)"), std::string::npos) << out;
-    EXPECT_NE(out.find("Msg 208 (severity 16, state 1)"), std::string::npos) << out;
-    EXPECT_NE(out.find("Invalid object name 'nosuch'."), std::string::npos) << out;
-}
-
-TEST_F(TdsProtocolTest, IsqlLogsInAndRunsStatements) {
-    // isql prepares and executes, which FreeTDS sends as sp_prepexec RPCs.
-    const testing::RunResult r = testing::RunProgram(
-        {"isql", "-b", server_->DsnName(), "sa", server_->SaPassword()}, "select many 3\n");
-    EXPECT_EQ(r.status, 0) << r.out << r.err;
-    EXPECT_NE(r.out.find("row 2"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("3 rows fetched"), std::string::npos) << r.out;
+// tsql sends SQL batches; isql prepares and executes, which FreeTDS sends as sp_prepexec RPCs.
+TEST_F(TdsProtocolTest, TsqlAndIsqlLogInAndRunStatements) {
+    const std::string port = std::to_string(server_->Port()), password = server_->SaPassword();
+    const struct {
+        std::vector<std::string> args;
+        const char* input;
+        std::vector<const char*> shown;
+    } cases[] = {
+        {{"tsql", "-H", "127.0.0.1", "-p", port, "-U", "sa", "-P", password},
+         "select 1\ngo\nerror\ngo\nexit\n",
+         {"(1 row affected)", "Msg 208 (severity 16, state 1)", "Invalid object name 'nosuch'."}},
+        {{"isql", "-b", server_->DsnName(), "sa", password},
+         "select many 3\n",
+         {"row 2", "3 rows fetched"}},
+    };
+    for (const auto& c : cases) {
+        const testing::RunResult r = testing::RunProgram(c.args, c.input);
+        EXPECT_EQ(r.status, 0) << r.out << r.err;
+        for (const char* text : c.shown)
+            EXPECT_NE((r.out + r.err).find(text), std::string::npos) << r.out << r.err;
+    }
 }
 
 TEST_F(TdsProtocolTest, WrongPasswordOrUnknownUserIsRefused) {
