@@ -82,13 +82,19 @@ TEST_P(RehearsalTest, ReportsEachSettingsOutcomeAndOnlyReadsTheLiveDatabase) {
         EXPECT_NE(output.find(text), std::string::npos) << text << "\n---\n" << output;
         EXPECT_NE(markdown.find(text), std::string::npos) << text;
     }
+    // The live round trip, timed while cloning, and an estimate of the live run for each run
+    // that succeeded.
+    const auto count = [&](const std::string& text) {
+        int n = 0;
+        for (std::size_t at = 0; (at = output.find(text, at)) != std::string::npos; ++at) ++n;
+        return n;
+    };
+    EXPECT_EQ(count("Round trip: median "), 1);
+    EXPECT_EQ(count("Expected duration of the live run: about "),
+              count("Outcome: the upgrade SUCCEEDED on the copy."));
     // Each run met the live database's state, without the ledger, and kept its journal in the
     // rehearsal's folder.
-    int ledgersCreated = 0;
-    for (std::size_t at = 0; (at = output.find("  ver_manage: created", at)) != std::string::npos;
-         ++at)
-        ++ledgersCreated;
-    EXPECT_EQ(ledgersCreated, c.unticked.has_value() + c.ticked.has_value());
+    EXPECT_EQ(count("  ver_manage: created"), c.unticked.has_value() + c.ticked.has_value());
     for (const char* run : {"without-earlier", "with-earlier"}) {
         if (fs::exists(folder / run)) {
             EXPECT_TRUE(fs::exists(folder / run / "data/KorvenSoft/UpKavel/UpKavel.log")) << run;
