@@ -2,12 +2,11 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
+#include <cerrno>
 #include <stdexcept>
 #include <string>
 
@@ -62,17 +61,13 @@ bool RawTdsClient::ReadPacket() {
 }
 
 bool RawTdsClient::WaitForClose(int timeoutMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    const timeval limit{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+    setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                              deadline - std::chrono::steady_clock::now())
-                              .count();
-        if (left <= 0) return false;
-        pollfd p{fd_, POLLIN, 0};
-        if (poll(&p, 1, static_cast<int>(left)) <= 0) continue;
         std::uint8_t buffer[4096];
         const ssize_t n = recv(fd_, buffer, sizeof buffer, 0);
-        if (n <= 0) return true;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return false;  // still open
+        if (n <= 0) return true;                                               // closed, or reset
     }
 }
 

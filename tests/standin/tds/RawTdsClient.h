@@ -21,7 +21,8 @@ public:
     bool SendBytes(const ByteVector& bytes);
     // Reads one reply packet; false when the connection closed first.
     bool ReadPacket();
-    // Discards input until the server closes the connection; false on timeout.
+    // Discards input until the server closes the connection; false when it stays silent and
+    // open for `timeoutMs`.
     bool WaitForClose(int timeoutMs);
     void Close();
 
