@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "KavelSettings.h"
 #include "RecordingPresenter.h"
 #include "SkipOrFail.h"
 #include "StandinDatabase.h"
@@ -31,21 +32,7 @@ namespace fs = std::filesystem;
 
 constexpr const char* kPassword = "pw";
 
-// The main program's digit code: four digits per character, two bits each, high bits first.
-std::string DigitCode(const std::string& text) {
-    std::string code;
-    for (unsigned char c : text)
-        for (int shift = 6; shift >= 0; shift -= 2)
-            code += static_cast<char>('0' + ((c >> shift) & 3) * 2);
-    return code;
-}
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using test::ReadFile;
 
 struct Outcome {
     int exitCode = -1;
@@ -69,12 +56,9 @@ protected:
                                   e.what());
         }
         registry = server->Folder() / "HKLM.reg";
-        std::ofstream(registry, std::ios::binary)
-            << "Windows Registry Editor Version 5.00\r\n\r\n"
-               "[HKEY_LOCAL_MACHINE\\SOFTWARE\\KorvenSoft\\Kavel]\r\n"
-            << "\"ODBCNAME\"=\"" << server->DsnName() << "\"\r\n"
-            << "\"USERNAME\"=\"" << DigitCode("sa") << "\"\r\n"
-            << "\"PASSWORD\"=\"" << DigitCode(kPassword) << "\"\r\n";
+        kavel::test::WriteFile(registry,
+                               kavel::test::KavelRegistry(kavel::test::LoginValues(
+                                   server->DsnName(), kavel::test::DigitCode(kPassword))));
         journalHome = server->Folder() / "data";
     }
 

@@ -37,28 +37,6 @@ TEST_F(StatementRunnerTest, AQuoteInAValueStaysData) {
     EXPECT_FALSE(runner->ColumnExists("lib_baokan", "x' or name<>'"));
 }
 
-TEST_F(StatementRunnerTest, ProbesSeeEveryCatalogueObjectAndOnlyRealColumns) {
-    struct Case {
-        const char* table;
-        const char* column;  // null: table probe
-        bool exists;
-    } cases[] = {
-        {"lib_baokan", nullptr, true},
-        {"LIB_BAOKAN", nullptr, true},     // names compare without regard to case
-        {"PK_lib_baokan", nullptr, true},  // a constraint counts as an object
-        {"lib_bianma", nullptr, false},
-        {"lib_baokan", "bk_code", true},
-        {"lib_baokan", "bk_nosuch", false},
-        {"lib_nosuch", "bk_code", false},  // a column of a missing table is missing
-        {"lib_bkzd", "bk_code", false},    // the column belongs to another table
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.table) + "." + (c.column ? c.column : ""));
-        EXPECT_EQ(c.column ? runner->ColumnExists(c.table, c.column) : runner->TableExists(c.table),
-                  c.exists);
-    }
-}
-
 TEST_F(StatementRunnerTest, AWalkOnOneQueryRunsStatementsOnTheOther) {
     std::vector<std::string> codes;
     runner->Walk(

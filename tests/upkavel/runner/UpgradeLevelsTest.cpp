@@ -124,13 +124,10 @@ TEST_P(UpgradeLevelsTest, EndsInTheFinalSchemaKeepsTheRowsAndASecondRunOnlyLooks
 }
 
 void OldestLayoutData(UpgradeLevelsTest& t) {
-    // Operators under their wider key, prices of the periodicals, every subscription with its
+    // Operators under their wider key, every subscription with its
     // ISSN from the code table, the arrival register in the new layout, one reading room.
     EXPECT_EQ(t.Rows("select pe_code, pe_name from lib_people where pe_code='O''01'"),
               (Table{{"O'01", "O'Brien"}}));
-    EXPECT_EQ(t.Rows("select bk_yprice, bk_hyprice, bk_number from lib_baokan where bk_code in "
-                     "('1-001', '1-002') order by bk_code"),
-              (Table{{"60.00", "0.00", "0"}, {"0.00", "48.50", "1"}}));
     EXPECT_EQ(t.Column("select count(*) from lib_bkzd where zd_issn is null or zd_issn=''"),
               t.Column("select count(*) from lib_bkzd where zd_code not in "
                        "(select ic_code from lib_issncode)"));

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "KavelSettings.h"
 #include "RecordingPresenter.h"
 #include "SkipOrFail.h"
 #include "StandinDatabase.h"
@@ -25,25 +26,6 @@
 namespace kavel::test {
 
 inline const std::string kSuccessText = "Kavel升级成功，请更新Kavel.exe";
-
-// The main program's digit code of a text (the reverse of DecodeDigits), for registry values.
-inline std::string DigitCode(const std::string& text) {
-    std::string digits;
-    for (unsigned char c : text)
-        for (int shift = 6; shift >= 0; shift -= 2) digits += char('0' + ((c >> shift) & 3) * 2);
-    return digits;
-}
-
-// A .reg file of the main program's key holding `values`; the values of a login as user "sa".
-inline std::string KavelRegistry(const std::string& values) {
-    return "Windows Registry Editor Version 5.00\r\n\r\n"
-           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\KorvenSoft\\Kavel]\r\n" +
-           values;
-}
-inline std::string LoginValues(const std::string& dsn, const std::string& passwordDigits) {
-    return "\"ODBCNAME\"=\"" + dsn + "\"\r\n\"USERNAME\"=\"" + DigitCode("sa") +
-           "\"\r\n\"PASSWORD\"=\"" + passwordDigits + "\"\r\n";
-}
 
 // Saves a picture of `widget` as <build>/screenshots/<name>.png for people to look at; returns
 // the path.

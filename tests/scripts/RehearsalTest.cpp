@@ -7,7 +7,8 @@
 #include <QStringList>
 #include <optional>
 
-#include "FormTest.h"
+#include "KavelSettings.h"
+#include "StandinDatabase.h"
 
 namespace kavel {
 namespace {
