@@ -123,6 +123,21 @@ INSTANTIATE_TEST_SUITE_P(Menus, BaselineMenuTest, testing::Bool(), [](const auto
     return info.param ? "KeyOnTheCodeAnd2601There" : "NoKeyOnTheCode";
 });
 
+// A menu row the table refuses (here a key on the caption, which another code holds already) is
+// passed over, and the rows after it are still written.
+TEST_F(StepRowsTest, AMenuRowTheTableRefusesIsPassedOver) {
+    Start(test::kOldestLayout,
+          test::kIssnCodes +
+              "delete from lib_gongneng where gn_menuitem = '借还（重复）'\nGO\n"
+              "insert into lib_gongneng values (2599, '现刊借还')\nGO\n"
+              "create unique index UQ_gn_menuitem on lib_gongneng (gn_menuitem)\nGO\n");
+    if (IsSkipped()) return;
+    EXPECT_NO_THROW(runner->Do2005Before());
+    EXPECT_EQ(Rows("select gn_menucode from lib_gongneng where gn_menucode between 2501 and 2599 "
+                   "order by gn_menucode"),
+              (Table{{"2502"}, {"2503"}, {"2599"}}));
+}
+
 // ---- Step 2005-03 at the baseline level ----
 
 TEST_F(StepRowsTest, StoresTheSortKeyOfEveryCallNumber) {
