@@ -184,18 +184,4 @@ std::string TraceText(const std::string& jsonLine) {
     return text;
 }
 
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    EXPECT_TRUE(out.good()) << "cannot write " << path;
-}
-
 }  // namespace kavel::test

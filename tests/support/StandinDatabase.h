@@ -77,9 +77,7 @@ protected:
 // The "text" member of one trace line, unescaped.
 std::string TraceText(const std::string& jsonLine);
 
-// The bytes of a file, all of them; empty when it cannot be read.
-std::string ReadFile(const std::filesystem::path& path);
-// Makes `path` a file of exactly `bytes`; fails the current test when it cannot.
-void WriteFile(const std::filesystem::path& path, const std::string& bytes);
+using standin::test::ReadFile;
+using standin::test::WriteFile;
 
 }  // namespace kavel::test

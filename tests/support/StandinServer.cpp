@@ -24,19 +24,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-    if (!out.flush()) throw std::runtime_error("cannot write " + path.string());
-}
-
 // Starts `args`, with standard output to `stdoutFd` and standard error appended to `logPath`.
 // The child gets SIGTERM if the test process dies first, so a crashed test leaves no server behind.
 pid_t Spawn(const std::vector<std::string>& args, int stdoutFd, const fs::path& logPath) {
@@ -301,5 +288,18 @@ std::vector<std::string> StandinServer::TraceLines() const {
 }
 
 std::string StandinServer::ServerLogText() const { return ReadFile(serverLog_); }
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    if (!out.flush()) throw std::runtime_error("cannot write " + path.string());
+}
 
 }  // namespace standin::test

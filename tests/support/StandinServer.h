@@ -85,4 +85,9 @@ private:
 // other locations. Throws std::runtime_error when it is not installed.
 std::filesystem::path FindFreeTdsDriver();
 
+// The bytes of a file, all of them (empty when it cannot be read); a file made of exactly
+// `bytes` (throws when it cannot be written).
+std::string ReadFile(const std::filesystem::path& path);
+void WriteFile(const std::filesystem::path& path, const std::string& bytes);
+
 }  // namespace standin::test

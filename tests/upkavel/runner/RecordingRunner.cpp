@@ -33,13 +33,7 @@ void RecordingRunner::PumpMessages() {
     if (onPump) onPump();
 }
 
-void RecordingRunner::LoopStarted(std::size_t rows) { loops.push_back(rows); }
-
-void RecordingRunner::StepStarted(const std::string& step) { steps.push_back(step); }
-
 void RecordingRunner::Recovered(const std::string& what) { recovered.push_back(what); }
-
-void RecordingRunner::MarkerRecorded(const std::string& marker) { markers.push_back(marker); }
 
 int RecordingRunner::Show(const std::string& text, const std::string& caption, unsigned flags) {
     boxes.push_back({text, caption, flags});

@@ -39,10 +39,7 @@ public:
     int barValue = 0;
     std::vector<int> barPositions;
     std::size_t pumps = 0;
-    std::vector<std::size_t> loops;  // the row count of each walk started
-    std::vector<std::string> steps;
     std::vector<std::string> recovered;
-    std::vector<std::string> markers;
 
     // Optional hooks, to look at the runner or the database at that moment.
     std::function<void(int)> onBarMoved;  // after barPositions took the new value
@@ -55,10 +52,11 @@ public:
     void AdvanceBar(int position) override;
     void HideBar() override;
     void PumpMessages() override;
-    void LoopStarted(std::size_t rows) override;
-    void StepStarted(const std::string& step) override;
+    // Steps, markers and loops are the console's lines, checked there.
+    void LoopStarted(std::size_t) override {}
+    void StepStarted(const std::string&) override {}
     void Recovered(const std::string& what) override;
-    void MarkerRecorded(const std::string& marker) override;
+    void MarkerRecorded(const std::string&) override {}
 
     int Show(const std::string& text, const std::string& caption, unsigned flags) override;
 
