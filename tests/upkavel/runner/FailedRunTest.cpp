@@ -47,6 +47,7 @@ public:
         const auto columns = ColumnsOf(table);
         return columns.empty() ? "(no table)" : columns.back().name;
     }
+    using RunnerTest::SentSince;
     using StandinDatabaseTest::ColumnOf;
     using StandinDatabaseTest::ColumnsOf;
     using StandinDatabaseTest::Exists;
@@ -201,14 +202,23 @@ INSTANTIATE_TEST_SUITE_P(
                     }},
 
         // ---- Step 2005-03 (box unticked) at the baseline level ----
-        // The menu look-ups are protected, the probe for 392 is not.
+        // The look-ups of 391 and 399 (each with its insert) are protected and go by without a
+        // word; the probe for 392 is not, and ends the run.
         FailureCase{"MenuTableMissing",
                     test::kBaselineLevel,
                     "drop table lib_gongneng\nGO\n",
                     false,
                     "Invalid object name 'lib_gongneng'.",
                     {},
-                    [](FailedRunTest& t) { EXPECT_TRUE(t.Exists("lib_prttab4new")); },
+                    [](FailedRunTest& t) {
+                        EXPECT_EQ(t.SentSince(0, "select gn_menucode from lib_gongneng"),
+                                  (Strings{"select gn_menucode from lib_gongneng where "
+                                           "gn_menucode=391\r\n",
+                                           "select gn_menucode from lib_gongneng where "
+                                           "gn_menucode=399\r\n",
+                                           "select gn_menucode from lib_gongneng where "
+                                           "gn_menucode=392\r\n"}));
+                    },
                     std::nullopt},
         MissingTable("IssncodeMissing", "lib_issncode", "lib_bianma", "bm_link"),
         MissingTable("CanshubMissing", "lib_canshub", "lib_bkzdtmp", "zd_otheraddr"),
