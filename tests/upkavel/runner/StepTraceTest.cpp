@@ -95,13 +95,6 @@ INSTANTIATE_TEST_SUITE_P(
                   {&TUpgradeRunner::Do2005_03},
                   "step2005_03_first_run.trace",
                   "step2005_03_second_run.trace"},
-        TraceCase{"Step2005_03MenuCodeKeyed",
-                  test::kBaselineLevel,
-                  "alter table lib_gongneng add constraint PK_lib_gongneng primary key "
-                  "nonclustered (gn_menucode)\nGO\n",
-                  {&TUpgradeRunner::Do2005_03},
-                  "step2005_03_first_run.trace",
-                  "step2005_03_second_run.trace"},
         TraceCase{"LaterSteps",
                   test::kLevel2005_03,
                   "",
