@@ -1,6 +1,7 @@
 // The ISSN code table import on a stand-in database: table and key created on a fresh database,
 // the fill-in rules against stored rows, lines that carry no record or no CP936 text, and the
-// progress bar. A missing issn.dat, with the box the window shows, is in window/FailedRunFormTest.cpp.
+// progress bar. A missing issn.dat, with the box the window shows, is in
+// window/FailedRunFormTest.cpp.
 
 #include <gtest/gtest.h>
 
