@@ -2,10 +2,12 @@
 // to a sqlstandin server on loopback: `select 1`, and single-row updates by primary key.
 // Usage: tds_roundtrip_bench [SECONDS_PER_FIGURE] [--fsync]
 //        tds_roundtrip_bench [SECONDS] --connect "DSN=...;UID=...;PWD=..."
-//            only `select 1`, on a server that is already running (bench/large_library's)
+//            only `select 1`, on a server that is already running (bench/large_library's), with
+//            this client's processor time per round trip
 
 #include <sql.h>
 #include <sqlext.h>
+#include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
@@ -65,17 +67,29 @@ private:
     SQLHSTMT stmt_ = SQL_NULL_HSTMT;
 };
 
-// Runs `once(i)` for about `seconds`; returns round trips per second.
-double Rate(double seconds, const std::function<void(long)>& once) {
+// Processor time of this process so far, user and system, in seconds.
+double ProcessorSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Runs `once(i)` for about `seconds`; returns round trips per second. With `cpuPerTrip`, also
+// the process's processor time per round trip in microseconds (meaningful only when the server
+// runs in another process).
+double Rate(double seconds, const std::function<void(long)>& once, double* cpuPerTrip = nullptr) {
     using Clock = std::chrono::steady_clock;
     for (long i = 0; i < 50; ++i) once(i);  // warm up
     const auto start = Clock::now();
+    const double cpuStart = ProcessorSeconds();
     long n = 0;
     double elapsed = 0;
     do {
         for (int k = 0; k < 50; ++k, ++n) once(n);
         elapsed = std::chrono::duration<double>(Clock::now() - start).count();
     } while (elapsed < seconds);
+    if (cpuPerTrip != nullptr) *cpuPerTrip = (ProcessorSeconds() - cpuStart) * 1e6 / n;
     return static_cast<double>(n) / elapsed;
 }
 
@@ -96,8 +110,11 @@ int main(int argc, char** argv) {
     try {
         if (connect) {
             Connection connection(connect);
-            std::printf("  select 1:                 %10.0f per second\n",
-                        Rate(seconds, [&](long) { connection.Execute("select 1"); }));
+            double cpu = 0;
+            const double rate = Rate(
+                seconds, [&](long) { connection.Execute("select 1"); }, &cpu);
+            std::printf("  select 1:                 %10.0f per second\n", rate);
+            std::printf("  client processor time:    %10.1f us per select 1\n", cpu);
             return 0;
         }
         std::string fixture =
