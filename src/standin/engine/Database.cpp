@@ -134,11 +134,11 @@ bool Database::CheckLogin(std::string_view user, std::string_view password) cons
     return it != logins.end() && it->second == password;
 }
 
-void Database::Save(std::ostream& out) const { WriteImage(out, impl_->catalogue); }
+std::string Database::Save() const { return WriteImage(impl_->catalogue); }
 
-std::unique_ptr<Database> Database::Load(std::istream& in) {
+std::unique_ptr<Database> Database::Load(std::string_view image) {
     auto db = std::make_unique<Database>();
-    ReadImage(in, db->impl_->catalogue, BindDefaultText);
+    ReadImage(image, db->impl_->catalogue, BindDefaultText);
     return db;
 }
 

@@ -43,8 +43,8 @@ public:
 
     // Whole-state snapshot in a versioned binary format; Load throws std::runtime_error with a
     // clear message on anything malformed or truncated.
-    void Save(std::ostream& out) const;
-    static std::unique_ptr<Database> Load(std::istream& in);
+    std::string Save() const;
+    static std::unique_ptr<Database> Load(std::string_view image);
 
 private:
     struct Impl;

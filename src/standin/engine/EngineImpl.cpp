@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
-#include <sstream>
 #include <stdexcept>
 
 #include "EngineClock.h"
@@ -14,13 +13,6 @@ namespace standin {
 namespace {
 
 constexpr std::uint64_t kFirstGeneration = 1;
-
-std::string SaveToBytes(const Database& db) {
-    std::ostringstream out;
-    db.Save(out);
-    if (!out) throw std::runtime_error("the database state could not be serialised");
-    return std::move(out).str();
-}
 
 StatementOutcome FailedStatement(int number, int severity, std::string text) {
     StatementOutcome s;
@@ -43,7 +35,7 @@ void Engine::Create(const std::filesystem::path& dir, const std::string& saPassw
     folder.PrepareForCreate();
     Database db;
     db.SetLogin("sa", saPassword);
-    WriteSnapshotFile(folder.SnapshotFile(), kFirstGeneration, SaveToBytes(db));
+    WriteSnapshotFile(folder.SnapshotFile(), kFirstGeneration, db.Save());
     WalWriter::CreateEmpty(folder.LogFile(), kFirstGeneration);
     folder.WriteMarker();
 }
@@ -65,12 +57,13 @@ void EngineImpl::Recover() {
     const std::uint64_t snapshotBytes = snapshot.payload.size();
     std::unique_ptr<Database> db;
     try {
-        std::istringstream in(std::move(snapshot.payload));
-        db = Database::Load(in);
+        db = Database::Load(snapshot.payload);
     } catch (const std::exception& e) {
         throw std::runtime_error("snapshot '" + folder_.SnapshotFile().string() +
                                  "' cannot be loaded: " + e.what());
     }
+    // The rows hold the data now; the image's bytes would only add to the peak of the replay.
+    std::string().swap(snapshot.payload);
 
     const std::filesystem::path log = folder_.LogFile();
     WalScan scan = ScanWal(ReadWholeFile(log), log);
@@ -195,7 +188,7 @@ void EngineImpl::Checkpoint() {
 void EngineImpl::CheckpointLocked() {
     const std::uint64_t next = generation_ + 1;
     const std::filesystem::path snapshotFile = folder_.SnapshotFile();
-    const std::string image = SaveToBytes(*db_);
+    const std::string image = db_->Save();
     try {
         WriteSnapshotFile(snapshotFile, next, image);
     } catch (const std::exception&) {

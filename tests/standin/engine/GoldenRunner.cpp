@@ -138,7 +138,6 @@ int main(int argc, char** argv) {
         std::cerr << argv[1] << ": no batches\n";
         return 1;
     }
-    using standin::testing::Image;
     standin::testing::TestDatabase db;
     db.ctx.clock = [] {
         return standin::DateTime{standin::DaysFromCivil(2008, 1, 15), (10 * 3600 + 30 * 60) * 300};
@@ -193,14 +192,13 @@ int main(int argc, char** argv) {
         std::cerr << argv[1] << ": replay failed: " << e.what() << "\n";
         ++failures;
     }
-    std::string image = Image(db.db);
-    if (Image(replayed) != image) {
+    std::string image = db.db.Save();
+    if (replayed.Save() != image) {
         std::cerr << argv[1] << ": replaying the applied statements gives a different state\n";
         ++failures;
     }
-    std::istringstream in(image);
-    auto loaded = standin::Database::Load(in);
-    if (Image(*loaded) != image) {
+    auto loaded = standin::Database::Load(image);
+    if (loaded->Save() != image) {
         std::cerr << argv[1] << ": Save/Load does not give back the same state\n";
         ++failures;
     }

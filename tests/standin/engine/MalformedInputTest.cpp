@@ -13,8 +13,6 @@
 namespace standin {
 namespace {
 
-using testing::Image;
-
 std::string Mutate(const std::string& s, std::mt19937& rng) {
     std::uniform_int_distribution<std::size_t> pos(0, s.empty() ? 0 : s.size() - 1);
     std::string m = s;
@@ -51,10 +49,10 @@ TEST(MalformedInput, RefusedStatementsChangeNothing) {
         db.Execute(script[0]);
         std::string text = Mutate(corpus[rng() % corpus.size()], rng);
         if (rng() % 3 == 0) text = Mutate(text, rng);
-        const std::string before = Image(db.db);
+        const std::string before = db.db.Save();
         const BatchOutcome out = db.Execute(text);
         if (out.statements.empty()) {  // only blanks or comments left: nothing to run
-            EXPECT_EQ(Image(db.db), before) << text;
+            EXPECT_EQ(db.db.Save(), before) << text;
             continue;
         }
         bool failed = false;
@@ -67,7 +65,7 @@ TEST(MalformedInput, RefusedStatementsChangeNothing) {
         }
         if (failed && out.statements.size() == 1) {
             ++refused;
-            EXPECT_EQ(Image(db.db), before) << "refused statement changed the state: " << text;
+            EXPECT_EQ(db.db.Save(), before) << "refused statement changed the state: " << text;
         } else {
             ++ran;
         }

@@ -3,7 +3,6 @@
 // a test sets its own clock, the log of applied statements, and the whole state as bytes for
 // comparing states.
 
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,11 +26,5 @@ struct TestDatabase {
     // What `sqlstandin exec` prints for the batch.
     std::string Run(std::string_view sql) { return FormatOutcome(Execute(sql)); }
 };
-
-inline std::string Image(const Database& db) {
-    std::ostringstream out;
-    db.Save(out);
-    return out.str();
-}
 
 }  // namespace standin::testing

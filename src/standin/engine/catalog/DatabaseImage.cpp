@@ -1,8 +1,5 @@
 #include "catalog/DatabaseImage.h"
 
-#include <istream>
-#include <iterator>
-#include <ostream>
 #include <stdexcept>
 
 #include "storage/Crc32c.h"
@@ -315,30 +312,32 @@ std::string_view ReadEnvelope(std::string_view all) {
 
 }  // namespace
 
-void WriteImage(std::ostream& out, const Catalogue& cat) {
-    std::string payload;
-    PutI64(payload, cat.ObjectCounter());
-    PutU32(payload, static_cast<std::uint32_t>(cat.Logins().size()));
-    for (const auto& [user, password] : cat.Logins()) {
-        PutString(payload, user);
-        PutString(payload, password);
-    }
-    const auto tables = cat.Tables();
-    PutU32(payload, static_cast<std::uint32_t>(tables.size()));
-    for (const Table* t : tables) PutTable(payload, *t);
-
+std::string WriteImage(const Catalogue& cat) {
+    // The header goes first with a length patched in once the payload is written.
     std::string image(kMagic);
     PutU32(image, kVersion);
-    PutU64(image, payload.size());
-    image += payload;
-    PutU32(image, Crc32c(payload.data(), payload.size()));
-    out.write(image.data(), static_cast<std::streamsize>(image.size()));
-    if (!out) throw std::runtime_error("could not write the database image");
+    const std::size_t sizeAt = image.size();
+    PutU64(image, 0);
+    PutI64(image, cat.ObjectCounter());
+    PutU32(image, static_cast<std::uint32_t>(cat.Logins().size()));
+    for (const auto& [user, password] : cat.Logins()) {
+        PutString(image, user);
+        PutString(image, password);
+    }
+    const auto tables = cat.Tables();
+    PutU32(image, static_cast<std::uint32_t>(tables.size()));
+    for (const Table* t : tables) PutTable(image, *t);
+
+    const std::size_t payloadSize = image.size() - kHeaderSize;
+    std::string size;
+    PutU64(size, payloadSize);
+    image.replace(sizeAt, size.size(), size);
+    PutU32(image, Crc32c(image.data() + kHeaderSize, payloadSize));
+    return image;
 }
 
-void ReadImage(std::istream& in, Catalogue& cat, const DefaultCompiler& compileDefault) {
-    const std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    ImageReader r(ReadEnvelope(all));
+void ReadImage(std::string_view image, Catalogue& cat, const DefaultCompiler& compileDefault) {
+    ImageReader r(ReadEnvelope(image));
     cat.SetObjectCounter(r.I64());
     const std::size_t logins = r.Count(8);
     for (std::size_t i = 0; i < logins; ++i) {

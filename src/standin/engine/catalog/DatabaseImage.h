@@ -5,9 +5,9 @@
 // place of the CRC) is still read.
 
 #include <functional>
-#include <iosfwd>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "catalog/Catalogue.h"
 
@@ -18,9 +18,12 @@ namespace standin {
 // catalogue.
 using DefaultCompiler = std::function<std::shared_ptr<const BoundExpr>(const std::string& text)>;
 
-void WriteImage(std::ostream& out, const Catalogue& catalogue);
+// The image is built in one buffer and read in place: a large database's image is a few hundred
+// megabytes, and every copy of it (a stream's buffer, its growth by doubling) adds to the
+// process's peak while the rows exist beside it.
+std::string WriteImage(const Catalogue& catalogue);
 // Throws std::runtime_error naming what is wrong (truncated, bad magic, unknown version,
 // checksum mismatch, impossible values).
-void ReadImage(std::istream& in, Catalogue& catalogue, const DefaultCompiler& compileDefault);
+void ReadImage(std::string_view image, Catalogue& catalogue, const DefaultCompiler& compileDefault);
 
 }  // namespace standin
