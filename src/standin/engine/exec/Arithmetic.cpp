@@ -63,7 +63,7 @@ Decimal AsTicks(const Value& v, const SqlType& t) {
         days.scale = 12;
     }
     Int128 num;
-    if (__builtin_mul_overflow(days.unscaled, static_cast<Int128>(kTicksPerDay), &num))
+    if (__builtin_mul_overflow(Int128(days.unscaled), static_cast<Int128>(kTicksPerDay), &num))
         throw errors::DateTimeOverflow();
     Int128 p = Pow10(days.scale);
     Int128 q = num / p, r = num % p;
@@ -77,8 +77,9 @@ Decimal AsTicks(const Value& v, const SqlType& t) {
 Value DateTimeArithmetic(const BoundExpr& e, const Value& a, const Value& b) {
     Decimal x = AsTicks(a, e.args[0]->type), y = AsTicks(b, e.args[1]->type);
     Int128 t;
-    bool overflow = e.arith == ArithOp::Add ? __builtin_add_overflow(x.unscaled, y.unscaled, &t)
-                                            : __builtin_sub_overflow(x.unscaled, y.unscaled, &t);
+    bool overflow = e.arith == ArithOp::Add
+                        ? __builtin_add_overflow(Int128(x.unscaled), Int128(y.unscaled), &t)
+                        : __builtin_sub_overflow(Int128(x.unscaled), Int128(y.unscaled), &t);
     if (overflow) throw errors::DateTimeOverflow();
     Int128 days = t / kTicksPerDay, ticks = t % kTicksPerDay;
     if (ticks < 0) {

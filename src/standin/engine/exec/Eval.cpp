@@ -240,12 +240,13 @@ Decimal ExactSum(const std::vector<Value>& values, const SqlType& type) {
     Decimal sum;
     sum.precision = 38;
     sum.scale = type.scale;
+    Int128 total = 0;  // a local: the stored member is only 8-byte aligned
     for (auto& v : values) {
         auto r = Rescale(ToDecimal(v, type), sum.scale);
-        if (!r || __builtin_add_overflow(sum.unscaled, *r, &sum.unscaled) ||
-            DigitCount(sum.unscaled) > 38)
+        if (!r || __builtin_add_overflow(total, *r, &total) || DigitCount(total) > 38)
             throw errors::ArithmeticOverflow("expression", "numeric");
     }
+    sum.unscaled = total;
     return sum;
 }
 

@@ -158,7 +158,7 @@ Decimal MultiplyDecimal(const Decimal& a, const Decimal& b) {
     int precision = a.precision + b.precision + 1;
     int scale = a.scale + b.scale;
     Int128 r;
-    if (__builtin_mul_overflow(a.unscaled, b.unscaled, &r)) Overflow();
+    if (__builtin_mul_overflow(Int128(a.unscaled), Int128(b.unscaled), &r)) Overflow();
     int finalScale = scale;
     CapPrecision(precision, finalScale);
     auto v = Rescale(Make(r, 38, scale), finalScale);
