@@ -219,6 +219,20 @@ kv_screenshot() {
     echo "  screenshot: $1/screenshots/$2.png"
 }
 
+# kv_stop_running SIGNAL PID...: sends SIGNAL to each PID that is still a running background job
+# of this shell, then waits for it. A PID whose process has ended is never signalled: it may
+# belong to another program by now (a long series of trials starts thousands of processes, and
+# the system hands their numbers out again).
+kv_stop_running() {
+    local signal=$1 pid running
+    shift
+    running=" $(jobs -rp | tr '\n' ' ') "
+    for pid in "$@"; do
+        if [[ "$running" == *" $pid "* ]]; then kill "-$signal" "$pid" 2>/dev/null || true; fi
+    done
+    for pid in "$@"; do wait "$pid" 2>/dev/null || true; done
+}
+
 # kv_cpu_ticks PID: the processor time (user + system) a live process has used, in clock ticks.
 kv_cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 
