@@ -99,9 +99,11 @@ void PutTable(std::string& out, const Table& t) {
     PutU32(out, static_cast<std::uint32_t>(t.indexes.size()));
     for (const auto& ix : t.indexes) PutIndex(out, ix);
     PutI64(out, static_cast<std::int64_t>(t.store.Count()));
+    Row row;
     for (RowId id = 0; id < t.store.Capacity(); ++id) {
         if (!t.store.Live(id)) continue;
-        for (const Value& v : t.store.Get(id)) PutValue(out, v);
+        t.store.Read(id, row);
+        for (const Value& v : row) PutValue(out, v);
     }
 }
 
@@ -251,11 +253,10 @@ IndexDef ReadIndex(ImageReader& r, const Table& t) {
 void ReadRows(ImageReader& r, Table& t) {
     const std::int64_t rows = r.I64();
     if (rows < 0) Damaged("negative row count");
+    Row row(t.columns.size());
     for (std::int64_t k = 0; k < rows; ++k) {
-        Row row;
-        row.reserve(t.columns.size() + kSpareColumns);
-        for (std::size_t c = 0; c < t.columns.size(); ++c) row.push_back(ReadValue(r));
-        t.store.Insert(std::move(row));
+        for (Value& v : row) v = ReadValue(r);
+        t.store.Insert(row);
     }
 }
 

@@ -279,15 +279,14 @@ Value Summed(const BoundExpr& e, const std::vector<Value>& values, const SqlType
 }  // namespace
 
 Value Evaluator::EvalAggregate(const BoundExpr& e) {
-    static const std::vector<const Row*> kNoRows;
-    const std::vector<const Row*>& rows = group_ ? *group_ : kNoRows;
-    if (e.aggregate == AggregateFn::Count && e.args.empty())
-        return static_cast<std::int64_t>(rows.size());
+    const std::size_t rows = group_ ? group_->ids.size() : 0;
+    if (e.aggregate == AggregateFn::Count && e.args.empty()) return static_cast<std::int64_t>(rows);
     const BoundExpr& arg = *e.args[0];
     std::vector<Value> values;
     std::set<std::string> seen;
-    for (const Row* r : rows) {
-        Value v = Eval(arg, r);
+    Row scratch;
+    for (std::size_t k = 0; k < rows; ++k) {
+        Value v = Eval(arg, group_->Read(k, scratch));
         if (IsNull(v)) continue;
         if (e.distinct && !seen.insert(EncodeKey({v})).second) continue;
         values.push_back(std::move(v));

@@ -11,6 +11,21 @@
 
 namespace standin {
 
+// The rows of one group (SELECT with GROUP BY or aggregates), by id in `store`; without a table
+// (store null) each id stands for the empty row.
+struct RowGroup {
+    const RowStore* store = nullptr;
+    std::vector<RowId> ids;
+
+    // Row k of the group, read into `scratch` when it is a stored row.
+    const Row* Read(std::size_t k, Row& scratch) const {
+        static const Row kEmpty;
+        if (!store) return &kEmpty;
+        store->Read(ids[k], scratch);
+        return &scratch;
+    }
+};
+
 class Evaluator {
 public:
     explicit Evaluator(StatementEnv& env) : env_(env) {}
@@ -20,7 +35,7 @@ public:
     bool Test(const BoundExpr& e, const Row* row);
 
     // Rows of the current group while evaluating aggregates (SELECT with GROUP BY or aggregates).
-    void SetGroup(const std::vector<const Row*>* group) { group_ = group; }
+    void SetGroup(const RowGroup* group) { group_ = group; }
 
 private:
     enum class Tri { False, True, Unknown };
@@ -34,7 +49,7 @@ private:
     const std::vector<Value>& Subquery(const BoundExpr& e);  // run once per statement, then kept
 
     StatementEnv& env_;
-    const std::vector<const Row*>* group_ = nullptr;
+    const RowGroup* group_ = nullptr;
     std::map<const BoundExpr*, std::vector<Value>> subqueries_;
 };
 

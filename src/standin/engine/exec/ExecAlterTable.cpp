@@ -131,10 +131,6 @@ void ApplyNewColumns(StatementEnv& env, Table& t, const AlterTableStmt& s,
     // indexes stay as they are (rebuilding them took as long as widening the rows). An index
     // on a new column comes below, with its constraint.
     t.store.ForEachLiveMutable([&](Row& r) {
-        // Not by push_back alone: past the capacity that doubles it, and every row of the table
-        // would carry room for as many columns again.
-        if (r.capacity() < r.size() + fill.size())
-            r.reserve(r.size() + fill.size() + kSpareColumns);
         for (auto& v : fill) r.push_back(v);
         if (identityAt != SIZE_MAX) r[identityAt] = NextIdentity(t, t.columns[identityAt]);
     });
@@ -198,7 +194,7 @@ void AlterColumn(Table& t, const AlterTableStmt& s) {
     converted.reserve(t.store.Count());
     for (RowId id = 0; id < t.store.Capacity(); ++id) {
         if (!t.store.Live(id)) continue;
-        const Value& v = t.store.Get(id)[static_cast<std::size_t>(pos)];
+        const Value v = t.store.Cell(id, pos);
         if (IsNull(v) && !nullable) throw errors::NullNotAllowed(c.name, t.name, "UPDATE");
         converted.emplace_back(id, ConvertValue(v, c.type, d.type, ConvertMode::Store));
     }

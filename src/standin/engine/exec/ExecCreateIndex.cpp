@@ -60,11 +60,11 @@ void AddIndex(StatementEnv& env, Table& table, IndexDef def, IndexKind kind) {
         std::unordered_map<std::string, RowId> seen;
         for (RowId id = 0; id < table.store.Capacity(); ++id) {
             if (!table.store.Live(id)) continue;
-            std::string key = table.store.KeyOf(h, table.store.Get(id));
+            const Row row = table.store.Get(id);
+            std::string key = table.store.KeyOf(h, row);
             if (!seen.emplace(key, id).second)
                 throw errors::DuplicateWhileCreatingKey(
-                    table.name, def.name, KeyValueText(table, def, table.store.Get(id)),
-                    isConstraint);
+                    table.name, def.name, KeyValueText(table, def, row), isConstraint);
         }
     }
     table.indexes.push_back(std::move(def));

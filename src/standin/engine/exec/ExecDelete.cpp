@@ -9,8 +9,8 @@ StatementOutcome ExecDelete(StatementEnv& env, const BoundDelete& s) {
     Evaluator ev(env);
     std::vector<RowId> rows = FindRows(env, ev, t, s.where.get());
     for (RowId id : rows) {
-        env.undo.push_back(UndoRecord{UndoRecord::Kind::Deleted, &t, id, t.store.Get(id)});
-        t.store.Erase(id);
+        env.undo.push_back(
+            UndoRecord{UndoRecord::Kind::Deleted, &t, id, {}, nullptr, t.store.Erase(id)});
     }
     StatementOutcome o;
     o.rowCount = static_cast<std::int64_t>(rows.size());

@@ -18,14 +18,14 @@ struct OutputRow {
 };
 
 // The rows that pass WHERE; without FROM, one empty row.
-std::vector<const Row*> SourceRows(StatementEnv& env, Evaluator& ev, const BoundSelect& s) {
-    std::vector<const Row*> rows;
+RowGroup SourceRows(StatementEnv& env, Evaluator& ev, const BoundSelect& s) {
+    RowGroup rows;
     if (s.table) {
-        for (RowId id : FindRows(env, ev, *s.table, s.where.get()))
-            rows.push_back(&s.table->store.Get(id));
+        rows.store = &s.table->store;
+        rows.ids = FindRows(env, ev, *s.table, s.where.get());
     } else {
         static const Row kEmpty;
-        if (!s.where || ev.Test(*s.where, &kEmpty)) rows.push_back(&kEmpty);
+        if (!s.where || ev.Test(*s.where, &kEmpty)) rows.ids.push_back(0);
     }
     return rows;
 }
@@ -40,30 +40,31 @@ OutputRow Output(Evaluator& ev, const BoundSelect& s, const Row* row) {
 }
 
 // Rows grouped by the GROUP BY values, in order of first appearance; one group without GROUP BY.
-std::vector<std::vector<const Row*>> Groups(Evaluator& ev, const BoundSelect& s,
-                                            std::vector<const Row*> rows) {
-    std::vector<std::vector<const Row*>> groups;
+std::vector<RowGroup> Groups(Evaluator& ev, const BoundSelect& s, RowGroup rows) {
+    std::vector<RowGroup> groups;
     if (s.groupBy.empty()) {
         groups.push_back(std::move(rows));
         return groups;
     }
     std::unordered_map<std::string, std::size_t> index;
-    for (const Row* r : rows) {
+    Row scratch;
+    for (std::size_t k = 0; k < rows.ids.size(); ++k) {
+        const Row* r = rows.Read(k, scratch);
         std::string key;
         for (auto& g : s.groupBy) AppendKey(key, ev.Eval(*g, r));
         auto [it, fresh] = index.emplace(key, groups.size());
-        if (fresh) groups.emplace_back();
-        groups[it->second].push_back(r);
+        if (fresh) groups.push_back(RowGroup{rows.store, {}});
+        groups[it->second].ids.push_back(rows.ids[k]);
     }
     return groups;
 }
 
-std::vector<OutputRow> GroupedOutput(Evaluator& ev, const BoundSelect& s,
-                                     std::vector<const Row*> rows) {
+std::vector<OutputRow> GroupedOutput(Evaluator& ev, const BoundSelect& s, RowGroup rows) {
     std::vector<OutputRow> out;
+    Row scratch;
     for (auto& g : Groups(ev, s, std::move(rows))) {
         ev.SetGroup(&g);
-        const Row* first = g.empty() ? nullptr : g.front();
+        const Row* first = g.ids.empty() ? nullptr : g.Read(0, scratch);
         if (s.having && !ev.Test(*s.having, first)) continue;
         out.push_back(Output(ev, s, first));
     }
@@ -95,13 +96,15 @@ void Sort(std::vector<OutputRow>& out, const BoundSelect& s) {
 
 ResultSet RunSelect(StatementEnv& env, const BoundSelect& s) {
     Evaluator ev(env);
-    std::vector<const Row*> rows = SourceRows(env, ev, s);
+    RowGroup rows = SourceRows(env, ev, s);
     std::vector<OutputRow> out;
     if (s.aggregated) {
         out = GroupedOutput(ev, s, std::move(rows));
     } else {
-        out.reserve(rows.size());
-        for (const Row* r : rows) out.push_back(Output(ev, s, r));
+        out.reserve(rows.ids.size());
+        Row scratch;
+        for (std::size_t k = 0; k < rows.ids.size(); ++k)
+            out.push_back(Output(ev, s, rows.Read(k, scratch)));
     }
     if (s.distinct) KeepDistinct(out);
     if (!s.sorts.empty()) Sort(out, s);

@@ -13,8 +13,9 @@ StatementOutcome ExecUpdate(StatementEnv& env, const BoundUpdate& s) {
     // the assigned columns are copied: a row is as wide as its table, an update often one value.
     std::vector<std::vector<Value>> newValues;
     newValues.reserve(rows.size());
+    Row old;
     for (RowId id : rows) {
-        const Row& old = t.store.Get(id);
+        t.store.Read(id, old);
         std::vector<Value> values;
         values.reserve(s.targets.size());
         for (std::size_t k = 0; k < s.targets.size(); ++k) {

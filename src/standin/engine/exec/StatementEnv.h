@@ -16,10 +16,11 @@ struct UndoRecord {
     enum class Kind { Inserted, Deleted, ColumnsReplaced } kind;
     Table* table;
     RowId row;
-    Row old;  // Deleted: the row before; ColumnsReplaced: the columns' values before
+    std::vector<Value> old = {};  // ColumnsReplaced: the columns' values before
     // ColumnsReplaced: the positions of those columns, owned by the statement's plan, which
     // outlives its undo log.
     const std::vector<int>* columns = nullptr;
+    PackedRow deleted = {};  // Deleted: the row as it was stored
 };
 
 struct StatementEnv {
@@ -43,7 +44,7 @@ struct StatementEnv {
                     s.Unappend(it->row);
                     break;
                 case UndoRecord::Kind::Deleted:
-                    s.Restore(it->row, std::move(it->old));
+                    s.Restore(it->row, std::move(it->deleted));
                     break;
                 case UndoRecord::Kind::ColumnsReplaced:
                     s.ReplaceColumns(it->row, *it->columns, std::move(it->old));

@@ -104,19 +104,18 @@ void CheckUniqueKeysWhere(const Table& table, const std::vector<RowId>& rows,
         // report, and finding the row to report takes two more hash tables (a large INSERT ...
         // SELECT spent half its time on them).
         const bool clash = std::any_of(rows.begin(), rows.end(), [&](RowId id) {
-            return table.store.Live(id) &&
-                   table.store.CountKey(*h, table.store.KeyOf(*h, table.store.Get(id))) > 1;
+            return table.store.Live(id) && table.store.CountKey(*h, table.store.KeyOf(*h, id)) > 1;
         });
         if (!clash) continue;
         // The row reported is the first changed row whose key an earlier row (one that was there,
         // or a changed row before it) already holds, as SQL Server reports the row it refused.
         std::unordered_map<std::string, std::size_t> changedPerKey;
         for (RowId id : rows)
-            if (table.store.Live(id)) ++changedPerKey[table.store.KeyOf(*h, table.store.Get(id))];
+            if (table.store.Live(id)) ++changedPerKey[table.store.KeyOf(*h, id)];
         std::unordered_map<std::string, std::size_t> seen;
         for (RowId id : rows) {
             if (!table.store.Live(id)) continue;
-            const Row& row = table.store.Get(id);
+            const Row row = table.store.Get(id);
             std::string key = table.store.KeyOf(*h, row);
             std::size_t others = table.store.CountKey(*h, key) - changedPerKey[key];
             if (others > 0 || seen[key]++ > 0) {
@@ -205,10 +204,12 @@ std::optional<std::vector<RowId>> RowsThrough(
         if (IsNull(v)) return out;  // col = NULL is never TRUE
         AppendKey(key, v);
     }
+    Row row;
     for (RowId id : table.store.Lookup(h, key)) {
         if (!table.store.Live(id)) continue;
         ++env.rowsVisited;
-        if (ev.Test(where, &table.store.Get(id))) out.push_back(id);
+        table.store.Read(id, row);
+        if (ev.Test(where, &row)) out.push_back(id);
     }
     return out;
 }
@@ -236,10 +237,15 @@ std::vector<RowId> FindRows(StatementEnv& env, Evaluator& ev, const Table& table
             }
         }
     }
+    Row row;
     for (RowId id = 0; id < table.store.Capacity(); ++id) {
         if (!table.store.Live(id)) continue;
         ++env.rowsVisited;
-        if (!where || ev.Test(*where, &table.store.Get(id))) out.push_back(id);
+        if (where) {
+            table.store.Read(id, row);
+            if (!ev.Test(*where, &row)) continue;
+        }
+        out.push_back(id);
     }
     return out;
 }

@@ -34,8 +34,8 @@ std::string RowStore::KeyOf(const HashIndex& ix, const Row& row) const {
     return key;
 }
 
-void RowStore::IndexRow(RowId id) {
-    for (auto& ix : indexes_) ix.entries.emplace(KeyOf(ix, rows_[id]), id);
+void RowStore::IndexRow(RowId id, const Row& row) {
+    for (auto& ix : indexes_) ix.entries.emplace(KeyOf(ix, row), id);
 }
 
 // Removes the entry of row `id` under `key`. Walks every row that shares the key.
@@ -49,30 +49,33 @@ static void EraseEntry(HashIndex& ix, const std::string& key, RowId id) {
     }
 }
 
-void RowStore::UnindexRow(RowId id) {
-    for (auto& ix : indexes_) EraseEntry(ix, KeyOf(ix, rows_[id]), id);
+void RowStore::UnindexRow(RowId id, const Row& row) {
+    for (auto& ix : indexes_) EraseEntry(ix, KeyOf(ix, row), id);
 }
 
-RowId RowStore::Insert(Row row) {
-    rows_.push_back(std::move(row));
+RowId RowStore::Insert(const Row& row) {
+    std::string bytes;
+    EncodeRow(row, bytes);
+    rows_.emplace_back(bytes);
     live_.push_back(1);
     ++count_;
     RowId id = rows_.size() - 1;
-    IndexRow(id);
+    IndexRow(id, row);
     return id;
 }
 
-void RowStore::Erase(RowId id) {
+PackedRow RowStore::Erase(RowId id) {
     assert(Live(id));  // count_ counts live rows
-    UnindexRow(id);
+    if (!indexes_.empty()) UnindexRow(id, Get(id));
     live_[id] = 0;
     --count_;
+    return std::move(rows_[id]);
 }
 
 std::vector<Value> RowStore::ReplaceColumns(RowId id, const std::vector<int>& columns,
                                             std::vector<Value> values) {
     assert(Live(id) && columns.size() == values.size());
-    Row& row = rows_[id];
+    Row row = Get(id);
     const auto covers = [&columns](const HashIndex& ix) {
         return std::any_of(ix.columns.begin(), ix.columns.end(), [&columns](int c) {
             return std::find(columns.begin(), columns.end(), c) != columns.end();
@@ -95,21 +98,24 @@ std::vector<Value> RowStore::ReplaceColumns(RowId id, const std::vector<int>& co
         EraseEntry(*ix, oldKey, id);
         ix->entries.emplace(std::move(newKey), id);
     }
+    std::string bytes;
+    EncodeRow(row, bytes);
+    rows_[id].Assign(bytes);
     return values;
 }
 
-void RowStore::Restore(RowId id, Row row) {
+void RowStore::Restore(RowId id, PackedRow row) {
     // Undo runs newest first, so the row it restores is still deleted.
     assert(id < rows_.size() && !live_[id]);
     rows_[id] = std::move(row);
     live_[id] = 1;
     ++count_;
-    IndexRow(id);
+    if (!indexes_.empty()) IndexRow(id, Get(id));
 }
 
 void RowStore::Unappend(RowId id) {
     if (live_[id]) {
-        UnindexRow(id);
+        if (!indexes_.empty()) UnindexRow(id, Get(id));
         --count_;
     }
     if (id + 1 == rows_.size()) {
@@ -123,8 +129,13 @@ void RowStore::Unappend(RowId id) {
 void RowStore::SetIndexes(std::vector<HashIndex> indexes) {
     indexes_ = std::move(indexes);
     lookupIndexes_ = 0;
-    for (RowId i = 0; i < rows_.size(); ++i)
-        if (live_[i]) IndexRow(i);
+    if (indexes_.empty()) return;
+    Row row;
+    for (RowId i = 0; i < rows_.size(); ++i) {
+        if (!live_[i]) continue;
+        Read(i, row);
+        IndexRow(i, row);
+    }
 }
 
 const HashIndex* RowStore::AddLookupIndex(std::vector<int> columns) const {
@@ -132,8 +143,12 @@ const HashIndex* RowStore::AddLookupIndex(std::vector<int> columns) const {
     HashIndex ix;
     ix.name = LookupIndexName(columns);
     ix.columns = std::move(columns);
-    for (RowId i = 0; i < rows_.size(); ++i)
-        if (live_[i]) ix.entries.emplace(KeyOf(ix, rows_[i]), i);
+    Row row;
+    for (RowId i = 0; i < rows_.size(); ++i) {
+        if (!live_[i]) continue;
+        Read(i, row);
+        ix.entries.emplace(KeyOf(ix, row), i);
+    }
     indexes_.push_back(std::move(ix));
     ++lookupIndexes_;
     return &indexes_.back();

@@ -1,25 +1,20 @@
 #pragma once
 // Rows of one table with hash indexes for equality look-ups. A row keeps its id for life (deleted
 // rows leave a hole), so indexes and undo records can name rows by id; scans run in insertion
-// order.
+// order. Rows are kept packed (PackedRow.h) and read out as Row: a Row read from the store is a
+// copy, and writing goes through the store.
 
 #include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "storage/PackedRow.h"
 #include "types/Value.h"
 
 namespace standin {
 
-using Row = std::vector<Value>;
 using RowId = std::size_t;
-
-// Room a stored row keeps for columns beyond its width: loaded rows get it, and a row that an
-// added column makes move gets it again. An upgrade adds its columns one statement at a time;
-// without the room each of them moves every row of the table into fresh memory (a large table's
-// whole size at once, and the freed rows are too small to be reused), with it they fit in place.
-inline constexpr std::size_t kSpareColumns = 4;
 
 struct HashIndex {
     std::string name;
@@ -32,22 +27,40 @@ public:
     std::size_t Capacity() const { return rows_.size(); }
     std::size_t Count() const { return count_; }
     bool Live(RowId id) const { return id < live_.size() && live_[id]; }
-    const Row& Get(RowId id) const { return rows_[id]; }
+    Row Get(RowId id) const {
+        Row row;
+        Read(id, row);
+        return row;
+    }
+    // Row `id` into `into`, reusing its elements (a scan reads every row into one Row).
+    void Read(RowId id, Row& into) const { DecodeRow(rows_[id].Bytes(), into); }
+    Value Cell(RowId id, int column) const {
+        return DecodeCell(rows_[id].Bytes(), static_cast<std::size_t>(column));
+    }
 
-    RowId Insert(Row row);
-    void Erase(RowId id);
+    RowId Insert(const Row& row);
+    // Deletes the row and hands back its packed bytes, which Restore takes to undo the delete.
+    PackedRow Erase(RowId id);
     // Puts values[k] into column columns[k] (distinct positions) and returns the values they
     // replaced, in the same order; only indexes over one of the columns are re-keyed.
     std::vector<Value> ReplaceColumns(RowId id, const std::vector<int>& columns,
                                       std::vector<Value> values);
-    void Restore(RowId id, Row row);  // brings a deleted row back under its old id (undo)
-    void Unappend(RowId id);          // removes the last inserted row entirely (undo of Insert)
+    void Restore(RowId id, PackedRow row);  // brings a deleted row back under its old id (undo)
+    void Unappend(RowId id);  // removes the last inserted row entirely (undo of Insert)
 
     // Rewrites every live row (DDL: added, dropped or converted column); indexes must be rebuilt.
     template <typename F>
     void ForEachLiveMutable(F f) {
-        for (RowId i = 0; i < rows_.size(); ++i)
-            if (live_[i]) f(rows_[i]);
+        Row row;
+        std::string bytes;
+        for (RowId i = 0; i < rows_.size(); ++i) {
+            if (!live_[i]) continue;
+            Read(i, row);
+            f(row);
+            bytes.clear();
+            EncodeRow(row, bytes);
+            rows_[i].Assign(bytes);
+        }
     }
 
     // Replaces every index, look-up indexes included, and fills the new ones.
@@ -64,6 +77,7 @@ public:
     std::vector<RowId> Lookup(const HashIndex& ix, const std::string& key) const;
     std::size_t CountKey(const HashIndex& ix, const std::string& key) const;
     std::string KeyOf(const HashIndex& ix, const Row& row) const;
+    std::string KeyOf(const HashIndex& ix, RowId id) const { return KeyOf(ix, Get(id)); }
 
     // Look-up indexes: hash indexes the engine adds by itself on columns that equality look-ups
     // name but no declared index covers, so that such a look-up on a large table is not a scan
@@ -78,11 +92,11 @@ public:
     void Clear();
 
 private:
-    void IndexRow(RowId id);
-    void UnindexRow(RowId id);
+    void IndexRow(RowId id, const Row& row);
+    void UnindexRow(RowId id, const Row& row);
     void DropLookupIndexesOver(int position);
 
-    std::vector<Row> rows_;
+    std::vector<PackedRow> rows_;
     std::vector<char> live_;
     std::size_t count_ = 0;
     mutable std::vector<HashIndex> indexes_;  // declared ones first, then look-up indexes
