@@ -11,16 +11,17 @@ namespace {
 constexpr std::string_view kMagic = "SSINSNP1";
 }
 
-std::string EncodeSnapshot(std::uint64_t generation, std::string_view payload) {
-    std::string out;
-    out.reserve(kSnapshotHeaderSize + payload.size());
-    out += kMagic;
+std::string EncodeSnapshotHeader(std::uint64_t generation, std::string_view payload) {
+    std::string out(kMagic);
     PutU64(out, generation);
     PutU64(out, payload.size());
     PutU32(out, Crc32c(payload.data(), payload.size()));
     PutU32(out, Crc32c(out.data(), out.size()));
-    out += payload;
     return out;
+}
+
+std::string EncodeSnapshot(std::uint64_t generation, std::string_view payload) {
+    return EncodeSnapshotHeader(generation, payload) + std::string(payload);
 }
 
 SnapshotContents DecodeSnapshot(std::string bytes, const std::filesystem::path& file) {
@@ -48,7 +49,9 @@ SnapshotContents DecodeSnapshot(std::string bytes, const std::filesystem::path& 
 
 void WriteSnapshotFile(const std::filesystem::path& file, std::uint64_t generation,
                        std::string_view payload) {
-    ReplaceFileDurably(file, EncodeSnapshot(generation, payload));
+    // Header and payload are written one after the other: a copy of the payload behind the
+    // header would double the memory a checkpoint of a large database takes.
+    ReplaceFileDurably(file, {EncodeSnapshotHeader(generation, payload), payload});
 }
 
 SnapshotContents ReadSnapshotFile(const std::filesystem::path& file) {

@@ -19,6 +19,8 @@ struct SnapshotContents {
     std::string payload;
 };
 
+// The header alone, and the whole file (header and payload).
+std::string EncodeSnapshotHeader(std::uint64_t generation, std::string_view payload);
 std::string EncodeSnapshot(std::uint64_t generation, std::string_view payload);
 
 // Throws std::runtime_error naming `file` when the bytes are not a complete, intact snapshot.

@@ -65,11 +65,16 @@ std::filesystem::path TemporaryFor(const std::filesystem::path& target) {
 }
 
 void ReplaceFileDurably(const std::filesystem::path& target, std::string_view bytes) {
+    ReplaceFileDurably(target, {bytes});
+}
+
+void ReplaceFileDurably(const std::filesystem::path& target,
+                        std::initializer_list<std::string_view> pieces) {
     const std::filesystem::path tmp = TemporaryFor(target);
     try {
         {
             const FileHandle file = OpenFile(tmp, O_WRONLY | O_CREAT | O_TRUNC);
-            WriteAll(file, bytes, tmp);
+            for (std::string_view bytes : pieces) WriteAll(file, bytes, tmp);
             SyncFile(file, tmp);
         }
         if (::rename(tmp.c_str(), target.c_str()) != 0)

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -44,6 +45,9 @@ void SyncDirectory(const std::filesystem::path& dir);
 // Replaces `target` with `bytes` so that after any crash it holds either its old or its new
 // contents completely: writes `target`.tmp, syncs it, renames it over `target`, syncs the folder.
 void ReplaceFileDurably(const std::filesystem::path& target, std::string_view bytes);
+// The same with the new contents in pieces, written one after the other.
+void ReplaceFileDurably(const std::filesystem::path& target,
+                        std::initializer_list<std::string_view> pieces);
 
 // The temporary name ReplaceFileDurably uses for `target`.
 std::filesystem::path TemporaryFor(const std::filesystem::path& target);
