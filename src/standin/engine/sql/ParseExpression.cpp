@@ -42,7 +42,21 @@ ExprPtr Parser::Finish(ExprPtr e, std::size_t begin, int line) {
 
 ExprPtr Parser::ParseExpr() { return ParseOr(); }
 
-ExprPtr Parser::ParseValue() { return ParseAdditive(); }
+ExprPtr Parser::ParseValue() {
+    // A lone literal (nearly every value of a multi-row INSERT) is parsed as one, without the
+    // climb through every level of operators that ends at it all the same.
+    switch (Peek().kind) {
+        case TokenKind::String:
+        case TokenKind::NString:
+        case TokenKind::Integer:
+        case TokenKind::Number:
+            if (Peek(1).IsSymbol(",") || Peek(1).IsSymbol(")")) return ParseLiteral();
+            break;
+        default:
+            break;
+    }
+    return ParseAdditive();
+}
 
 ExprPtr Parser::ParseOr() { return ParseLeftChain({"OR"}, Expr::Kind::Or, &Parser::ParseAnd); }
 
