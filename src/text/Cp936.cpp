@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "Unicode.h"
@@ -25,6 +26,10 @@ public:
     // which must either throw or advance past the bad input after appending a replacement.
     template <typename OnBad>
     std::string Run(std::string_view input, OnBad onBad) {
+        // Text of single bytes below 0x80 is the same in both encodings (most fields are).
+        if (std::all_of(input.begin(), input.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+            return std::string(input);
         iconv(cd_, nullptr, nullptr, nullptr, nullptr);  // reset shift state
         std::string out;
         out.reserve(input.size() * 3 / 2 + 4);
