@@ -86,6 +86,26 @@ TEST(PackedRow, ReadingIntoARowThatHeldOtherValuesLeavesNoneOfThem) {
     for (std::size_t k = 0; k < row.size(); ++k) EXPECT_TRUE(Same(reversed[k], row[k])) << k;
 }
 
+TEST(PackedRow, ReplacingCellsChangesThoseColumnsAndHandsBackTheirValues) {
+    const Row row = EveryKindOfValue();
+    std::string bytes;
+    EncodeRow(row, bytes);
+    const std::vector<int> columns{static_cast<int>(row.size()) - 1, 0, 7};
+    std::vector<Value> values{std::string(40, ' '), std::int64_t{-5}, Value{}};
+    const std::vector<Value> given = values;
+    std::string replaced;
+    ReplaceCells(bytes, columns, values, replaced);
+    Row expected = row;
+    for (std::size_t k = 0; k < columns.size(); ++k) {
+        EXPECT_TRUE(Same(values[k], row[static_cast<std::size_t>(columns[k])])) << k;
+        expected[static_cast<std::size_t>(columns[k])] = given[k];
+    }
+    Row back;
+    DecodeRow(replaced, back);
+    ASSERT_EQ(back.size(), expected.size());
+    for (std::size_t k = 0; k < expected.size(); ++k) EXPECT_TRUE(Same(back[k], expected[k])) << k;
+}
+
 TEST(PackedRow, AssignKeepsExactlyTheBytesGiven) {
     PackedRow packed(std::string_view("abcdef"));
     packed.Assign("xyz123");  // same size: written over

@@ -130,10 +130,13 @@ void ApplyNewColumns(StatementEnv& env, Table& t, const AlterTableStmt& s,
     // The new columns go after the others: no index's columns move and no key changes, so the
     // indexes stay as they are (rebuilding them took as long as widening the rows). An index
     // on a new column comes below, with its constraint.
-    t.store.ForEachLiveMutable([&](Row& r) {
-        for (auto& v : fill) r.push_back(v);
-        if (identityAt != SIZE_MAX) r[identityAt] = NextIdentity(t, t.columns[identityAt]);
-    });
+    if (identityAt == SIZE_MAX)
+        t.store.AppendColumns(fill);  // the same values in every row, added as bytes
+    else
+        t.store.ForEachLiveMutable([&](Row& r) {
+            for (auto& v : fill) r.push_back(v);
+            r[identityAt] = NextIdentity(t, t.columns[identityAt]);
+        });
     for (const ColumnDef& d : s.columns)
         if (d.primaryKey || d.unique)
             AddIndex(env, t, KeyIndex(d.keyName, d.primaryKey, d.keyClustered, {d.name}),
@@ -200,9 +203,8 @@ void AlterColumn(Table& t, const AlterTableStmt& s) {
     }
     c.type = d.type;
     c.nullable = c.identity ? false : nullable;
-    std::size_t k = 0;
-    t.store.ForEachLiveMutable(
-        [&](Row& r) { r[static_cast<std::size_t>(pos)] = std::move(converted[k++].second); });
+    const std::vector<int> column{pos};
+    for (auto& [id, value] : converted) t.store.ReplaceColumns(id, column, {std::move(value)});
     if (keyed)
         t.RebuildStoreIndexes();
     else

@@ -1,5 +1,7 @@
 // UPDATE t SET ... WHERE ...: new values are computed from the old row; keys are checked after
 // all rows changed, as SQL Server checks them at the end of the statement.
+#include <algorithm>
+
 #include "exec/Executor.h"
 #include "exec/TableWrite.h"
 
@@ -13,14 +15,17 @@ StatementOutcome ExecUpdate(StatementEnv& env, const BoundUpdate& s) {
     // the assigned columns are copied: a row is as wide as its table, an update often one value.
     std::vector<std::vector<Value>> newValues;
     newValues.reserve(rows.size());
+    // A row is read only when a new value reads it: most updates assign constants.
+    const bool readsRow = std::any_of(s.values.begin(), s.values.end(),
+                                      [](const auto& e) { return !IsConstant(*e); });
     Row old;
     for (RowId id : rows) {
-        t.store.Read(id, old);
+        if (readsRow) t.store.Read(id, old);
         std::vector<Value> values;
         values.reserve(s.targets.size());
         for (std::size_t k = 0; k < s.targets.size(); ++k) {
             const BoundExpr& e = *s.values[k];
-            values.push_back(StoreValue(ev.Eval(e, &old), e.type,
+            values.push_back(StoreValue(ev.Eval(e, readsRow ? &old : nullptr), e.type,
                                         t.columns[static_cast<std::size_t>(s.targets[k])]));
         }
         CheckNotNull(t, s.targets, values, "UPDATE");

@@ -143,9 +143,6 @@ void CheckUniqueKeys(const Table& table, const std::vector<RowId>& rows,
     });
 }
 
-namespace {
-
-// A constant side of an equality: no column, aggregate or subquery in it.
 bool IsConstant(const BoundExpr& e) {
     using K = BoundExpr::Kind;
     if (e.kind == K::Column || e.kind == K::Aggregate || e.kind == K::InSelect) return false;
@@ -153,6 +150,8 @@ bool IsConstant(const BoundExpr& e) {
         if (a && !IsConstant(*a)) return false;
     return true;
 }
+
+namespace {
 
 bool SameCategory(const SqlType& a, const SqlType& b) {
     if (IsTextType(a.id) && IsTextType(b.id)) return a.id != TypeId::Text && b.id != TypeId::Text;
@@ -175,6 +174,33 @@ void CollectEqualities(const BoundExpr& e, std::vector<std::pair<int, const Boun
         out.emplace_back(l.column, &r);
     else if (r.kind == K::Column && IsConstant(l) && SameCategory(l.type, r.type))
         out.emplace_back(r.column, &l);
+}
+
+std::size_t Conjuncts(const BoundExpr& e) {
+    if (e.kind != BoundExpr::Kind::And) return 1;
+    return Conjuncts(*e.args[0]) + Conjuncts(*e.args[1]);
+}
+
+// Whether the key of `h` alone decides `where`: the condition is nothing but one equality for
+// each column of the index, each between values of a kind whose comparison cannot fail or
+// convert (text with text, integers with integers, dates with dates). Keys are equal exactly when
+// such values compare equal, so the rows the key finds need not be read to test the condition.
+bool KeyDecides(const Table& table, const HashIndex& h,
+                const std::vector<std::pair<int, const BoundExpr*>>& eqs, const BoundExpr& where) {
+    if (Conjuncts(where) != eqs.size() || eqs.size() != h.columns.size()) return false;
+    for (auto& [col, ex] : eqs) {
+        if (std::count(h.columns.begin(), h.columns.end(), col) != 1) return false;
+        const TypeId a = table.columns[static_cast<std::size_t>(col)].type.id;
+        const TypeId b = ex->type.id;
+        const bool text = IsTextType(a) && IsTextType(b) && a != TypeId::Text && b != TypeId::Text;
+        const bool integers =
+            IsIntegerType(a) && IsIntegerType(b) && a != TypeId::Bit && b != TypeId::Bit;
+        if (!text && !integers && !(a == TypeId::DateTime && b == TypeId::DateTime)) return false;
+    }
+    for (int c : h.columns)  // one equality each, so no column has two
+        if (std::count_if(eqs.begin(), eqs.end(), [c](auto& eq) { return eq.first == c; }) != 1)
+            return false;
+    return true;
 }
 
 }  // namespace
@@ -204,12 +230,16 @@ std::optional<std::vector<RowId>> RowsThrough(
         if (IsNull(v)) return out;  // col = NULL is never TRUE
         AppendKey(key, v);
     }
+    const bool decided = KeyDecides(table, h, eqs, where);
     Row row;
     for (RowId id : table.store.Lookup(h, key)) {
         if (!table.store.Live(id)) continue;
         ++env.rowsVisited;
-        table.store.Read(id, row);
-        if (ev.Test(where, &row)) out.push_back(id);
+        if (!decided) {
+            table.store.Read(id, row);
+            if (!ev.Test(where, &row)) continue;
+        }
+        out.push_back(id);
     }
     return out;
 }

@@ -34,6 +34,9 @@ void CheckUniqueKeys(const Table& table, const std::vector<RowId>& rows);
 void CheckUniqueKeys(const Table& table, const std::vector<RowId>& rows,
                      const std::vector<int>& changedColumns);
 
+// No column, aggregate or subquery in the expression: it has one value for every row.
+bool IsConstant(const BoundExpr& e);
+
 // Values of a key as SQL Server shows them in duplicate-key messages: "14, 25881".
 std::string KeyValueText(const Table& table, const IndexDef& ix, const Row& row);
 

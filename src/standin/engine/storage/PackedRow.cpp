@@ -1,5 +1,6 @@
 #include "storage/PackedRow.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 #include <limits>
@@ -98,6 +99,7 @@ public:
     explicit RowReader(std::string_view bytes) : p_(bytes.data()), end_(p_ + bytes.size()) {}
 
     bool AtEnd() const { return p_ == end_; }
+    const char* Position() const { return p_; }
 
     // The next value, into `into`; text reuses the string `into` holds.
     void Next(Value& into) {
@@ -229,6 +231,24 @@ Value DecodeCell(std::string_view bytes, std::size_t column) {
     Value v;
     in.Next(v);
     return v;
+}
+
+void ReplaceCells(std::string_view bytes, const std::vector<int>& columns,
+                  std::vector<Value>& values, std::string& out) {
+    assert(columns.size() == values.size());
+    RowReader in(bytes);
+    for (int column = 0; !in.AtEnd(); ++column) {
+        const auto target = std::find(columns.begin(), columns.end(), column);
+        if (target == columns.end()) {
+            const char* start = in.Position();
+            in.Skip();
+            out.append(start, static_cast<std::size_t>(in.Position() - start));
+            continue;
+        }
+        Value& value = values[static_cast<std::size_t>(target - columns.begin())];
+        EncodeValue(value, out);
+        in.Next(value);
+    }
 }
 
 void PackedRow::Assign(std::string_view bytes) {

@@ -29,6 +29,10 @@ void EncodeRow(const Row& row, std::string& out);
 void DecodeRow(std::string_view bytes, Row& row);
 // The value in column `column` alone; the row must have that many columns.
 Value DecodeCell(std::string_view bytes, std::size_t column);
+// The row with values[k] in column columns[k] (distinct positions within the row), into `out`;
+// values[k] then holds the value the column had. The other values are copied as bytes.
+void ReplaceCells(std::string_view bytes, const std::vector<int>& columns,
+                  std::vector<Value>& values, std::string& out);
 
 // The bytes of one row, in a block of exactly their size (16 bytes where a std::string takes 32
 // and may keep room it no longer needs).

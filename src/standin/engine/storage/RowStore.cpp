@@ -75,12 +75,19 @@ PackedRow RowStore::Erase(RowId id) {
 std::vector<Value> RowStore::ReplaceColumns(RowId id, const std::vector<int>& columns,
                                             std::vector<Value> values) {
     assert(Live(id) && columns.size() == values.size());
-    Row row = Get(id);
     const auto covers = [&columns](const HashIndex& ix) {
         return std::any_of(ix.columns.begin(), ix.columns.end(), [&columns](int c) {
             return std::find(columns.begin(), columns.end(), c) != columns.end();
         });
     };
+    std::string bytes;
+    if (std::none_of(indexes_.begin(), indexes_.end(), covers)) {
+        // No key moves: the new values go into the packed row without decoding the others.
+        ReplaceCells(rows_[id].Bytes(), columns, values, bytes);
+        rows_[id].Assign(bytes);
+        return values;
+    }
+    Row row = Get(id);
     // Keys before the change, of the indexes the change can move; usually none or one.
     std::vector<std::pair<HashIndex*, std::string>> moving;
     for (auto& ix : indexes_)
@@ -98,7 +105,6 @@ std::vector<Value> RowStore::ReplaceColumns(RowId id, const std::vector<int>& co
         EraseEntry(*ix, oldKey, id);
         ix->entries.emplace(std::move(newKey), id);
     }
-    std::string bytes;
     EncodeRow(row, bytes);
     rows_[id].Assign(bytes);
     return values;
@@ -123,6 +129,18 @@ void RowStore::Unappend(RowId id) {
         live_.pop_back();
     } else {
         live_[id] = 0;
+    }
+}
+
+void RowStore::AppendColumns(const std::vector<Value>& values) {
+    std::string tail;
+    EncodeRow(values, tail);
+    std::string bytes;
+    for (RowId i = 0; i < rows_.size(); ++i) {
+        if (!live_[i]) continue;
+        bytes.assign(rows_[i].Bytes());
+        bytes += tail;
+        rows_[i].Assign(bytes);
     }
 }
 

@@ -63,6 +63,9 @@ public:
         }
     }
 
+    // Puts `values` after the last column of every live row (DDL: added columns; no key moves).
+    void AppendColumns(const std::vector<Value>& values);
+
     // Replaces every index, look-up indexes included, and fills the new ones.
     void SetIndexes(std::vector<HashIndex> indexes);
     // DDL that leaves the keys of the declared indexes as they are, so that a large table's
