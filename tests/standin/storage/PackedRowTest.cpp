@@ -10,14 +10,6 @@
 namespace standin {
 namespace {
 
-Decimal Dec(Int128 unscaled, int precision, int scale) {
-    Decimal d;
-    d.unscaled = unscaled;
-    d.precision = precision;
-    d.scale = scale;
-    return d;
-}
-
 bool Same(const Value& a, const Value& b) {
     if (a.index() != b.index()) return false;
     if (const auto* d = std::get_if<Decimal>(&a)) {
@@ -40,10 +32,10 @@ Row EveryKindOfValue() {
         std::int64_t{-1},
         std::numeric_limits<std::int64_t>::min(),
         std::numeric_limits<std::int64_t>::max(),
-        Dec(-12345, 7, 2),
-        Dec(Int128(std::numeric_limits<std::int64_t>::min()) - 1, 38, 0),
-        Dec(big, 38, 4),
-        Dec(-big, 38, 38),
+        Decimal{-12345, 7, 2},
+        Decimal{Int128(std::numeric_limits<std::int64_t>::min()) - 1, 38, 0},
+        Decimal{big, 38, 4},
+        Decimal{-big, 38, 38},
         DateTime{-53690, 0},
         DateTime{2958463, 25919999},
         std::string(),

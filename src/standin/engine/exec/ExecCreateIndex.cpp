@@ -58,9 +58,10 @@ void AddIndex(StatementEnv& env, Table& table, IndexDef def, IndexKind kind) {
     h.columns = table.ColumnPositions(def);
     if (def.unique) {
         std::unordered_map<std::string, RowId> seen;
+        Row row;
         for (RowId id = 0; id < table.store.Capacity(); ++id) {
             if (!table.store.Live(id)) continue;
-            const Row row = table.store.Get(id);
+            table.store.Read(id, row);
             std::string key = table.store.KeyOf(h, row);
             if (!seen.emplace(key, id).second)
                 throw errors::DuplicateWhileCreatingKey(
