@@ -78,6 +78,31 @@ TEST(PackedRow, ReadingIntoARowThatHeldOtherValuesLeavesNoneOfThem) {
     for (std::size_t k = 0; k < row.size(); ++k) EXPECT_TRUE(Same(reversed[k], row[k])) << k;
 }
 
+TEST(PackedRow, ReadingSomeColumnsLeavesTheOthersNullAndDroppingOneKeepsTheRest) {
+    const Row row = EveryKindOfValue();
+    std::string bytes;
+    EncodeRow(row, bytes);
+    std::vector<char> wanted(row.size(), 0);
+    wanted[1] = wanted[7] = wanted[16] = 1;
+    Row some(row.rbegin(), row.rend());  // every position holds some other value first
+    DecodeColumns(bytes, wanted, some);
+    ASSERT_EQ(some.size(), row.size());
+    for (std::size_t k = 0; k < row.size(); ++k)
+        EXPECT_TRUE(Same(some[k], wanted[k] ? row[k] : Value{})) << k;
+
+    for (const std::size_t dropped : {std::size_t{0}, std::size_t{9}, row.size() - 1}) {
+        std::string without;
+        DropCell(bytes, dropped, without);
+        Row expected = row;
+        expected.erase(expected.begin() + static_cast<std::ptrdiff_t>(dropped));
+        Row back;
+        DecodeRow(without, back);
+        ASSERT_EQ(back.size(), expected.size()) << dropped;
+        for (std::size_t k = 0; k < expected.size(); ++k)
+            EXPECT_TRUE(Same(back[k], expected[k])) << dropped << ": " << k;
+    }
+}
+
 TEST(PackedRow, ReplacingCellsChangesThoseColumnsAndHandsBackTheirValues) {
     const Row row = EveryKindOfValue();
     std::string bytes;

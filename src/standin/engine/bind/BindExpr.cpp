@@ -1,6 +1,7 @@
 // Binding of expressions: column names to positions, operators to enumerators, and SQL Server's
 // typing rules for each kind of node (functions and aggregates in BindFunction.cpp).
 #include <algorithm>
+#include <cassert>
 
 #include "Errors.h"
 #include "bind/BindFunction.h"
@@ -116,6 +117,15 @@ bool ContainsAggregate(const BoundExpr& e) {
     for (auto& a : e.args)
         if (a && ContainsAggregate(*a)) return true;
     return false;
+}
+
+void MarkColumnsRead(const BoundExpr& e, std::vector<char>& columns) {
+    if (e.kind == BK::Column) {
+        assert(e.column >= 0 && static_cast<std::size_t>(e.column) < columns.size());
+        columns[static_cast<std::size_t>(e.column)] = 1;
+    }
+    for (auto& a : e.args)
+        if (a) MarkColumnsRead(*a, columns);
 }
 
 BoundExprPtr Binder::Expression(const Expr& e, const BindScope& scope) { return Node(e, scope); }

@@ -81,4 +81,8 @@ struct BoundExpr {
 // Whether the expression holds an aggregate outside a subquery.
 bool ContainsAggregate(const BoundExpr& e);
 
+// Marks in `columns` (one mark per column of the rows the expression reads) every column it
+// reads, in the arguments of its aggregates too. A subquery reads its own table, not these rows.
+void MarkColumnsRead(const BoundExpr& e, std::vector<char>& columns);
+
 }  // namespace standin

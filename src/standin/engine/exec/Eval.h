@@ -16,12 +16,17 @@ namespace standin {
 struct RowGroup {
     const RowStore* store = nullptr;
     std::vector<RowId> ids;
+    // The columns the statement reads (a mark per column); null: all of them.
+    const std::vector<char>* columns = nullptr;
 
     // Row k of the group, read into `scratch` when it is a stored row.
     const Row* Read(std::size_t k, Row& scratch) const {
         static const Row kEmpty;
         if (!store) return &kEmpty;
-        store->Read(ids[k], scratch);
+        if (columns)
+            store->Read(ids[k], *columns, scratch);
+        else
+            store->Read(ids[k], scratch);
         return &scratch;
     }
 };

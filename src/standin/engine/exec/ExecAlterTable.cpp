@@ -228,8 +228,7 @@ void DropColumn(Table& t, const AlterTableStmt& s) {
         t.identityLast = 0;
     }
     t.columns.erase(t.columns.begin() + pos);
-    t.store.ForEachLiveMutable([&](Row& r) { r.erase(r.begin() + pos); });
-    t.store.ColumnDropped(pos);
+    t.store.DropColumn(pos);
 }
 
 void DropConstraint(Table& t, const AlterTableStmt& s) {

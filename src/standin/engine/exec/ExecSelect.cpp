@@ -17,11 +17,24 @@ struct OutputRow {
     std::vector<Value> sortKeys;
 };
 
-// The rows that pass WHERE; without FROM, one empty row.
-RowGroup SourceRows(StatementEnv& env, Evaluator& ev, const BoundSelect& s) {
+// The columns of the source that the select list, GROUP BY, HAVING and ORDER BY read.
+std::vector<char> ColumnsRead(const BoundSelect& s) {
+    std::vector<char> columns(s.table->columns.size(), 0);
+    for (auto& item : s.items) MarkColumnsRead(*item.expr, columns);
+    for (auto& g : s.groupBy) MarkColumnsRead(*g, columns);
+    if (s.having) MarkColumnsRead(*s.having, columns);
+    for (auto& k : s.sorts)
+        if (k.expr) MarkColumnsRead(*k.expr, columns);
+    return columns;
+}
+
+// The rows that pass WHERE, read as far as `columns` says; without FROM, one empty row.
+RowGroup SourceRows(StatementEnv& env, Evaluator& ev, const BoundSelect& s,
+                    const std::vector<char>& columns) {
     RowGroup rows;
     if (s.table) {
         rows.store = &s.table->store;
+        rows.columns = &columns;
         rows.ids = FindRows(env, ev, *s.table, s.where.get());
     } else {
         static const Row kEmpty;
@@ -53,7 +66,7 @@ std::vector<RowGroup> Groups(Evaluator& ev, const BoundSelect& s, RowGroup rows)
         std::string key;
         for (auto& g : s.groupBy) AppendKey(key, ev.Eval(*g, r));
         auto [it, fresh] = index.emplace(key, groups.size());
-        if (fresh) groups.push_back(RowGroup{rows.store, {}});
+        if (fresh) groups.push_back(RowGroup{rows.store, {}, rows.columns});
         groups[it->second].ids.push_back(rows.ids[k]);
     }
     return groups;
@@ -96,7 +109,8 @@ void Sort(std::vector<OutputRow>& out, const BoundSelect& s) {
 
 ResultSet RunSelect(StatementEnv& env, const BoundSelect& s) {
     Evaluator ev(env);
-    RowGroup rows = SourceRows(env, ev, s);
+    const std::vector<char> columns = s.table ? ColumnsRead(s) : std::vector<char>{};
+    RowGroup rows = SourceRows(env, ev, s, columns);
     std::vector<OutputRow> out;
     if (s.aggregated) {
         out = GroupedOutput(ev, s, std::move(rows));

@@ -18,9 +18,11 @@ StatementOutcome ExecUpdate(StatementEnv& env, const BoundUpdate& s) {
     // A row is read only when a new value reads it: most updates assign constants.
     const bool readsRow = std::any_of(s.values.begin(), s.values.end(),
                                       [](const auto& e) { return !IsConstant(*e); });
+    std::vector<char> columnsRead(t.columns.size(), 0);
+    for (auto& e : s.values) MarkColumnsRead(*e, columnsRead);
     Row old;
     for (RowId id : rows) {
-        if (readsRow) t.store.Read(id, old);
+        if (readsRow) t.store.Read(id, columnsRead, old);
         std::vector<Value> values;
         values.reserve(s.targets.size());
         for (std::size_t k = 0; k < s.targets.size(); ++k) {

@@ -231,12 +231,17 @@ std::optional<std::vector<RowId>> RowsThrough(
         AppendKey(key, v);
     }
     const bool decided = KeyDecides(table, h, eqs, where);
+    std::vector<char> columnsRead;
+    if (!decided) {
+        columnsRead.assign(table.columns.size(), 0);
+        MarkColumnsRead(where, columnsRead);
+    }
     Row row;
     for (RowId id : table.store.Lookup(h, key)) {
         if (!table.store.Live(id)) continue;
         ++env.rowsVisited;
         if (!decided) {
-            table.store.Read(id, row);
+            table.store.Read(id, columnsRead, row);
             if (!ev.Test(where, &row)) continue;
         }
         out.push_back(id);
@@ -267,12 +272,14 @@ std::vector<RowId> FindRows(StatementEnv& env, Evaluator& ev, const Table& table
             }
         }
     }
+    std::vector<char> columnsRead(table.columns.size(), 0);
+    if (where) MarkColumnsRead(*where, columnsRead);
     Row row;
     for (RowId id = 0; id < table.store.Capacity(); ++id) {
         if (!table.store.Live(id)) continue;
         ++env.rowsVisited;
         if (where) {
-            table.store.Read(id, row);
+            table.store.Read(id, columnsRead, row);
             if (!ev.Test(*where, &row)) continue;
         }
         out.push_back(id);

@@ -233,22 +233,53 @@ Value DecodeCell(std::string_view bytes, std::size_t column) {
     return v;
 }
 
+void DecodeColumns(std::string_view bytes, const std::vector<char>& wanted, Row& row) {
+    row.resize(wanted.size());
+    std::size_t last = wanted.size();
+    while (last > 0 && !wanted[last - 1]) --last;
+    RowReader in(bytes);
+    for (std::size_t column = 0; column < row.size(); ++column) {
+        if (column < last && wanted[column]) {
+            in.Next(row[column]);
+            continue;
+        }
+        // An unread column reads as NULL, never as a value an earlier row left in `row`.
+        if (row[column].index() != 0) row[column] = std::monostate{};
+        if (column < last) in.Skip();
+    }
+}
+
 void ReplaceCells(std::string_view bytes, const std::vector<int>& columns,
                   std::vector<Value>& values, std::string& out) {
     assert(columns.size() == values.size());
+    out.reserve(out.size() + bytes.size() + 16);
     RowReader in(bytes);
-    for (int column = 0; !in.AtEnd(); ++column) {
-        const auto target = std::find(columns.begin(), columns.end(), column);
-        if (target == columns.end()) {
-            const char* start = in.Position();
-            in.Skip();
-            out.append(start, static_cast<std::size_t>(in.Position() - start));
-            continue;
-        }
-        Value& value = values[static_cast<std::size_t>(target - columns.begin())];
-        EncodeValue(value, out);
-        in.Next(value);
+    // The replaced cells in the order of their columns (few: picked by a scan each); the bytes
+    // between them are copied as runs.
+    const char* run = bytes.data();
+    int column = 0;
+    for (std::size_t done = 0; done < columns.size(); ++done) {
+        std::size_t k = columns.size();
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            if (columns[i] >= column && (k == columns.size() || columns[i] < columns[k])) k = i;
+        for (; column < columns[k]; ++column) in.Skip();
+        out.append(run, static_cast<std::size_t>(in.Position() - run));
+        EncodeValue(values[k], out);
+        in.Next(values[k]);
+        ++column;
+        run = in.Position();
     }
+    out.append(run, static_cast<std::size_t>(bytes.data() + bytes.size() - run));
+}
+
+void DropCell(std::string_view bytes, std::size_t column, std::string& out) {
+    RowReader in(bytes);
+    for (std::size_t k = 0; k < column; ++k) in.Skip();
+    const std::size_t before = static_cast<std::size_t>(in.Position() - bytes.data());
+    in.Skip();
+    const std::size_t after = static_cast<std::size_t>(in.Position() - bytes.data());
+    out.append(bytes.substr(0, before));
+    out.append(bytes.substr(after));
 }
 
 void PackedRow::Assign(std::string_view bytes) {

@@ -27,12 +27,17 @@ void EncodeRow(const Row& row, std::string& out);
 // The values of a row, into `row`: its elements are reused (their text keeps its capacity), so
 // that reading many rows one after another into the same Row allocates little.
 void DecodeRow(std::string_view bytes, Row& row);
+// The columns marked in `wanted` (one mark per column of the row) into `row`, which takes the
+// row's width; the others read as NULL. For statements that read a few columns of wide rows.
+void DecodeColumns(std::string_view bytes, const std::vector<char>& wanted, Row& row);
 // The value in column `column` alone; the row must have that many columns.
 Value DecodeCell(std::string_view bytes, std::size_t column);
 // The row with values[k] in column columns[k] (distinct positions within the row), into `out`;
 // values[k] then holds the value the column had. The other values are copied as bytes.
 void ReplaceCells(std::string_view bytes, const std::vector<int>& columns,
                   std::vector<Value>& values, std::string& out);
+// The row without its value in column `column`, into `out` (a dropped column).
+void DropCell(std::string_view bytes, std::size_t column, std::string& out);
 
 // The bytes of one row, in a block of exactly their size (16 bytes where a std::string takes 32
 // and may keep room it no longer needs).

@@ -34,6 +34,13 @@ std::string RowStore::KeyOf(const HashIndex& ix, const Row& row) const {
     return key;
 }
 
+std::string RowStore::KeyOf(const HashIndex& ix, RowId id) const {
+    // The key's cells alone: a key is a column or two of a row that may have dozens.
+    std::string key;
+    for (int c : ix.columns) AppendKey(key, Cell(id, c));
+    return key;
+}
+
 void RowStore::IndexRow(RowId id, const Row& row) {
     for (auto& ix : indexes_) ix.entries.emplace(KeyOf(ix, row), id);
 }
@@ -54,9 +61,9 @@ void RowStore::UnindexRow(RowId id, const Row& row) {
 }
 
 RowId RowStore::Insert(const Row& row) {
-    std::string bytes;
-    EncodeRow(row, bytes);
-    rows_.emplace_back(bytes);
+    scratch_.clear();
+    EncodeRow(row, scratch_);
+    rows_.emplace_back(scratch_);
     live_.push_back(1);
     ++count_;
     RowId id = rows_.size() - 1;
@@ -80,11 +87,11 @@ std::vector<Value> RowStore::ReplaceColumns(RowId id, const std::vector<int>& co
             return std::find(columns.begin(), columns.end(), c) != columns.end();
         });
     };
-    std::string bytes;
+    scratch_.clear();
     if (std::none_of(indexes_.begin(), indexes_.end(), covers)) {
         // No key moves: the new values go into the packed row without decoding the others.
-        ReplaceCells(rows_[id].Bytes(), columns, values, bytes);
-        rows_[id].Assign(bytes);
+        ReplaceCells(rows_[id].Bytes(), columns, values, scratch_);
+        rows_[id].Assign(scratch_);
         return values;
     }
     Row row = Get(id);
@@ -105,8 +112,8 @@ std::vector<Value> RowStore::ReplaceColumns(RowId id, const std::vector<int>& co
         EraseEntry(*ix, oldKey, id);
         ix->entries.emplace(std::move(newKey), id);
     }
-    EncodeRow(row, bytes);
-    rows_[id].Assign(bytes);
+    EncodeRow(row, scratch_);
+    rows_[id].Assign(scratch_);
     return values;
 }
 
@@ -135,12 +142,11 @@ void RowStore::Unappend(RowId id) {
 void RowStore::AppendColumns(const std::vector<Value>& values) {
     std::string tail;
     EncodeRow(values, tail);
-    std::string bytes;
     for (RowId i = 0; i < rows_.size(); ++i) {
         if (!live_[i]) continue;
-        bytes.assign(rows_[i].Bytes());
-        bytes += tail;
-        rows_[i].Assign(bytes);
+        scratch_.assign(rows_[i].Bytes());
+        scratch_ += tail;
+        rows_[i].Assign(scratch_);
     }
 }
 
@@ -184,8 +190,14 @@ void RowStore::DropLookupIndexesOver(int position) {
     }
 }
 
-void RowStore::ColumnDropped(int position) {
+void RowStore::DropColumn(int position) {
     DropLookupIndexesOver(position);
+    for (RowId i = 0; i < rows_.size(); ++i) {
+        if (!live_[i]) continue;
+        scratch_.clear();
+        DropCell(rows_[i].Bytes(), static_cast<std::size_t>(position), scratch_);
+        rows_[i].Assign(scratch_);
+    }
     const std::size_t declared = indexes_.size() - lookupIndexes_;
     for (std::size_t i = 0; i < indexes_.size(); ++i) {
         for (int& c : indexes_[i].columns)

@@ -34,6 +34,10 @@ public:
     }
     // Row `id` into `into`, reusing its elements (a scan reads every row into one Row).
     void Read(RowId id, Row& into) const { DecodeRow(rows_[id].Bytes(), into); }
+    // Only the columns marked in `columns` (one mark per column); the others read as NULL.
+    void Read(RowId id, const std::vector<char>& columns, Row& into) const {
+        DecodeColumns(rows_[id].Bytes(), columns, into);
+    }
     Value Cell(RowId id, int column) const {
         return DecodeCell(rows_[id].Bytes(), static_cast<std::size_t>(column));
     }
@@ -48,18 +52,18 @@ public:
     void Restore(RowId id, PackedRow row);  // brings a deleted row back under its old id (undo)
     void Unappend(RowId id);  // removes the last inserted row entirely (undo of Insert)
 
-    // Rewrites every live row (DDL: added, dropped or converted column); indexes must be rebuilt.
+    // Rewrites every live row (DDL: an added identity column, or putting back the columns of a
+    // failed ADD); indexes must be rebuilt.
     template <typename F>
     void ForEachLiveMutable(F f) {
         Row row;
-        std::string bytes;
         for (RowId i = 0; i < rows_.size(); ++i) {
             if (!live_[i]) continue;
             Read(i, row);
             f(row);
-            bytes.clear();
-            EncodeRow(row, bytes);
-            rows_[i].Assign(bytes);
+            scratch_.clear();
+            EncodeRow(row, scratch_);
+            rows_[i].Assign(scratch_);
         }
     }
 
@@ -71,16 +75,16 @@ public:
     // DDL that leaves the keys of the declared indexes as they are, so that a large table's
     // indexes need not be rebuilt (that cost more than the change itself). No declared index may
     // cover the column; look-up indexes over it are dropped.
-    //   ColumnDropped: the column left every row; positions past it are one lower.
+    //   DropColumn: takes the column out of every row; positions past it become one lower.
     //   ColumnConverted: every value of the column was converted, which may change its keys.
-    void ColumnDropped(int position);
+    void DropColumn(int position);
     void ColumnConverted(int position);
     const std::vector<HashIndex>& Indexes() const { return indexes_; }
     const HashIndex* FindIndex(const std::string& name) const;
     std::vector<RowId> Lookup(const HashIndex& ix, const std::string& key) const;
     std::size_t CountKey(const HashIndex& ix, const std::string& key) const;
     std::string KeyOf(const HashIndex& ix, const Row& row) const;
-    std::string KeyOf(const HashIndex& ix, RowId id) const { return KeyOf(ix, Get(id)); }
+    std::string KeyOf(const HashIndex& ix, RowId id) const;
 
     // Look-up indexes: hash indexes the engine adds by itself on columns that equality look-ups
     // name but no declared index covers, so that such a look-up on a large table is not a scan
@@ -104,6 +108,7 @@ private:
     std::size_t count_ = 0;
     mutable std::vector<HashIndex> indexes_;  // declared ones first, then look-up indexes
     mutable std::size_t lookupIndexes_ = 0;
+    std::string scratch_;  // the bytes of a row being written, kept to spare an allocation each
 };
 
 }  // namespace standin
