@@ -14,6 +14,16 @@ void AppendJsonString(std::string& out, std::string_view text) {
     static constexpr char kHex[] = "0123456789abcdef";
     out += '"';
     while (!text.empty()) {
+        // Printable ASCII other than the quote and the backslash goes out as a run.
+        std::size_t run = 0;
+        while (run < text.size()) {
+            const auto b = static_cast<unsigned char>(text[run]);
+            if (b < 0x20 || b >= 0x7F || b == '"' || b == '\\') break;
+            ++run;
+        }
+        out.append(text.data(), run);
+        text.remove_prefix(run);
+        if (text.empty()) break;
         const auto c = static_cast<unsigned char>(text[0]);
         switch (c) {
             case '"':

@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "types/Collation.h"
 
 namespace standin {
 
 bool IsSystemTableName(std::string_view name) {
+    // Every system table's name starts with "sys"; most names a statement holds do not.
+    if (name.size() < 3 || !SameName(name.substr(0, 3), "sys")) return false;
     for (const char* system :
          {"sysobjects", "syscolumns", "sysindexes", "systypes", "sysindexkeys", "syscomments"})
         if (SameName(name, system)) return true;
@@ -15,14 +18,19 @@ bool IsSystemTableName(std::string_view name) {
 }
 
 Table* Catalogue::FindTable(std::string_view name) {
-    for (auto& t : tables_)
-        if (SameName(t->name, name)) return t.get();
-    return nullptr;
+    return const_cast<Table*>(std::as_const(*this).FindTable(name));
 }
 
 const Table* Catalogue::FindTable(std::string_view name) const {
-    for (auto& t : tables_)
-        if (SameName(t->name, name)) return t.get();
+    // A statement names its table several times over (checked, bound, written); the table found
+    // last is tried first.
+    if (lastFound_ < tables_.size() && SameName(tables_[lastFound_]->name, name))
+        return tables_[lastFound_].get();
+    for (std::size_t i = 0; i < tables_.size(); ++i) {
+        if (!SameName(tables_[i]->name, name)) continue;
+        lastFound_ = i;
+        return tables_[i].get();
+    }
     return nullptr;
 }
 

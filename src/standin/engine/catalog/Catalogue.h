@@ -53,6 +53,7 @@ public:
 
 private:
     std::vector<std::unique_ptr<Table>> tables_;
+    mutable std::size_t lastFound_ = 0;  // where FindTable found a table last (a hint only)
     std::int64_t counter_ = 0;
     std::map<std::string, std::string> logins_;
 };

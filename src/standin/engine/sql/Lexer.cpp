@@ -56,7 +56,14 @@ bool IsReservedWord(std::string_view word) {
         "SEMANTICSIMILARITYTABLE", "SEMANTICSIMILARITYDETAILSTABLE",
     };
     // clang-format on
-    return kWords.count(UpperAscii(word)) > 0;
+    // Upper-cased on the stack: every name a statement holds is checked.
+    char upper[32];
+    if (word.empty() || word.size() > sizeof upper) return false;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        const char c = word[i];
+        upper[i] = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    return kWords.count(std::string_view(upper, word.size())) > 0;
 }
 
 namespace {
@@ -92,14 +99,15 @@ bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; 
 // Walks a batch once, front to back, keeping the line count in step with the position.
 class TokenScanner {
 public:
-    TokenScanner(std::string_view s, std::optional<SqlMessage>* unclosed)
-        : s_(s), unclosed_(unclosed) {
+    TokenScanner(std::string_view s, std::vector<Token>& out, std::optional<SqlMessage>* unclosed)
+        : s_(s), unclosed_(unclosed), out_(out) {
+        out_.clear();
         // About one token per four bytes in the statements a client sends: one allocation
         // instead of a vector doubling its way up.
         out_.reserve(s.size() / 4 + 2);
     }
 
-    std::vector<Token> Run() {
+    void Run() {
         while (i_ < s_.size()) {
             if (SkipBlank()) continue;
             if (!ScanToken()) break;
@@ -109,7 +117,6 @@ public:
         end.begin = end.end = s_.size();
         end.line = line_;
         out_.push_back(end);
-        return std::move(out_);
     }
 
 private:
@@ -248,13 +255,19 @@ private:
     std::optional<SqlMessage>* unclosed_;
     std::size_t i_ = 0;
     int line_ = 1;
-    std::vector<Token> out_;
+    std::vector<Token>& out_;
 };
 
 }  // namespace
 
+void Tokenize(std::string_view s, std::vector<Token>& out, std::optional<SqlMessage>* unclosed) {
+    TokenScanner(s, out, unclosed).Run();
+}
+
 std::vector<Token> Tokenize(std::string_view s, std::optional<SqlMessage>* unclosed) {
-    return TokenScanner(s, unclosed).Run();
+    std::vector<Token> out;
+    Tokenize(s, out, unclosed);
+    return out;
 }
 
 }  // namespace standin

@@ -40,6 +40,9 @@ struct Token {
 // tokens there: `unclosed` (when given) receives SQL Server's 105 for it, to be reported after any
 // syntax error in the text before it; without `unclosed` the 105 is thrown.
 std::vector<Token> Tokenize(std::string_view batch, std::optional<SqlMessage>* unclosed = nullptr);
+// The same into `out`, replacing what it held and keeping its capacity.
+void Tokenize(std::string_view batch, std::vector<Token>& out,
+              std::optional<SqlMessage>* unclosed = nullptr);
 
 // True for the words SQL Server reserves (they make a syntax error 156 instead of 102).
 bool IsReservedWord(std::string_view word);

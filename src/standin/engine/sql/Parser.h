@@ -22,6 +22,9 @@ ExprPtr ParseStandaloneExpression(std::string_view textUtf8);
 class Parser {
 public:
     explicit Parser(std::string_view text);
+    ~Parser();
+    Parser(const Parser&) = delete;
+    Parser& operator=(const Parser&) = delete;
 
     std::vector<Statement> ParseAll();
     ExprPtr ParseOnlyExpression();

@@ -59,9 +59,15 @@ std::string NameKey(std::string_view name) {
 
 bool SameName(std::string_view a, std::string_view b) {
     // NameKey(a) == NameKey(b), without making the keys: names are compared for every statement.
-    a = TrimTrailingBlanks(a);
-    b = TrimTrailingBlanks(b);
-    if (a.size() != b.size()) return false;
+    // Names of one length are equal exactly when they are byte for byte after folding (trailing
+    // blanks then line up); only names of different lengths need their blanks trimmed first.
+    if (a.size() != b.size()) {
+        const bool blanks = (!a.empty() && a.back() == ' ') || (!b.empty() && b.back() == ' ');
+        if (!blanks) return false;
+        a = TrimTrailingBlanks(a);
+        b = TrimTrailingBlanks(b);
+        if (a.size() != b.size()) return false;
+    }
     for (std::size_t i = 0; i < a.size(); ++i)
         if (Fold(static_cast<unsigned char>(a[i])) != Fold(static_cast<unsigned char>(b[i])))
             return false;
