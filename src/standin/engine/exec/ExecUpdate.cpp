@@ -19,7 +19,8 @@ StatementOutcome ExecUpdate(StatementEnv& env, const BoundUpdate& s) {
     const bool readsRow = std::any_of(s.values.begin(), s.values.end(),
                                       [](const auto& e) { return !IsConstant(*e); });
     std::vector<char> columnsRead(t.columns.size(), 0);
-    for (auto& e : s.values) MarkColumnsRead(*e, columnsRead);
+    if (readsRow)
+        for (auto& e : s.values) MarkColumnsRead(*e, columnsRead);
     Row old;
     for (RowId id : rows) {
         if (readsRow) t.store.Read(id, columnsRead, old);

@@ -207,6 +207,13 @@ bool KeyDecides(const Table& table, const HashIndex& h,
 
 namespace {
 
+// The columns of `table` that the condition reads (none without one).
+std::vector<char> ColumnsReadBy(const Table& table, const BoundExpr* where) {
+    std::vector<char> columns(table.columns.size(), 0);
+    if (where) MarkColumnsRead(*where, columns);
+    return columns;
+}
+
 // Below this many rows a scan costs about what building a look-up index would.
 constexpr std::size_t kLookupIndexMinRows = 64;
 
@@ -231,11 +238,8 @@ std::optional<std::vector<RowId>> RowsThrough(
         AppendKey(key, v);
     }
     const bool decided = KeyDecides(table, h, eqs, where);
-    std::vector<char> columnsRead;
-    if (!decided) {
-        columnsRead.assign(table.columns.size(), 0);
-        MarkColumnsRead(where, columnsRead);
-    }
+    const std::vector<char> columnsRead =
+        decided ? std::vector<char>{} : ColumnsReadBy(table, &where);
     Row row;
     for (RowId id : table.store.Lookup(h, key)) {
         if (!table.store.Live(id)) continue;
@@ -272,8 +276,7 @@ std::vector<RowId> FindRows(StatementEnv& env, Evaluator& ev, const Table& table
             }
         }
     }
-    std::vector<char> columnsRead(table.columns.size(), 0);
-    if (where) MarkColumnsRead(*where, columnsRead);
+    const std::vector<char> columnsRead = ColumnsReadBy(table, where);
     Row row;
     for (RowId id = 0; id < table.store.Capacity(); ++id) {
         if (!table.store.Live(id)) continue;
